@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Lumeta needs to build, run and test, when any is missing.
+set -euo pipefail
+
+packages=(build-essential cmake pkg-config qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
+  nlohmann-json3-dev fonts-ipafont-gothic xvfb xauth)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

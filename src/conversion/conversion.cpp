@@ -1,0 +1,211 @@
+#include "conversion.h"
+
+#include <cstring>
+#include <string>
+
+#include "dictionary.h"
+#include "engine.h"
+#include "function_Unit.h"
+#include "sjis.h"
+#include "symbols.h"
+
+namespace lumeta {
+namespace {
+
+constexpr std::string_view kLineBreak = "\r\n";
+
+void key_prologue(Engine& e, int key) {
+  e.key_number = key;
+  if (e.tap_count[key] == 0) e.reset_tap_counts();
+  ++e.tap_count[key];
+}
+
+// A lone Ｎ before the conversion is the syllable ん.
+void settle_lone_n(Engine& e) {
+  if (e.romaji_text == "Ｎ" || e.romaji_text == "ｎ") {
+    e.kana_text += "ん";
+    e.romaji_text.clear();
+  }
+}
+
+// Start of the line (between CR LF pairs) that holds `position`.
+std::size_t line_start(std::string_view text, std::size_t position) {
+  const void* found = memrchr(text.data(), '\n', position);
+  return found ? static_cast<const char*>(found) - text.data() + 1 : 0;
+}
+
+// Where a vertical move lands on the line [start, start + length) for the column `goal`: the
+// end of a shorter line, and never inside a two-byte character (one byte further instead).
+std::size_t column_on_line(std::string_view text, std::size_t start, std::size_t length,
+                           int goal) {
+  if (goal <= 0) return start;
+  const std::size_t column = static_cast<std::size_t>(goal);
+  if (length <= column) return start + length;
+  std::size_t offset = 0;
+  while (offset < column) offset = sjis::next_boundary(text, start + offset) - start;
+  return start + (offset == column ? column : column + 1);
+}
+
+void confirm_pending_shown(Engine& e) {
+  if (e.front_fixed != e.front_text) {
+    e.confirm_pending();
+    e.mode_eigo_Show();
+  }
+}
+
+void caret_up(Engine& e) {
+  confirm_pending_shown(e);
+  if (e.goal_column < 0) {
+    e.Get_caret_position();
+    e.goal_column = e.caret_column;
+  }
+  const std::string_view text = e.display().text();
+  const std::size_t here = line_start(text, static_cast<std::size_t>(e.view.caret()));
+  if (here > 0) {
+    const std::size_t target = line_start(text, here - kLineBreak.size());
+    const std::size_t length = here - kLineBreak.size() - target;
+    e.view.set_caret(static_cast<int>(column_on_line(text, target, length, e.goal_column)));
+    e.view.repaint();
+  }
+  e.Get_caret_position();
+}
+
+void caret_down(Engine& e) {
+  const int mode = e.input_mode;
+  if (mode == 0 || mode == 2) {
+    ++e.tap_count[24];
+    e.reset_tap_counts();
+  }
+  if (e.back_text.find(kLineBreak) == std::string::npos) {
+    // On the last line: go to the end and extend the text.
+    e.front_text += e.back_text;
+    e.front_text += mode == 2 ? "　" : kLineBreak;
+    e.back_text.clear();
+    e.front_fixed = e.front_text;
+    mode == 0 || mode == 2 ? e.mode_romaji_Show() : e.mode_eigo_Show();
+  } else {
+    const std::string_view text = e.display().text();
+    const std::size_t brk = text.find(kLineBreak, static_cast<std::size_t>(e.view.caret()));
+    if (brk != std::string_view::npos) {
+      const std::size_t target = brk + kLineBreak.size();
+      const std::size_t next = text.find(kLineBreak, target);
+      const std::size_t length = (next == std::string_view::npos ? text.size() : next) - target;
+      e.view.set_caret(static_cast<int>(column_on_line(text, target, length, e.goal_column)));
+      e.view.repaint();
+    }
+  }
+  e.Get_caret_position();
+}
+
+void convert_reading(Engine& e) {
+  e.commit_pending_vowel();
+  settle_lone_n(e);
+  const std::string reading = e.reading();
+  if (e.romaji_text.empty()) {
+    e.kana_text += e.kana_after_caret;
+    e.kana_after_caret.clear();
+  }
+  kanji_lookup(e, reading);
+  if (e.candidate_count > 0) {
+    e.kanji_converting = 1;
+    ++e.candidate_index;
+    kanji_Show(e, e.candidate_index % (e.candidate_count + 1));
+  } else if (e.katakana_shown) {
+    katakana_Show(e);
+  } else if (!e.kanji_converting) {
+    // No candidates: the reading stays, shown as it now stands (a lone Ｎ as ん).
+    e.front_text = e.front_fixed + e.reading();
+    e.mode_romaji_Show();
+  }
+  e.Get_caret_position();
+}
+
+void toggle_half_width_digits(Engine& e) {
+  if (e.tap_count[24] % 2 == 1) {
+    e.number_converting = 1;
+    e.kana_text = kNumberMarker;
+    e.number_conversion = function_Unit::zenkaku_to_hankaku(e.zenkaku_digits);
+    e.zenkaku_number_through(e.number_conversion);
+  } else {
+    e.number_converting = 0;
+    e.number_conversion.clear();
+    e.zenkaku_number_through(e.zenkaku_digits);
+  }
+  e.Get_caret_position();
+}
+
+}  // namespace
+
+void kanji_Show(Engine& e, int index) {
+  if (index >= 1 && index <= e.candidate_count) {
+    e.front_text = e.front_fixed + e.candidate[index];
+    const int a = static_cast<int>(e.front_fixed.size());
+    const int end = static_cast<int>(e.front_text.size());
+    const Segment segments[] = {{a, end, Colour::kanji, Style::plain}};
+    e.show(e.front_text, segments, end);
+    return;
+  }
+  e.front_text = e.front_fixed + e.reading();
+  // The whole reading comes back, the part behind the cursor included.
+  e.kana_text += e.romaji_text;
+  e.kana_text += e.kana_after_caret;
+  e.romaji_text.clear();
+  e.kana_after_caret.clear();
+  e.kanji_converting = 0;
+  e.mode_romaji_Show();
+}
+
+void katakana_Show(Engine& e) {
+  const std::string form = function_Unit::hiragana_to_katakana(e.reading());
+  e.front_text = e.front_fixed + form;
+  const int a = static_cast<int>(e.front_fixed.size());
+  const int end = static_cast<int>(e.front_text.size());
+  const Segment segments[] = {{a, end, Colour::katakana, Style::plain}};
+  e.show(e.front_text, segments, end);
+}
+
+void Button_UP(Engine& e) {
+  key_prologue(e, 23);
+  if (e.input_mode == 5) return previous_symbol_page(e);
+  if (e.input_mode > 5) return;
+  if (!e.reading_pending()) return caret_up(e);
+  if (e.tap_count[23] % 2 == 1) {
+    settle_lone_n(e);
+    e.katakana_shown = 1;
+    katakana_Show(e);
+  } else {
+    e.front_text = e.front_fixed + e.reading();
+    e.kana_text += e.romaji_text;
+    e.romaji_text.clear();
+    e.katakana_shown = 0;
+    e.kanji_converting = 0;  // the reading is on display again
+    e.mode_romaji_Show();
+  }
+  e.Get_caret_position();
+}
+
+void Button_DOWN(Engine& e) {
+  key_prologue(e, 24);
+  switch (e.input_mode) {
+    case 0:
+    case 2:
+      if (e.composition_length() > 0) return convert_reading(e);
+      return caret_down(e);
+    case 1:
+    case 3:
+      if (e.back_text.empty()) {
+        confirm_pending_shown(e);
+        e.number_through(" ");
+        return;
+      }
+      confirm_pending_shown(e);
+      return caret_down(e);
+    case 4:
+      if (e.front_fixed != e.front_text) return toggle_half_width_digits(e);
+      return caret_down(e);
+    case 5: return next_symbol_page(e);
+    default: return;
+  }
+}
+
+}  // namespace lumeta

@@ -1,0 +1,197 @@
+// The clear, centre, left and right keys, and the re-division of the text at the caret.
+#include "engine.h"
+#include "function_Unit.h"
+#include "sjis.h"
+
+namespace lumeta {
+
+using function_Unit::delete_last_char;
+
+void Engine::division12() {
+  reset_tap_counts();
+  view.set_focus();
+  const std::string& text = display_.text();
+  const std::size_t p = std::min<std::size_t>(static_cast<std::size_t>(view.caret()), text.size());
+  front_text.assign(text, 0, p);
+  back_text.assign(text, p);
+  front_fixed = front_text;
+  zenkaku_digits.clear();
+  view.repaint();
+}
+
+void Engine::Button_BS() {
+  key_number = 16;
+  switch (input_mode) {
+    case 0:
+      reset_tap_counts();
+      if (kanji_converting || katakana_shown) {
+        cancel_conversion();
+      } else if (composition_length() > 0) {
+        // Removes the character before the composition cursor; the part of the reading
+        // behind the cursor stays where it is.
+        if (!romaji_text.empty()) {
+          romaji_text = delete_last_char(romaji_text);
+        } else if (!kana_text.empty()) {
+          kana_text = delete_last_char(kana_text);
+        }
+        front_text = front_fixed + reading();
+      } else {
+        if (front_text == front_fixed) front_fixed = delete_last_char(front_fixed);
+        front_text = delete_last_char(front_text);
+      }
+      mode_romaji_Show();
+      break;
+    case 1:
+    case 2:
+    case 3:
+      reset_tap_counts();
+      front_fixed = delete_last_char(front_text);
+      front_text = front_fixed;
+      mode_eigo_Show();
+      break;
+    case 4:
+      reset_tap_counts();
+      if (number_converting) {
+        front_text = front_fixed + zenkaku_digits;
+        number_converting = 0;
+        number_conversion.clear();
+        zenkaku_number_through(zenkaku_digits);
+      } else {
+        if (front_text == front_fixed) front_fixed = delete_last_char(front_fixed);
+        front_text = delete_last_char(front_text);
+        zenkaku_digits = delete_last_char(zenkaku_digits);
+        mode_zenkaku_number_Show();
+      }
+      break;
+    default: break;
+  }
+}
+
+void Engine::Button_RETURN() {
+  key_number = 18;
+  switch (input_mode) {
+    case 0:
+    case 4:
+      reset_tap_counts();
+      ++tap_count[18];
+      if (front_fixed == front_text) {
+        front_fixed = front_text + "\r\n";
+      } else {
+        front_fixed = front_text;
+      }
+      front_text = front_fixed;
+      zenkaku_digits.clear();
+      number_conversion.clear();
+      kana_text.clear();
+      romaji_text.clear();
+      kana_after_caret.clear();
+      kanji_converting = 0;
+      katakana_shown = 0;
+      number_converting = 0;
+      candidate_index = 0;
+      mode_romaji_Show();
+      break;
+    case 1:
+    case 2:
+    case 3:
+      if (front_fixed == front_text) {
+        front_fixed = front_text + "\r\n";
+      } else {
+        front_fixed = front_text;
+      }
+      front_text = front_fixed;
+      reset_tap_counts();
+      ++tap_count[18];
+      mode_eigo_Show();
+      break;
+    case 5:
+      symbol_page = 1;
+      Change_MODE(0);
+      break;
+    default: break;
+  }
+}
+
+void Engine::Button_LEFT() {
+  key_number = 21;
+  if (tap_count[21] == 0) reset_tap_counts();
+  ++tap_count[21];
+  if (input_mode == 5) return;
+  // A candidate or katakana form on display goes back to the reading first.
+  if (input_mode == 0 && (kanji_converting || katakana_shown)) cancel_conversion();
+  if (reading_pending()) {
+    if (kana_text.size() + romaji_text.size() >= 2) {
+      std::string& source = romaji_text.empty() ? kana_text : romaji_text;
+      const std::string rest = delete_last_char(source);
+      kana_after_caret.insert(0, source, rest.size());
+      source = rest;
+      mode_romaji_Show();
+    }
+  } else if (caret_column > 0 || caret_line > 1) {
+    if (front_fixed != front_text) {
+      confirm_pending();
+      mode_eigo_Show();
+    }
+    caret_back_one_char();
+    view.repaint();
+  }
+  Get_caret_position();
+  goal_column = caret_column;
+}
+
+void Engine::Button_RIGHT() {
+  key_number = 22;
+  if (tap_count[22] == 0) reset_tap_counts();
+  ++tap_count[22];
+  switch (input_mode) {
+    case 0:
+    case 2:
+      if (input_mode == 0 && (kanji_converting || katakana_shown)) cancel_conversion();
+      commit_pending_vowel();
+      if (composition_length() > 0) {
+        if (!kana_after_caret.empty()) {
+          if (!romaji_text.empty()) {
+            kana_text += romaji_text;
+            romaji_text.clear();
+          } else {
+            const std::size_t first = sjis::next_boundary(kana_after_caret, 0);
+            kana_text.append(kana_after_caret, 0, first);
+            kana_after_caret.erase(0, first);
+          }
+        }
+        mode_romaji_Show();
+      } else if (back_text.empty()) {
+        if (front_fixed == front_text) front_text += "　";
+        front_fixed = front_text;
+        mode_romaji_Show();
+      } else {
+        caret_forward_one_char();
+        view.repaint();
+      }
+      break;
+    case 1:
+    case 3:
+    case 4:
+      reset_tap_counts();
+      if (back_text.empty()) {
+        if (front_fixed == front_text) {
+          number_through(" ");
+        } else {
+          confirm_pending();
+          number_through("");
+        }
+      } else if (front_fixed != front_text) {
+        confirm_pending();
+        mode_eigo_Show();
+      } else {
+        caret_forward_one_char();
+        view.repaint();
+      }
+      break;
+    default: return;  // symbol mode: no caret update either
+  }
+  Get_caret_position();
+  goal_column = caret_column;
+}
+
+}  // namespace lumeta

@@ -1,0 +1,216 @@
+#include "engine.h"
+
+#include <string>
+
+#include "sjis.h"
+
+namespace lumeta {
+
+Engine::Engine(View& view) : view(view) {}
+
+void Engine::initialise() {
+  symbol_page = 1;
+  reset_tap_counts();
+  front_text.clear();
+  back_text.clear();
+  front_fixed.clear();
+  caret_column = 0;
+  caret_line = 0;
+  goal_column = -1;
+  scratch_.clear();
+  const TextChange change = display_.replace(scratch_);
+  view.set_text(display_.text(), change);
+  segments_.clear();
+  view.set_segments(segments_);
+  caps = 1;
+  kanji_converting = 0;
+  katakana_shown = 0;
+  number_converting = 0;
+  input_mode = 0;
+  set_indicators(0);
+  kana_text.clear();
+  romaji_text.clear();
+  kana_after_caret.clear();
+  SB15_all(0, true);
+  SB171819(18, 1, false);
+  SB171819(19, 2, false);
+  saved_mode = 0;
+  key_number = 0;
+  candidate_count = 0;
+  candidate_index = 0;
+  zenkaku_digits.clear();
+  number_conversion.clear();
+}
+
+void Engine::reset_tap_counts() { tap_count.fill(0); }
+
+int Engine::composition_length() const {
+  return static_cast<int>(kana_text.size() + romaji_text.size() + kana_after_caret.size());
+}
+
+std::string Engine::reading() const {
+  std::string r;
+  r.reserve(static_cast<std::size_t>(composition_length()));
+  return r.append(kana_text).append(romaji_text).append(kana_after_caret);
+}
+
+bool Engine::reading_pending() const { return input_mode != 4 && composition_length() > 0; }
+
+void Engine::show(std::string_view front, std::span<const Segment> segments, int caret) {
+  scratch_.clear();
+  scratch_.reserve(front.size() + back_text.size());
+  scratch_.append(front).append(back_text);
+  const TextChange change = display_.replace(scratch_);
+  view.set_text(display_.text(), change);
+  segments_.clear();
+  for (const Segment& s : segments) {
+    if (s.end > s.start) segments_.push_back(s);
+  }
+  view.set_segments(segments_);
+  view.set_caret(caret);
+  view.set_focus();
+}
+
+void Engine::finish_refresh() {
+  Get_caret_position();
+  goal_column = caret_column;
+}
+
+void Engine::mode_romaji_Show() {
+  const int a = static_cast<int>(front_fixed.size());
+  const int k = static_cast<int>(kana_text.size());
+  const int r = static_cast<int>(romaji_text.size());
+  const int t = static_cast<int>(kana_after_caret.size());
+  const Segment segments[] = {
+      {a, a + k, Colour::kana, Style::underline},
+      {a + k, a + k + r, Colour::romaji, Style::underline},
+      {a + k + r, a + k + r + t, Colour::kana, Style::underline},
+  };
+  show(front_text, segments, a + k + r);
+  finish_refresh();
+}
+
+void Engine::mode_eigo_Show() {
+  const int a = static_cast<int>(front_fixed.size());
+  const int f = static_cast<int>(front_text.size());
+  const Segment segments[] = {{a, f, Colour::letter, Style::bold}};
+  show(front_text, segments, f);
+  finish_refresh();
+}
+
+void Engine::mode_number_Show() {
+  show(front_text, {}, static_cast<int>(front_text.size()));
+  finish_refresh();
+}
+
+void Engine::mode_zenkaku_number_Show() {
+  const int a = static_cast<int>(front_fixed.size());
+  const bool converted = !number_conversion.empty();
+  const int length = static_cast<int>(converted ? number_conversion.size() : zenkaku_digits.size());
+  const Segment segments[] = {
+      {a, a + length, converted ? Colour::kanji : Colour::kana, Style::underline}};
+  show(front_text, segments, a + length);
+  finish_refresh();
+}
+
+void Engine::Get_caret_position() {
+  const int p = view.caret();
+  caret_column = p - view.caret_line_start();
+  caret_line = view.caret_line_number() + 1;
+  view.set_position_label(std::to_string(caret_line) + "行 " + std::to_string(caret_column) + "列");
+}
+
+void Engine::Decision() {
+  switch (input_mode) {
+    case 0:
+      front_fixed = front_text;
+      kana_text.clear();
+      romaji_text.clear();
+      kana_after_caret.clear();
+      kanji_converting = 0;
+      katakana_shown = 0;
+      candidate_index = 0;
+      mode_romaji_Show();
+      break;
+    case 1:
+    case 2:
+      front_fixed = front_text;
+      mode_eigo_Show();
+      break;
+    case 4:
+      front_fixed = front_text;
+      number_converting = 0;
+      kana_text.clear();
+      number_conversion.clear();
+      zenkaku_digits.clear();
+      mode_zenkaku_number_Show();
+      break;
+    default: break;  // half-width numbers are confirmed at once; symbol mode holds nothing
+  }
+}
+
+void Engine::delete_all() {
+  reset_tap_counts();
+  front_fixed.clear();
+  front_text.clear();
+  back_text.clear();
+  Decision();
+  caret_column = 0;
+  caret_line = 1;
+  view.set_position_label("1行 0列");
+  show("", {}, 0);
+}
+
+void Engine::confirm_pending() {
+  front_fixed = front_text;
+  if (input_mode == 4) {
+    zenkaku_digits.clear();
+    number_conversion.clear();
+    kana_text.clear();
+    number_converting = 0;
+  }
+}
+
+void Engine::cancel_conversion() {
+  front_text = front_fixed + reading();
+  // The whole reading, the part behind the cursor included, stays unconfirmed as hiragana.
+  kana_text += romaji_text;
+  kana_text += kana_after_caret;
+  romaji_text.clear();
+  kana_after_caret.clear();
+  kanji_converting = 0;
+  katakana_shown = 0;
+  candidate_index = 0;
+}
+
+void Engine::caret_back_one_char() {
+  const int p = view.caret();
+  if (p > 0) view.set_caret(static_cast<int>(sjis::previous_boundary(display_.text(), p)));
+}
+
+void Engine::caret_forward_one_char() {
+  const int p = view.caret();
+  if (p < static_cast<int>(display_.text().size())) {
+    view.set_caret(static_cast<int>(sjis::next_boundary(display_.text(), p)));
+  }
+}
+
+void Engine::take_snapshot(Snapshot& snapshot) const {
+  snapshot.state = static_cast<const EngineState&>(*this);
+  snapshot.text = display_.text();
+  snapshot.segments = segments_;
+  snapshot.caret = view.caret();
+}
+
+void Engine::restore(const Snapshot& snapshot) {
+  static_cast<EngineState&>(*this) = snapshot.state;
+  scratch_ = snapshot.text;
+  const TextChange change = display_.replace(scratch_);
+  view.set_text(display_.text(), change);
+  segments_ = snapshot.segments;
+  view.set_segments(segments_);
+  view.set_caret(snapshot.caret);
+  Get_caret_position();
+}
+
+}  // namespace lumeta

@@ -1,0 +1,145 @@
+// The input engine: one state record and every key operation that edits the text.
+//
+// The engine keeps all text in Shift-JIS (CP932) and counts it in bytes: a full-width character
+// and the line break CR LF take two positions each. It reaches the screen only through View.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "display_text.h"
+#include "engine_state.h"
+#include "view.h"
+
+namespace lumeta {
+
+inline constexpr std::size_t kMaxDisplayChars = 1'000'000;
+
+class Engine : public EngineState {
+ public:
+  explicit Engine(View& view);
+
+  // ---- Shared operations -----------------------------------------------------------------
+  void initialise();
+  void reset_tap_counts();
+  int composition_length() const;
+  bool is_caps() const { return caps != 0; }
+  void Get_caret_position();
+  void Decision();
+  // The delete-all key: empties the text and ends whatever is pending.
+  void delete_all();
+
+  // Display refreshes: rebuild the whole display from the state.
+  void mode_romaji_Show();
+  void mode_eigo_Show();
+  void mode_number_Show();
+  void mode_zenkaku_number_Show();
+  // The end of every refresh: the caret's line, column and label, and goal_column.
+  void finish_refresh();
+
+  // Shows `front` + `back_text` with the given styled segments and puts the caret at `caret`.
+  void show(std::string_view front, std::span<const Segment> segments, int caret);
+
+  // ---- Letter keys -----------------------------------------------------------------------
+  void Button_A();
+  void Button_K();
+  void Button_H();
+  void Button_I();
+  void Button_S();
+  void Button_M();
+  void Button_U();
+  void Button_T();
+  void Button_Y();
+  void Button_E();
+  void Button_N();
+  void Button_R();
+  void Button_O();
+  void Button_Z();
+  void Button_W();
+  void letter_key(int key);  // Button_A .. Button_W by key number 1..15
+
+  void boin_through(std::string_view vowel);
+  void siin_through(std::string_view letter);
+  void commit_pending_vowel();
+  void eigo_through();
+  void zenkaku_alphabet_through();
+  void number_through(std::string_view text);
+  void zenkaku_number_through(std::string_view digits);
+
+  // ---- Modes -----------------------------------------------------------------------------
+  void Change_MODE(int mode);
+  void Button_MODE();
+  void Button_CAPS();
+  void Change_caps();
+
+  // ---- Editing keys ----------------------------------------------------------------------
+  void Button_BS();
+  void Button_RETURN();
+  void Button_LEFT();
+  void Button_RIGHT();
+  void division12();
+
+  // ---- Key faces -------------------------------------------------------------------------
+  void SB15_captions(int key, int mode, bool caps_flag);
+  void SB15_all(int mode, bool caps_flag);
+  void SB171819(int key, int part, bool highlight);
+  void set_indicators(int mode);
+
+  // ---- Helpers shared with conversion ----------------------------------------------------
+  std::string reading() const;  // kana_text + romaji_text + kana_after_caret
+  // A reading the caret keys act on: the full-width number marker is not one.
+  bool reading_pending() const;
+  // Confirms what is pending before the caret; in full-width number mode also drops the
+  // digits, their half-width form and the marker.
+  void confirm_pending();
+  // Takes a kanji candidate or katakana form off display, back to the reading in hiragana.
+  void cancel_conversion();
+  // Moves the display caret over one character; no change of text.
+  void caret_back_one_char();
+  void caret_forward_one_char();
+
+  // Runs one key's operation; if it would grow the display past kMaxDisplayChars characters
+  // the state and the display are put back as they were.
+  template <typename Operation>
+  void guarded(Operation&& operation);
+
+  View& view;
+  const DisplayText& display() const { return display_; }
+
+ private:
+  struct Snapshot;
+  void take_snapshot(Snapshot& snapshot) const;
+  void restore(const Snapshot& snapshot);
+
+  DisplayText display_;
+  std::string scratch_;
+  std::vector<Segment> segments_;
+};
+
+struct Engine::Snapshot {
+  EngineState state;
+  std::string text;
+  std::vector<Segment> segments;
+  int caret;
+};
+
+template <typename Operation>
+void Engine::guarded(Operation&& operation) {
+  // No single key adds more than a handful of characters, so far from the limit nothing
+  // needs to be kept.
+  constexpr std::size_t kMostAddedByOneKey = 64;
+  if (display_.chars() + kMostAddedByOneKey <= kMaxDisplayChars) {
+    operation();
+    return;
+  }
+  Snapshot before;
+  take_snapshot(before);
+  const std::size_t chars_before = display_.chars();
+  operation();
+  if (display_.chars() > kMaxDisplayChars && display_.chars() > chars_before) restore(before);
+}
+
+}  // namespace lumeta

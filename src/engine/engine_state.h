@@ -1,0 +1,59 @@
+// The engine's one state record: the display text cut around the caret, the unconfirmed
+// composition, the tap counters, the mode and conversion flags, the candidates and the caret.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace lumeta {
+
+inline constexpr int kKeyCount = 24;  // key numbers 1..24 index tap_count
+inline constexpr int kCandidateSlots = 80;
+
+// The marker kana_text holds in full-width number mode while the half-width digits are shown.
+inline constexpr std::string_view kNumberMarker = "XXX";
+
+struct EngineState {
+  // The display shows front_text + back_text; the caret normally stands at the end of
+  // front_text. After typing あ, confirming it, then K: front_fixed "あ", romaji_text "Ｋ",
+  // front_text "あＫ", back_text "".
+  std::string front_fixed;       // confirmed text before the caret
+  std::string front_text;        // front_fixed + what is unconfirmed
+  std::string back_text;         // confirmed text after the caret
+  std::string kana_text;         // "か" after K, A; "XXX" in full-width number mode (see above)
+  std::string romaji_text;       // "Ｋｙ" after K, Y; the vowel A turns it into きゃ
+  std::string kana_after_caret;  // "なだ" after かなだ and ← ←: the reading behind the cursor
+  std::string zenkaku_digits;    // "１２" after I, S in full-width number mode
+  std::string number_conversion;  // "12" while ↓ shows those digits in half width
+
+  // tap_count[k]: consecutive taps on key k (1..24) since the last reset_tap_counts; at most
+  // one is non-zero, the key pressed last. K, K: tap_count[2] is 2 and the cycle is at Ｇ.
+  std::array<int32_t, kKeyCount + 1> tap_count{};
+  int32_t key_number = 0;                  // the key being handled
+  std::array<std::string, 7> tap_cycle{};  // the current key's cycle, written on every tap
+
+  uint8_t input_mode = 0;  // 0 romaji, 1 half alphabet, 2 full alphabet, 3 half number,
+                           // 4 full number, 5 symbol
+  uint8_t caps = 1;        // 1 capitals (大), 0 small letters (小)
+  uint8_t saved_mode = 0;  // where the mode key returns from full-width number mode
+  uint8_t kanji_converting = 0;   // a kanji candidate is on display
+  uint8_t katakana_shown = 0;     // the katakana form of the reading is on display
+  uint8_t number_converting = 0;  // number_conversion is on display
+  uint8_t symbol_page = 1;        // 1 全角記号, 2 半角記号, 3 絵文字
+
+  // candidate[1..candidate_count] from the last lookup; candidate_index counts converting ↓
+  // presses, and candidate candidate_index mod (candidate_count + 1) is on display (0: the
+  // reading). かい: ↓ shows 回 (index 1); ten more presses come back to かい.
+  std::array<std::string, kCandidateSlots + 1> candidate{};
+  int32_t candidate_count = 0;
+  int32_t candidate_index = 0;
+
+  int32_t caret_line = 0;    // display line of the caret, from 1
+  int32_t caret_column = 0;  // byte column of the caret within its display line, from 0
+  int32_t goal_column = -1;  // column kept for ↑ and ↓; -1 until the first refresh
+
+};
+
+}  // namespace lumeta

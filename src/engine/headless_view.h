@@ -1,0 +1,62 @@
+// A display without a screen: keeps what the engine shows so the replay tool, the tests and
+// the benchmarks can read it back. Lines break only at CR LF (no wrapping).
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "view.h"
+
+namespace lumeta {
+
+class HeadlessView : public View {
+ public:
+  void set_text(std::string_view text, TextChange change) override;
+  void set_segments(std::span<const Segment> segments) override;
+  void set_caret(int position) override;
+  int caret() const override { return caret_; }
+  void set_focus() override { ++focus_count_; }
+  int caret_line_start() override;
+  int caret_line_number() override;
+  void repaint() override {}
+
+  void set_position_label(std::string_view caption) override { label_ = caption; }
+  void set_indicator(Indicator indicator, IndicatorLook look) override;
+
+  void set_key_face(int key, const Face& face) override;
+  void set_caption_held(int key, bool held) override;
+
+  void fill_symbol_grid() override { ++grid_fills_; }
+  void show_symbol_dialog() override { dialog_visible_ = true; }
+  void hide_symbol_dialog() override { dialog_visible_ = false; }
+  bool symbol_dialog_visible() const override { return dialog_visible_; }
+  void set_symbol_page_highlight(int page) override { page_highlight_ = page; }
+
+  // What is on display.
+  const std::string& text() const { return text_; }
+  const std::vector<Segment>& segments() const { return segments_; }
+  const std::string& label() const { return label_; }
+  IndicatorLook indicator(Indicator i) const { return indicators_[static_cast<int>(i)]; }
+  const Face& face(int key) const { return faces_[key]; }
+  bool caption_held(int key) const { return held_[key]; }
+  int page_highlight() const { return page_highlight_; }
+  int grid_fills() const { return grid_fills_; }
+  int focus_count() const { return focus_count_; }
+
+ private:
+  std::string text_;
+  std::vector<int> line_starts_;  // positions just after each CR LF, ascending
+  std::vector<Segment> segments_;
+  int caret_ = 0;
+  int focus_count_ = 0;
+  std::string label_ = "1行0列";
+  std::array<IndicatorLook, kIndicatorCount> indicators_{};
+  std::array<Face, 25> faces_{};
+  std::array<bool, 34> held_{};
+  bool dialog_visible_ = false;
+  int page_highlight_ = 1;
+  int grid_fills_ = 0;
+};
+
+}  // namespace lumeta

@@ -1,0 +1,163 @@
+#include "key_faces.h"
+#include <span>
+
+namespace lumeta {
+namespace {
+
+// One mark of one key: small form and position, capital form and position, size, colour.
+struct MarkRow {
+  int key;
+  int mark;
+  std::string_view small;
+  int sx, sy;
+  std::string_view capital;
+  int cx, cy;
+  int points;
+  Rgb colour = kBlack;
+};
+
+constexpr MarkRow kRomajiMarks[] = {
+    {1, 1, "a", 7, 11, "A", 6, 11, 16},      {1, 2, "あ", 30, 19, "あ", 30, 19, 10},
+    {2, 1, "k", 2, 11, "K", 2, 11, 16},      {2, 2, "g", 21, 19, "G", 21, 19, 11},
+    {2, 3, "q", 37, 19, "Q", 37, 19, 11},    {3, 1, "h", 2, 11, "H", 2, 11, 16},
+    {3, 2, "b", 21, 19, "B", 21, 19, 11},    {3, 3, "p", 37, 19, "P", 37, 19, 11},
+    {4, 1, "i", 12, 11, "I", 11, 11, 16},    {4, 2, "い", 30, 19, "い", 30, 19, 10},
+    {5, 1, "s", 2, 11, "S", 2, 11, 16},      {5, 2, "z", 21, 19, "Z", 23, 19, 11},
+    {5, 3, "j", 37, 19, "J", 37, 19, 11},    {6, 1, "m", 2, 11, "M", 2, 11, 16},
+    {6, 2, "f", 25, 19, "F", 23, 19, 11},    {6, 3, "v", 37, 19, "V", 37, 19, 11},
+    {7, 1, "u", 6, 11, "U", 6, 11, 16},      {7, 2, "う", 30, 19, "う", 30, 19, 10},
+    {8, 1, "t", 2, 11, "T", 2, 11, 16},      {8, 2, "d", 21, 19, "D", 21, 19, 11},
+    {8, 3, "c", 37, 19, "C", 37, 19, 11},    {9, 1, "y", 2, 11, "Y", 2, 11, 16},
+    {9, 2, "っ", 20, 19, "っ", 20, 19, 10},  {9, 3, "ー", 35, 19, "ー", 35, 19, 10},
+    {10, 1, "e", 7, 11, "E", 7, 11, 16},     {10, 2, "え", 30, 19, "え", 30, 19, 10},
+    {11, 1, "n", 2, 11, "N", 2, 11, 16},     {11, 2, "ん", 23, 19, "ん", 23, 19, 10},
+    {11, 3, "・", 41, 19, "・", 41, 19, 10}, {12, 1, "r", 2, 11, "R", 2, 11, 16},
+    {12, 2, "l", 25, 19, "L", 24, 19, 11},   {12, 3, "～", 36, 19, "～", 36, 19, 10},
+    {13, 1, "o", 6, 11, "O", 5, 11, 16},     {13, 2, "お", 30, 19, "お", 30, 19, 10},
+    {14, 1, "、", 1, 16, "、", 1, 16, 12},   {14, 2, "。", 12, 16, "。", 12, 16, 12},
+    {14, 3, "？", 20, 16, "？", 20, 16, 12}, {14, 4, "！", 35, 16, "！", 35, 16, 12},
+    {15, 1, "w", 0, 11, "W", 0, 11, 16},     {15, 2, "x", 21, 19, "X", 21, 19, 11},
+    {15, 3, "□", 34, 19, "□", 34, 19, 11},
+};
+
+// Half-width and full-width alphabet modes share their faces.
+constexpr MarkRow kAlphabetMarks[] = {
+    {1, 1, "a", 2, 11, "A", 2, 11, 16},   {1, 2, "@", 21, 19, "@", 21, 19, 11},
+    {1, 3, "&", 37, 19, "&", 37, 19, 11}, {2, 1, "k", 2, 11, "K", 2, 11, 16},
+    {2, 2, "g", 21, 19, "G", 21, 19, 11}, {2, 3, "q", 37, 19, "Q", 37, 19, 11},
+    {3, 1, "h", 2, 11, "H", 2, 11, 16},   {3, 2, "b", 21, 19, "B", 21, 19, 11},
+    {3, 3, "p", 37, 19, "P", 37, 19, 11}, {4, 1, "i", 6, 11, "I", 6, 11, 16},
+    {4, 2, "'", 25, 19, "'", 25, 19, 11}, {4, 3, "\"", 37, 19, "\"", 37, 19, 11},
+    {5, 1, "s", 2, 11, "S", 2, 11, 16},   {5, 2, "z", 21, 19, "Z", 23, 19, 11},
+    {5, 3, "j", 37, 19, "J", 37, 19, 11}, {6, 1, "m", 2, 11, "M", 2, 11, 16},
+    {6, 2, "f", 25, 19, "F", 23, 19, 11}, {6, 3, "v", 37, 19, "V", 37, 19, 11},
+    {7, 1, "u", 4, 11, "U", 4, 11, 16},   {7, 2, "_", 27, 17, "_", 27, 17, 11},
+    {7, 3, "+", 37, 19, "+", 37, 19, 11}, {8, 1, "t", 2, 11, "T", 2, 11, 16},
+    {8, 2, "d", 21, 19, "D", 21, 19, 11}, {8, 3, "c", 37, 19, "C", 37, 19, 11},
+    {9, 1, "y", 9, 11, "Y", 8, 11, 16},   {9, 2, "-", 30, 18, "-", 30, 18, 11},
+    {10, 1, "e", 4, 11, "E", 4, 11, 16},  {10, 2, "/", 24, 18, "/", 24, 18, 10},
+    {10, 3, ":", 39, 18, ":", 39, 18, 11}, {11, 1, "n", 15, 11, "N", 15, 11, 16},
+    {12, 1, "r", 2, 11, "R", 2, 11, 16},  {12, 2, "l", 25, 19, "L", 24, 19, 11},
+    {12, 3, "~", 38, 21, "~", 38, 21, 11}, {13, 1, "o", 4, 11, "O", 2, 11, 16},
+    {13, 2, "(", 27, 19, "(", 27, 19, 11}, {13, 3, ")", 42, 19, ")", 42, 19, 11},
+    {14, 1, ",", 6, 13, ",", 6, 13, 13},  {14, 2, ".", 16, 13, ".", 16, 13, 13},
+    {14, 3, "?", 27, 13, "?", 27, 13, 13}, {14, 4, "!", 43, 13, "!", 43, 13, 13},
+    {15, 1, "w", 0, 11, "W", 0, 11, 16},  {15, 2, "x", 21, 19, "X", 21, 19, 11},
+    {15, 3, "□", 34, 19, "□", 34, 19, 11},
+};
+
+// The number modes turn the keypad into a telephone's; key 2 is blank.
+constexpr MarkRow kNumberMarks[] = {
+    {1, 1, "通話", 7, 16, "通話", 7, 16, 11, kBlue},
+    {3, 1, "切/電源", 0, 17, "切/電源", 0, 17, 8, kRed},
+    {4, 1, "1", 17, 11, "1", 17, 11, 16},
+    {5, 1, "2", 17, 11, "2", 17, 11, 16},
+    {6, 1, "3", 17, 11, "3", 17, 11, 16},
+    {7, 1, "4", 17, 11, "4", 17, 11, 16},
+    {8, 1, "5", 17, 11, "5", 17, 11, 16},
+    {9, 1, "6", 17, 11, "6", 17, 11, 16},
+    {10, 1, "7", 17, 11, "7", 17, 11, 16},
+    {11, 1, "8", 17, 11, "8", 17, 11, 16},
+    {12, 1, "9", 17, 11, "9", 17, 11, 16},
+    {13, 1, "*", 17, 11, "*", 17, 11, 16},
+    {14, 1, "0", 17, 11, "0", 17, 11, 16},
+    {15, 1, "#", 17, 11, "#", 17, 11, 16},
+};
+
+std::span<const MarkRow> marks_of_mode(int mode) {
+  switch (mode) {
+    case 0: return kRomajiMarks;
+    case 1:
+    case 2: return kAlphabetMarks;
+    case 3:
+    case 4: return kNumberMarks;
+    default: return {};
+  }
+}
+
+Mark mark_of(const MarkRow& row, bool caps) {
+  return caps ? Mark{row.capital, row.cx, row.cy, row.points, row.colour}
+              : Mark{row.small, row.sx, row.sy, row.points, row.colour};
+}
+
+bool is_vowel_key(int key) { return key == 1 || key == 4 || key == 7 || key == 10 || key == 13; }
+
+// Mark number n of a three-step cycle: taps 1, 2, 3, 4 light marks 1, 2, 3, 1.
+int three_step(int taps) { return taps % 3 == 0 ? 3 : taps % 3; }
+
+}  // namespace
+
+Face letter_face(int key, int mode, bool caps) {
+  Face face;
+  for (const MarkRow& row : marks_of_mode(mode)) {
+    if (row.key == key) face.add(mark_of(row, caps));
+  }
+  return face;
+}
+
+int highlighted_mark(int key, int mode, int taps) {
+  if (key < 1 || key > 15 || taps < 0) return 0;
+  switch (mode) {
+    case 0:
+    case 1:
+    case 2:
+      if (mode == 0 && is_vowel_key(key)) return taps % 3 == 0 ? 1 : 2;
+      if (key == 14) return taps % 4 == 0 ? 4 : taps % 4;
+      if (mode != 0 && key == 9) return taps % 2 == 1 ? 1 : 2;
+      if (mode != 0 && key == 11) return 1;
+      return three_step(taps);
+    case 3:
+    case 4: return 1;
+    default: return 0;
+  }
+}
+
+Face with_highlight(Face face, int key, int mode, int mark) {
+  int number = 0;
+  for (const MarkRow& row : marks_of_mode(mode)) {
+    if (row.key != key) continue;
+    if (row.mark == mark && number < face.count && face.marks[number].colour == kBlack) {
+      face.marks[number].colour = kLime;
+    }
+    ++number;
+  }
+  return face;
+}
+
+Face centre_face(int part, bool highlight) {
+  Face face;
+  const Rgb colour = highlight ? kLime : kBlack;
+  if (part == 1) face.add({"決定", 6, 15, 11, colour});
+  if (part == 2) face.add({"改行", 6, 15, 11, colour});
+  return face;
+}
+
+Face case_face(bool highlight) {
+  Face face;
+  const Rgb colour = highlight ? kLime : kBlack;
+  face.add({"数字", 8, 7, 10, colour});
+  face.add({"小文字", 2, 26, 9, colour});
+  return face;
+}
+
+}  // namespace lumeta

@@ -1,0 +1,61 @@
+// What each painted key shows: the marks of the fifteen letter keys in every mode, and the
+// faces of the centre and case keys. Plain data; the window paints it on a 50 x 50 face.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace lumeta {
+
+struct Rgb {
+  uint8_t r, g, b;
+  bool operator==(const Rgb&) const = default;
+};
+
+inline constexpr Rgb kBlack{0, 0, 0};
+inline constexpr Rgb kLime{0, 255, 0};
+inline constexpr Rgb kBlue{0, 0, 255};
+inline constexpr Rgb kRed{255, 0, 0};
+
+// One text drawn bold on a face: top-left corner x, y in face pixels, size in points.
+struct Mark {
+  std::string_view text;  // Shift-JIS
+  int x = 0;
+  int y = 0;
+  int points = 0;
+  Rgb colour = kBlack;
+  bool operator==(const Mark&) const = default;
+};
+
+// A face of up to four marks; no marks is a blank face.
+struct Face {
+  std::array<Mark, 4> marks{};
+  int count = 0;
+
+  void add(const Mark& mark) { marks[count++] = mark; }
+  bool blank() const { return count == 0; }
+  bool operator==(const Face&) const = default;
+};
+
+inline constexpr int kFaceSize = 50;
+
+// The face of letter key `key` (1..15) in input mode `mode` with the case flag `caps`, no
+// mark highlighted. Modes without letter faces (symbol mode) give a blank face.
+Face letter_face(int key, int mode, bool caps);
+
+// The mark (1..4) a press lights, from the key's tap count after the press; 0 for none.
+// It names the character the multi-tap cycle has just reached.
+int highlighted_mark(int key, int mode, int taps);
+
+// `face` with mark number `mark` (1-based, as the face tables count them) painted lime green;
+// marks with a colour of their own ("通話" blue, "切/電源" red) keep it.
+Face with_highlight(Face face, int key, int mode, int mark);
+
+// The centre key: part 1 "決定", part 2 "改行", anything else blank.
+Face centre_face(int part, bool highlight);
+
+// The case key: "数字" over "小文字".
+Face case_face(bool highlight);
+
+}  // namespace lumeta

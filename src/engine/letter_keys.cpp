@@ -1,0 +1,296 @@
+// The fifteen letter keys: romaji composition, multi-tap cycles, alphabet and number entry.
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "engine.h"
+#include "function_Unit.h"
+
+namespace lumeta {
+namespace {
+
+using function_Unit::delete_last_char;
+using function_Unit::right_bytes;
+using function_Unit::romaji_to_kana;
+using function_Unit::zenkaku_to_lower;
+
+// One entry of a cycle: the capital form and the small form (the same text where case does
+// not matter).
+struct Tap {
+  std::string_view capital;
+  std::string_view small;
+  std::string_view pick(bool caps) const { return caps ? capital : small; }
+};
+constexpr Tap T(std::string_view both) { return {both, both}; }
+constexpr Tap T(std::string_view capital, std::string_view small) { return {capital, small}; }
+
+// A key's cycle in one mode, tap order; `steps` entries are in use.
+struct Cycle {
+  int steps;
+  std::array<Tap, 4> taps;
+  // The entry the n-th consecutive tap picks: 1, 2, 3, 1, ... for three steps.
+  std::string_view pick(int n, bool caps) const { return taps[(n - 1) % steps].pick(caps); }
+};
+
+// Romaji mode. The vowel keys hold their kana, small kana and letter; `vowel` is the small
+// full-width vowel they complete a syllable with.
+struct RomajiKey {
+  std::string_view vowel;
+  Cycle cycle;
+};
+
+constexpr std::array<RomajiKey, 15> kRomajiKeys = {{
+    {"ａ", {3, {T("あ"), T("ぁ"), T("Ａ", "ａ")}}},
+    {"", {3, {T("Ｋ", "ｋ"), T("Ｇ", "ｇ"), T("Ｑ", "ｑ")}}},
+    {"", {3, {T("Ｈ", "ｈ"), T("Ｂ", "ｂ"), T("Ｐ", "ｐ")}}},
+    {"ｉ", {3, {T("い"), T("ぃ"), T("Ｉ", "ｉ")}}},
+    {"", {3, {T("Ｓ", "ｓ"), T("Ｚ", "ｚ"), T("Ｊ", "ｊ")}}},
+    {"", {3, {T("Ｍ", "ｍ"), T("Ｆ", "ｆ"), T("Ｖ", "ｖ")}}},
+    {"ｕ", {3, {T("う"), T("ぅ"), T("Ｕ", "ｕ")}}},
+    {"", {3, {T("Ｔ", "ｔ"), T("Ｄ", "ｄ"), T("Ｃ", "ｃ")}}},
+    {"", {3, {T("Ｙ", "ｙ"), T("っ"), T("ー")}}},
+    {"ｅ", {3, {T("え"), T("ぇ"), T("Ｅ", "ｅ")}}},
+    {"", {3, {T("Ｎ", "ｎ"), T("ん"), T("・")}}},
+    {"", {3, {T("Ｒ", "ｒ"), T("Ｌ", "ｌ"), T("～")}}},
+    {"ｏ", {3, {T("お"), T("ぉ"), T("Ｏ", "ｏ")}}},
+    {"", {4, {T("、"), T("。"), T("？"), T("！")}}},
+    {"", {3, {T("Ｗ", "ｗ"), T("Ｘ", "ｘ"), T("　")}}},
+}};
+
+constexpr std::array<Cycle, 15> kHalfWidthAlphabet = {{
+    {3, {T("A", "a"), T("@"), T("&")}},
+    {3, {T("K", "k"), T("G", "g"), T("Q", "q")}},
+    {3, {T("H", "h"), T("B", "b"), T("P", "p")}},
+    {3, {T("I", "i"), T("'"), T("\"")}},
+    {3, {T("S", "s"), T("Z", "z"), T("J", "j")}},
+    {3, {T("M", "m"), T("F", "f"), T("V", "v")}},
+    {3, {T("U", "u"), T("_"), T("+")}},
+    {3, {T("T", "t"), T("D", "d"), T("C", "c")}},
+    {2, {T("Y", "y"), T("-")}},
+    {3, {T("E", "e"), T("/"), T(":")}},
+    {1, {T("N", "n")}},
+    {3, {T("R", "r"), T("L", "l"), T("~")}},
+    {3, {T("O", "o"), T("("), T(")")}},
+    {4, {T(","), T("."), T("?"), T("!")}},
+    {3, {T("W", "w"), T("X", "x"), T(" ")}},
+}};
+
+constexpr std::array<Cycle, 15> kFullWidthAlphabet = {{
+    {3, {T("Ａ", "ａ"), T("＠"), T("＆")}},
+    {3, {T("Ｋ", "ｋ"), T("Ｇ", "ｇ"), T("Ｑ", "ｑ")}},
+    {3, {T("Ｈ", "ｈ"), T("Ｂ", "ｂ"), T("Ｐ", "ｐ")}},
+    {3, {T("Ｉ", "ｉ"), T("’"), T("”")}},
+    {3, {T("Ｓ", "ｓ"), T("Ｚ", "ｚ"), T("Ｊ", "ｊ")}},
+    {3, {T("Ｍ", "ｍ"), T("Ｆ", "ｆ"), T("Ｖ", "ｖ")}},
+    {3, {T("Ｕ", "ｕ"), T("＿"), T("＋")}},
+    {3, {T("Ｔ", "ｔ"), T("Ｄ", "ｄ"), T("Ｃ", "ｃ")}},
+    {2, {T("Ｙ", "ｙ"), T("－")}},
+    {3, {T("Ｅ", "ｅ"), T("／"), T("：")}},
+    {2, {T("Ｎ", "ｎ"), T("・")}},
+    {3, {T("Ｒ", "ｒ"), T("Ｌ", "ｌ"), T("～")}},
+    {3, {T("Ｏ", "ｏ"), T("（"), T("）")}},
+    {4, {T("，"), T("．"), T("？"), T("！")}},
+    {3, {T("Ｗ", "ｗ"), T("Ｘ", "ｘ"), T("　")}},
+}};
+
+// Digits and signs of keys I..W (4..15) in the number modes; A, K and H type nothing.
+struct DigitKey {
+  std::string_view half;
+  std::string_view full;
+};
+constexpr std::array<DigitKey, 15> kDigits = {{
+    {"", ""},     {"", ""},     {"", ""},     {"1", "１"}, {"2", "２"},
+    {"3", "３"},  {"4", "４"},  {"5", "５"},  {"6", "６"}, {"7", "７"},
+    {"8", "８"},  {"9", "９"},  {"*", "＊"},  {"0", "０"}, {"#", "＃"},
+}};
+
+// The characters a vowel key leaves in romaji_text while it cycles.
+constexpr std::array<std::string_view, 20> kVowelCharacters = {
+    "あ", "ぁ", "い", "ぃ", "う", "ぅ", "え", "ぇ", "お", "ぉ",
+    "Ａ", "ａ", "Ｉ", "ｉ", "Ｕ", "ｕ", "Ｅ", "ｅ", "Ｏ", "ｏ"};
+
+// Signs that wait alone in romaji_text and move into kana_text when a vowel follows.
+constexpr std::array<std::string_view, 12> kSignsBeforeVowel = {
+    "ー", "～", "、", "。", "？", "！", "・", "‥", "…", "ん", "　", "っ"};
+
+// Signs that move into kana_text when a consonant follows (・ stays in front of it).
+constexpr std::array<std::string_view, 9> kSignsBeforeConsonant = {
+    "ん", "～", "ー", "、", "。", "！", "？", "っ", "　"};
+
+template <std::size_t N>
+bool contains(const std::array<std::string_view, N>& list, std::string_view s) {
+  for (std::string_view entry : list) {
+    if (!entry.empty() && entry == s) return true;
+  }
+  return false;
+}
+
+void write_tap_cycle(std::array<std::string, 7>& tap_cycle, const Cycle& cycle, bool caps) {
+  for (int i = 0; i < cycle.steps; ++i) tap_cycle[i + 1] = cycle.taps[i].pick(caps);
+}
+
+// Alphabet modes: repeated taps replace the pending character in place; the first tap on
+// another key confirms it.
+void alphabet_tap(Engine& e, int key, const std::array<Cycle, 15>& table) {
+  if (e.tap_count[key] == 0) {
+    e.front_fixed = e.front_text;
+    e.reset_tap_counts();
+  }
+  ++e.tap_count[key];
+  const Cycle& cycle = table[key - 1];
+  write_tap_cycle(e.tap_cycle, cycle, e.is_caps());
+  e.front_text = e.front_fixed;
+  e.front_text += cycle.pick(e.tap_count[key], e.is_caps());
+  e.mode_eigo_Show();
+}
+
+}  // namespace
+
+void Engine::Button_A() { letter_key(1); }
+void Engine::Button_K() { letter_key(2); }
+void Engine::Button_H() { letter_key(3); }
+void Engine::Button_I() { letter_key(4); }
+void Engine::Button_S() { letter_key(5); }
+void Engine::Button_M() { letter_key(6); }
+void Engine::Button_U() { letter_key(7); }
+void Engine::Button_T() { letter_key(8); }
+void Engine::Button_Y() { letter_key(9); }
+void Engine::Button_E() { letter_key(10); }
+void Engine::Button_N() { letter_key(11); }
+void Engine::Button_R() { letter_key(12); }
+void Engine::Button_O() { letter_key(13); }
+void Engine::Button_Z() { letter_key(14); }
+void Engine::Button_W() { letter_key(15); }
+
+void Engine::letter_key(int key) {
+  key_number = key;
+  const int index = key - 1;
+  switch (input_mode) {
+    case 0: {
+      if (kanji_converting || katakana_shown) Decision();
+      const RomajiKey& row = kRomajiKeys[index];
+      if (!row.vowel.empty()) {
+        boin_through(row.vowel);
+        return;
+      }
+      if (tap_count[key] != 0) {
+        romaji_text = delete_last_char(romaji_text);  // the character the previous tap entered
+      } else {
+        reset_tap_counts();
+      }
+      ++tap_count[key];
+      write_tap_cycle(tap_cycle, row.cycle, is_caps());
+      siin_through(row.cycle.pick(tap_count[key], is_caps()));
+      return;
+    }
+    case 1:
+    case 2:
+      if (key == 9) {
+        input_mode == 1 ? eigo_through() : zenkaku_alphabet_through();
+        return;
+      }
+      alphabet_tap(*this, key, input_mode == 1 ? kHalfWidthAlphabet : kFullWidthAlphabet);
+      return;
+    case 3:
+      if (!kDigits[index].half.empty()) number_through(kDigits[index].half);
+      return;
+    case 4:
+      if (kDigits[index].full.empty()) return;
+      if (number_converting) {
+        // A digit typed while the half-width form is shown goes back to the full-width form.
+        number_converting = 0;
+        number_conversion.clear();
+      }
+      zenkaku_digits += kDigits[index].full;
+      zenkaku_number_through(zenkaku_digits);
+      return;
+    default: return;  // symbol mode: the dialog handles it
+  }
+}
+
+void Engine::eigo_through() { alphabet_tap(*this, 9, kHalfWidthAlphabet); }
+
+void Engine::zenkaku_alphabet_through() { alphabet_tap(*this, 9, kFullWidthAlphabet); }
+
+void Engine::boin_through(std::string_view vowel) {
+  const int key = key_number;
+  if (tap_count[key] != 0) {
+    romaji_text = delete_last_char(romaji_text);
+  } else {
+    reset_tap_counts();
+  }
+  ++tap_count[key];
+  commit_pending_vowel();
+  if (contains(kSignsBeforeVowel, romaji_text)) {
+    kana_text += romaji_text;
+    romaji_text.clear();
+  }
+  if (!romaji_text.empty()) {
+    // The vowel completes the pending syllable; letters that make none vanish with it.
+    romaji_text += vowel;
+    kana_text += romaji_to_kana(romaji_text);
+    romaji_text.clear();
+    reset_tap_counts();
+  } else {
+    const Cycle& cycle = kRomajiKeys[key - 1].cycle;
+    write_tap_cycle(tap_cycle, cycle, is_caps());
+    romaji_text = cycle.pick(tap_count[key], is_caps());
+  }
+  front_text = front_fixed + reading();
+  mode_romaji_Show();
+}
+
+void Engine::siin_through(std::string_view letter) {
+  commit_pending_vowel();
+  if (romaji_text.empty()) {
+    romaji_text = letter;
+  } else {
+    const std::string last = right_bytes(romaji_text, 2);
+    if (contains(kSignsBeforeConsonant, last)) {
+      kana_text += last;
+      romaji_text = letter;
+    } else if (last == "Ｎ" || last == "ｎ") {
+      if (letter == "Ｙ" || letter == "ｙ") {
+        romaji_text += letter;  // にゃ and the like follow
+      } else {
+        kana_text += "ん";
+        romaji_text = letter;
+      }
+    } else if (letter == last || letter == zenkaku_to_lower(last)) {
+      // The same consonant twice: ｋ then ｋ gives っｋ.
+      romaji_text = delete_last_char(romaji_text);
+      romaji_text += "っ";
+      romaji_text += letter;
+    } else {
+      romaji_text += letter;
+    }
+  }
+  front_text = front_fixed + reading();
+  mode_romaji_Show();
+}
+
+void Engine::commit_pending_vowel() {
+  const std::string last = right_bytes(romaji_text, 2);
+  if (contains(kVowelCharacters, last)) {
+    kana_text += last;
+    romaji_text.clear();
+  }
+}
+
+void Engine::number_through(std::string_view text) {
+  front_text += text;
+  front_fixed = front_text;
+  mode_number_Show();
+}
+
+void Engine::zenkaku_number_through(std::string_view digits) {
+  if (key_number >= 1 && key_number <= 15) {
+    if (tap_count[key_number] == 0) reset_tap_counts();
+    ++tap_count[key_number];
+  }
+  front_text = front_fixed;
+  front_text += digits;
+  mode_zenkaku_number_Show();
+}
+
+}  // namespace lumeta

@@ -1,0 +1,74 @@
+// What the engine needs of the screen: the text display, the labels, the key faces and the
+// symbol dialog. The window, the headless replay display and the tests implement it.
+//
+// All text handed over is Shift-JIS (CP932); positions are byte offsets into the display text.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "key_faces.h"
+
+namespace lumeta {
+
+enum class Colour : uint8_t { plain, letter, romaji, kana, kanji, katakana };
+enum class Style : uint8_t { plain, bold, underline };
+
+// A styled byte range [start, end) of the display text. Text outside every segment is plain.
+struct Segment {
+  int start;
+  int end;
+  Colour colour;
+  Style style;
+  bool operator==(const Segment&) const = default;
+};
+
+// How the display text changed: `removed` bytes at `start` were replaced by `inserted` bytes.
+// Lets a display update only what changed.
+struct TextChange {
+  int start;
+  int removed;
+  int inserted;
+};
+
+// The eight indicator labels, Label21 .. Label28.
+enum class Indicator : uint8_t { zen, han, romaji, number, alphabet, capital, small, symbol };
+inline constexpr int kIndicatorCount = 8;
+
+// Lit: black background. Unlit: the button-face colour. White: a white background (the case
+// key shows 大 so in full-width alphabet mode with small letters).
+enum class IndicatorLook : uint8_t { unlit, lit, white };
+
+class View {
+ public:
+  virtual ~View() = default;
+
+  // The text display.
+  virtual void set_text(std::string_view text, TextChange change) = 0;
+  virtual void set_segments(std::span<const Segment> segments) = 0;
+  virtual void set_caret(int position) = 0;
+  virtual int caret() const = 0;
+  virtual void set_focus() = 0;
+  virtual int caret_line_start() = 0;   // first position of the display line holding the caret
+  virtual int caret_line_number() = 0;  // that line's number from 0, wrapped lines included
+  virtual void repaint() = 0;
+
+  // Labels.
+  virtual void set_position_label(std::string_view caption) = 0;
+  virtual void set_indicator(Indicator indicator, IndicatorLook look) = 0;
+
+  // Keys: the painted face of a letter key (1..15), the centre key (18) or the case key (19);
+  // the caption colour of a caption key while it is held.
+  virtual void set_key_face(int key, const Face& face) = 0;
+  virtual void set_caption_held(int key, bool held) = 0;
+
+  // The symbol dialog.
+  virtual void fill_symbol_grid() = 0;
+  virtual void show_symbol_dialog() = 0;
+  virtual void hide_symbol_dialog() = 0;
+  virtual bool symbol_dialog_visible() const = 0;
+  virtual void set_symbol_page_highlight(int page) = 0;
+};
+
+}  // namespace lumeta

@@ -1,0 +1,63 @@
+// The keypad as the window works it, without painting: the key list, what a press and a
+// release of each key do, delete-all, and the window's idle pass. The window, the replay tool
+// and the tests all drive the engine through this.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "engine.h"
+
+namespace lumeta {
+
+enum class KeyKind { letter, caption, centre, case_key, window };
+
+struct KeyInfo {
+  int number;                 // 1..24 the keypad (no 17), 31 quit, 32 copy, 33 delete all
+  std::string_view token;     // the replay tool's name for it
+  std::string_view control;   // the window's control
+  KeyKind kind;
+  void (*operation)(Engine&);  // what a press runs; none for the window's own keys
+  int keyboard;               // Windows virtual-key code of the physical key; 0 for none
+  std::string_view caption;   // UTF-8 caption of a caption or window key
+};
+
+std::span<const KeyInfo> key_list();
+const KeyInfo* find_key(int number);
+const KeyInfo* find_key_by_token(std::string_view token);
+const KeyInfo* find_key_by_keyboard(int virtual_key);
+
+class Keypad {
+ public:
+  Keypad(Engine& engine, View& view) : engine_(engine), view_(view) {}
+
+  void press(int key);
+  void release(int key);
+  void click(int key) {
+    press(key);
+    release(key);
+  }
+
+  // The delete-all key acts on its press.
+  void delete_all();
+
+  // Runs whenever the event queue empties: a caret moved since the last pass refreshes the
+  // position label.
+  void idle();
+
+  // A pointer click in the display: the caret goes to `position`, or before the character it
+  // falls inside; no key operation runs.
+  void place_caret(int position);
+
+  int last_sel_start() const { return last_sel_start_; }
+
+ private:
+  void refresh_caret();
+  bool reading_pending() const { return engine_.composition_length() > 0; }
+
+  Engine& engine_;
+  View& view_;
+  int last_sel_start_ = -1;
+};
+
+}  // namespace lumeta
