@@ -1,1 +1,164 @@
 #include <gtest/gtest.h>
+
+#include "lumeta_fixture.h"
+
+namespace lumeta::testing {
+namespace {
+
+TEST(ClearKey, EmptyTextStaysEmpty) {
+  Lumeta t;
+  t.keys("BS");
+  EXPECT_EQ(t.text(), "");
+  EXPECT_EQ(t.label(), "1行 0列");
+}
+
+TEST(ClearKey, StepsBackInTheReadingThenDeletesConfirmedText) {
+  Lumeta t;
+  t.keys("K A N A BS");
+  EXPECT_EQ(t.engine.kana_text, "か");
+  EXPECT_EQ(t.text(), "か");
+  t.keys("RET BS");
+  EXPECT_EQ(t.text(), "");
+  EXPECT_EQ(t.engine.front_fixed, "");
+  Lumeta romaji;
+  romaji.keys("K A K BS");
+  EXPECT_EQ(romaji.engine.romaji_text, "");
+  EXPECT_EQ(romaji.text(), "か");
+}
+
+TEST(ClearKey, CancelsAConversion) {
+  Lumeta t;
+  t.keys("K A I DOWN BS");
+  EXPECT_EQ(t.text(), "かい");
+  EXPECT_EQ(t.engine.kana_text, "かい");
+  EXPECT_EQ(t.engine.kanji_converting, 0);
+  EXPECT_EQ(t.engine.candidate_index, 0);
+}
+
+TEST(ClearKey, AlphabetAndNumberModes) {
+  Lumeta t;
+  t.keys("MODE H H BS");  // pending b removed
+  EXPECT_EQ(t.text(), "");
+  t.keys("A K BS BS");
+  EXPECT_EQ(t.text(), "");
+  Lumeta digits;
+  digits.keys("CAPS I S BS");
+  EXPECT_EQ(digits.text(), "１");
+  EXPECT_EQ(digits.engine.zenkaku_digits, "１");
+}
+
+TEST(CentreKey, ConfirmsOrBreaksTheLine) {
+  Lumeta t;
+  t.keys("RET");
+  EXPECT_EQ(t.text(), "\r\n");
+  EXPECT_EQ(t.label(), "2行 0列");
+  t.keys("RET");
+  EXPECT_EQ(t.text(), "\r\n\r\n");
+  Lumeta reading;
+  reading.keys("K A N A RET");
+  EXPECT_EQ(reading.text(), "かな");
+  EXPECT_EQ(reading.engine.front_fixed, "かな");
+  Lumeta letter;
+  letter.keys("MODE H H RET");
+  EXPECT_EQ(letter.text(), "B");
+  EXPECT_EQ(letter.engine.front_fixed, "B");
+}
+
+TEST(CentreKey, LineBreakInTheMiddleKeepsTheRest) {
+  Lumeta t;
+  t.keys("A I U RET LEFT RET");
+  EXPECT_EQ(t.text(), "あい\r\nう");
+  EXPECT_EQ(t.caret(), 6);
+  EXPECT_EQ(t.label(), "2行 0列");
+}
+
+TEST(LeftKey, MovesTheCompositionCursor) {
+  Lumeta t;
+  t.keys("K A N A T T A LEFT LEFT");
+  EXPECT_EQ(t.engine.kana_text, "か");
+  EXPECT_EQ(t.engine.kana_after_caret, "なだ");
+  EXPECT_EQ(t.text(), "かなだ");
+  EXPECT_EQ(t.caret(), 2);
+  t.keys("RIGHT");
+  EXPECT_EQ(t.engine.kana_text, "かな");
+  EXPECT_EQ(t.engine.kana_after_caret, "だ");
+  Lumeta one;
+  one.keys("K A LEFT");
+  EXPECT_EQ(one.engine.kana_after_caret, "か");
+  one.keys("LEFT");
+  EXPECT_EQ(one.engine.kana_after_caret, "か");
+  EXPECT_EQ(one.caret(), 0);
+}
+
+TEST(LeftKey, StepsOverLineBreaksAndTwoByteCharacters) {
+  Lumeta t;
+  t.keys("A RET RET");  // あ CR LF
+  t.keys("LEFT");
+  EXPECT_EQ(t.caret(), 2);
+  EXPECT_EQ(t.label(), "1行 2列");
+  EXPECT_EQ(t.engine.back_text, "\r\n");  // the release re-divides at the caret
+  t.keys("LEFT LEFT");
+  EXPECT_EQ(t.caret(), 0);
+  EXPECT_EQ(t.label(), "1行 0列");
+}
+
+TEST(RightKey, StepsOverWholeCharacters) {
+  Lumeta d;
+  d.engine.back_text = "日a";  // 日 is 0x93 0xFA: its second byte is in the lead-byte range
+  d.engine.mode_romaji_Show();
+  d.keys("RIGHT");
+  EXPECT_EQ(d.caret(), 2);
+  d.keys("RIGHT");
+  EXPECT_EQ(d.caret(), 3);
+  d.keys("LEFT");
+  EXPECT_EQ(d.caret(), 2);
+  d.keys("LEFT");
+  EXPECT_EQ(d.caret(), 0);
+}
+
+TEST(RightKey, TypesASpaceAtTheEnd) {
+  EXPECT_EQ(Lumeta().keys("RIGHT").text(), "　");
+  EXPECT_EQ(Lumeta().keys("MODE RIGHT").text(), " ");
+  EXPECT_EQ(Lumeta().keys("CAPS RIGHT").text(), " ");
+  Lumeta letter;
+  letter.keys("MODE H RIGHT");  // something pending: confirmed, no space
+  EXPECT_EQ(letter.text(), "H");
+  EXPECT_EQ(letter.engine.front_fixed, "H");
+}
+
+TEST(RightKey, ConfirmsPendingDigitsAtTheEnd) {
+  Lumeta t;
+  t.keys("CAPS I S RIGHT");
+  EXPECT_EQ(t.engine.front_fixed, "１２");
+  EXPECT_EQ(t.engine.zenkaku_digits, "");
+  t.keys("M");
+  EXPECT_EQ(t.engine.zenkaku_digits, "３");
+  Lumeta half;
+  half.keys("CAPS I S DOWN RIGHT");
+  EXPECT_EQ(half.text(), "12");
+  EXPECT_EQ(half.engine.number_converting, 0);
+}
+
+TEST(RightKey, WithTextAfterTheCaretConfirmsAndStays) {
+  Lumeta t;
+  t.keys("MODE A RET RET LEFT H RIGHT");
+  EXPECT_EQ(t.text(), "AH\r\n");
+  EXPECT_EQ(t.engine.front_fixed, "AH");
+  EXPECT_EQ(t.caret(), 2);
+}
+
+TEST(Division, CaretPlacedWithThePointerBecomesTheInsertionPoint) {
+  Lumeta t;
+  t.keys("A I U RET CARET:2");
+  EXPECT_EQ(t.label(), "1行 2列");  // the idle pass refreshed it
+  t.keys("K");  // no release in between: typing goes on at the old insertion point
+  EXPECT_EQ(t.text(), "あいうＫ");
+  t.keys("BS CARET:4 LEFT RIGHT");
+  EXPECT_EQ(t.engine.front_text, "あい");
+  EXPECT_EQ(t.engine.back_text, "う");
+  t.keys("K A");
+  EXPECT_EQ(t.text(), "あいかう");
+}
+
+}  // namespace
+}  // namespace lumeta::testing

@@ -1,1 +1,157 @@
 #include <gtest/gtest.h>
+
+#include <vector>
+
+#include "lumeta_fixture.h"
+
+namespace lumeta::testing {
+namespace {
+
+using I = Indicator;
+
+std::vector<Indicator> lit(const Lumeta& t) {
+  std::vector<Indicator> on;
+  for (int i = 0; i < kIndicatorCount; ++i) {
+    if (t.lit(static_cast<Indicator>(i))) on.push_back(static_cast<Indicator>(i));
+  }
+  return on;
+}
+
+using Lit = std::vector<Indicator>;
+
+TEST(Modes, StartState) {
+  Lumeta t;
+  EXPECT_EQ(t.engine.input_mode, 0);
+  EXPECT_EQ(t.engine.caps, 1);
+  EXPECT_EQ(lit(t), (Lit{I::zen, I::romaji, I::capital}));
+  EXPECT_EQ(t.label(), "1行0列");  // the design caption until the first update
+  EXPECT_EQ(t.engine.goal_column, -1);
+  EXPECT_EQ(t.view.face(2), letter_face(2, 0, true));
+  EXPECT_EQ(t.view.face(18), centre_face(1, false));
+  EXPECT_EQ(t.view.face(19), case_face(false));
+}
+
+TEST(Modes, ModeKeyCyclesRomajiAlphabetSymbol) {
+  Lumeta t;
+  t.keys("MODE");
+  EXPECT_EQ(t.engine.input_mode, 1);
+  EXPECT_EQ(lit(t), (Lit{I::han, I::alphabet, I::capital}));
+  EXPECT_EQ(t.view.face(18), centre_face(2, false));
+  EXPECT_EQ(t.view.face(1), letter_face(1, 1, true));
+  t.keys("MODE");
+  EXPECT_EQ(t.engine.input_mode, 5);
+  EXPECT_EQ(lit(t), (Lit{I::symbol}));
+  EXPECT_TRUE(t.view.symbol_dialog_visible());
+  EXPECT_EQ(t.view.grid_fills(), 1);
+  EXPECT_TRUE(t.view.face(7).blank());
+  t.keys("MODE");
+  EXPECT_EQ(t.engine.input_mode, 0);
+  EXPECT_FALSE(t.view.symbol_dialog_visible());
+}
+
+TEST(Modes, CaseKeyInRomajiStepsThroughFullWidthDigits) {
+  Lumeta t;
+  t.keys("CAPS");
+  EXPECT_EQ(t.engine.input_mode, 4);
+  EXPECT_EQ(lit(t), (Lit{I::zen, I::number}));
+  EXPECT_EQ(t.view.face(4), letter_face(4, 4, false));
+  t.keys("CAPS");
+  EXPECT_EQ(t.engine.input_mode, 0);
+  EXPECT_EQ(lit(t), (Lit{I::zen, I::romaji, I::small}));
+  t.keys("CAPS");
+  EXPECT_EQ(t.engine.input_mode, 0);
+  EXPECT_EQ(lit(t), (Lit{I::zen, I::romaji, I::capital}));
+  t.keys("CAPS");
+  EXPECT_EQ(t.engine.input_mode, 4);
+}
+
+TEST(Modes, CaseKeyInHalfWidthStepsCapitalsDigitsSmall) {
+  Lumeta t;
+  t.keys("MODE CAPS");
+  EXPECT_EQ(t.engine.input_mode, 3);
+  EXPECT_EQ(lit(t), (Lit{I::han, I::number}));
+  t.keys("CAPS");
+  EXPECT_EQ(t.engine.input_mode, 1);
+  EXPECT_EQ(lit(t), (Lit{I::han, I::alphabet, I::small}));
+  t.keys("CAPS");
+  EXPECT_EQ(lit(t), (Lit{I::han, I::alphabet, I::capital}));
+  t.keys("CAPS MODE");  // digits, then back to the alphabet with the case unchanged
+  EXPECT_EQ(t.engine.input_mode, 1);
+}
+
+TEST(Modes, FullWidthNumberReturnsWhereItCameFrom) {
+  Lumeta t;
+  t.keys("CAPS MODE");
+  EXPECT_EQ(t.engine.input_mode, 0);
+  Lumeta full;
+  full.engine.Change_MODE(2);
+  EXPECT_EQ(lit(full), (Lit{I::zen, I::alphabet, I::capital}));
+  full.keys("CAPS");  // capitals: small letters, the mode stays
+  EXPECT_EQ(full.engine.input_mode, 2);
+  EXPECT_EQ(full.engine.caps, 0);
+  EXPECT_EQ(full.view.indicator(I::capital), IndicatorLook::white);
+  EXPECT_TRUE(full.view.face(18).blank());
+  EXPECT_EQ(full.view.face(2), letter_face(2, 2, false));
+  full.keys("CAPS");
+  EXPECT_EQ(full.engine.input_mode, 4);
+  full.keys("MODE");
+  EXPECT_EQ(full.engine.input_mode, 2);
+  full.keys("MODE");  // the mode key has nothing to do in full-width alphabet mode
+  EXPECT_EQ(full.engine.input_mode, 2);
+}
+
+TEST(Modes, SwitchingConfirmsWhatIsShown) {
+  Lumeta t;
+  t.keys("K A I DOWN MODE");
+  EXPECT_EQ(t.engine.front_fixed, "回");
+  EXPECT_EQ(t.engine.kana_text, "");
+  Lumeta reading;
+  reading.keys("K A CAPS");
+  EXPECT_EQ(reading.engine.front_fixed, "か");
+  EXPECT_EQ(reading.text(), "か");
+}
+
+TEST(Modes, CaseKeyInSymbolModeChangesNothing) {
+  Lumeta t;
+  t.keys("MODE MODE CAPS");
+  EXPECT_EQ(t.engine.input_mode, 5);
+  EXPECT_TRUE(t.view.symbol_dialog_visible());
+}
+
+TEST(Modes, NoKeySequenceReachesFullWidthAlphabet) {
+  // Breadth-first over mode and case states reached by the two keys.
+  std::vector<std::string> frontier = {""};
+  for (int depth = 0; depth < 8; ++depth) {
+    std::vector<std::string> next;
+    for (const std::string& path : frontier) {
+      for (const char* key : {" MODE", " CAPS"}) {
+        Lumeta t;
+        t.keys(path + key);
+        ASSERT_NE(t.engine.input_mode, 2) << path + key;
+        next.push_back(path + key);
+      }
+    }
+    frontier = std::move(next);
+  }
+}
+
+TEST(SymbolMode, PagesStepAndTheCentreKeyLeaves) {
+  Lumeta t;
+  t.keys("MODE MODE DOWN DOWN DOWN");
+  EXPECT_EQ(t.engine.symbol_page, 1);
+  t.keys("UP");
+  EXPECT_EQ(t.engine.symbol_page, 3);
+  EXPECT_EQ(t.view.page_highlight(), 3);
+  t.keys("BS LEFT RIGHT A");
+  EXPECT_EQ(t.text(), "");
+  t.keys("RET");
+  EXPECT_EQ(t.engine.input_mode, 0);
+  EXPECT_EQ(t.engine.symbol_page, 1);
+  EXPECT_FALSE(t.view.symbol_dialog_visible());
+  t.keys("MODE MODE");  // shown again: the highlight matches the page
+  EXPECT_EQ(t.view.page_highlight(), 1);
+  EXPECT_EQ(t.view.grid_fills(), 2);
+}
+
+}  // namespace
+}  // namespace lumeta::testing

@@ -1,0 +1,55 @@
+// A headless Lumeta for the tests: the engine, the keypad and a display without a screen.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "engine.h"
+#include "headless_view.h"
+#include "keypad.h"
+#include "sjis.h"
+
+namespace lumeta::testing {
+
+struct Lumeta {
+  HeadlessView view;
+  Engine engine{view};
+  Keypad keypad{engine, view};
+
+  Lumeta() { engine.initialise(); }
+
+  // Works the keys named in `tokens` as the replay tool names them ("K A DOWN", "CARET:3",
+  // "DELALL"): each a press and a release, followed by the window's idle pass.
+  Lumeta& keys(std::string_view tokens) {
+    std::istringstream in{std::string(tokens)};
+    std::string token;
+    while (in >> token) {
+      if (token.starts_with("CARET:")) {
+        keypad.place_caret(std::stoi(token.substr(6)));
+      } else if (token == "DELALL") {
+        keypad.press(33);
+      } else {
+        const KeyInfo* key = find_key_by_token(token);
+        if (!key) throw std::invalid_argument("unknown key " + token);
+        keypad.click(key->number);
+      }
+      keypad.idle();
+    }
+    return *this;
+  }
+
+  const std::string& text() const { return view.text(); }
+  int caret() const { return view.caret(); }
+  const std::string& label() const { return view.label(); }
+  bool lit(Indicator i) const { return view.indicator(i) == IndicatorLook::lit; }
+};
+
+// Readable UTF-8 for failure messages.
+inline std::string u8(std::string_view cp932) {
+  return sjis::to_utf8(cp932).value_or("<invalid Shift-JIS>");
+}
+
+}  // namespace lumeta::testing
