@@ -1,1 +1,163 @@
+#include "keypad.h"
+
 #include <gtest/gtest.h>
+
+#include <set>
+
+#include "lumeta_fixture.h"
+
+namespace lumeta::testing {
+namespace {
+
+Face highlighted(int key, int mode, bool caps, int mark) {
+  return with_highlight(letter_face(key, mode, caps), key, mode, mark);
+}
+
+TEST(KeyList, OneEntryPerKeyWithItsKeyboardKey) {
+  std::set<int> numbers;
+  std::set<std::string_view> tokens;
+  for (const KeyInfo& key : key_list()) {
+    EXPECT_TRUE(numbers.insert(key.number).second);
+    EXPECT_TRUE(tokens.insert(key.token).second);
+    EXPECT_EQ(key.operation == nullptr, key.kind == KeyKind::window);
+  }
+  EXPECT_EQ(find_key_by_keyboard('A')->number, 1);
+  EXPECT_EQ(find_key_by_keyboard('P')->number, 19);
+  EXPECT_EQ(find_key_by_keyboard(17)->number, 20);   // Ctrl is the mode key
+  EXPECT_EQ(find_key_by_keyboard(8)->number, 16);    // Backspace
+  EXPECT_EQ(find_key_by_keyboard(40)->number, 24);   // Down
+  EXPECT_EQ(find_key_by_keyboard('V'), nullptr);
+  EXPECT_EQ(find_key_by_keyboard('1'), nullptr);
+  EXPECT_EQ(find_key(17), nullptr);
+}
+
+TEST(LetterFaces, PressLightsTheReachedMark) {
+  Lumeta t;
+  t.keypad.press(2);
+  EXPECT_EQ(t.view.face(2), highlighted(2, 0, true, 1));
+  EXPECT_EQ(t.view.face(2).marks[0].colour, kLime);
+  t.keypad.release(2);
+  EXPECT_EQ(t.view.face(2), letter_face(2, 0, true));
+  for (int taps = 1; taps <= 5; ++taps) {
+    t.keypad.press(14);
+    const int mark = taps % 4 == 0 ? 4 : taps % 4;
+    EXPECT_EQ(t.view.face(14), highlighted(14, 0, true, mark)) << taps;
+    t.keypad.release(14);
+  }
+}
+
+TEST(LetterFaces, VowelKeyLightsItsLetterAfterASyllable) {
+  Lumeta t;
+  t.keys("K");
+  t.keypad.press(1);  // completes か: every count back to 0, so mark 1 ("A")
+  EXPECT_EQ(t.view.face(1), highlighted(1, 0, true, 1));
+  t.keypad.release(1);
+  t.keypad.press(1);  // あ cycling: count 1, mark 2
+  EXPECT_EQ(t.view.face(1), highlighted(1, 0, true, 2));
+}
+
+TEST(LetterFaces, NumberModesKeepTheirColouredMarks) {
+  Lumeta t;
+  t.keys("CAPS");
+  t.keypad.press(1);
+  EXPECT_EQ(t.view.face(1).marks[0].colour, kBlue);
+  t.keypad.press(3);
+  EXPECT_EQ(t.view.face(3).marks[0].colour, kRed);
+  t.keypad.press(2);
+  EXPECT_TRUE(t.view.face(2).blank());
+  t.keypad.press(5);
+  EXPECT_EQ(t.view.face(5).marks[0].text, "2");
+  EXPECT_EQ(t.view.face(5).marks[0].colour, kLime);
+}
+
+TEST(LetterFaces, AlphabetModeMarks) {
+  Lumeta t;
+  t.keys("MODE");
+  t.keypad.press(9);
+  EXPECT_EQ(t.view.face(9), highlighted(9, 1, true, 1));
+  t.keypad.release(9);
+  t.keypad.press(9);
+  EXPECT_EQ(t.view.face(9), highlighted(9, 1, true, 2));
+  t.keypad.press(11);
+  EXPECT_EQ(t.view.face(11), highlighted(11, 1, true, 1));
+  EXPECT_EQ(letter_face(9, 0, false).marks[0].text, "y");
+  EXPECT_EQ(letter_face(9, 0, true).marks[0].text, "Y");
+  EXPECT_EQ(letter_face(9, 0, false).marks[1].text, "っ");
+}
+
+TEST(LetterFaces, SymbolModeBlanksAllFifteen) {
+  Lumeta t;
+  t.keys("MODE MODE");
+  t.keypad.press(4);
+  for (int k = 1; k <= 15; ++k) EXPECT_TRUE(t.view.face(k).blank()) << k;
+}
+
+TEST(CaptionKeys, GreenWhileHeld) {
+  Lumeta t;
+  t.keypad.press(16);
+  EXPECT_TRUE(t.view.caption_held(16));
+  t.keypad.release(16);
+  EXPECT_FALSE(t.view.caption_held(16));
+}
+
+TEST(CentreKey, FacesThroughPressAndRelease) {
+  Lumeta t;
+  t.keys("MODE");
+  EXPECT_EQ(t.view.face(18), centre_face(2, false));  // 改行 in the alphabet modes
+  t.keypad.press(18);
+  EXPECT_EQ(t.view.face(18), centre_face(1, true));
+  t.keypad.release(18);
+  EXPECT_EQ(t.view.face(18), centre_face(1, false));
+}
+
+TEST(CaseKey, FaceGreenWhileHeld) {
+  Lumeta t;
+  t.keypad.press(19);
+  EXPECT_EQ(t.view.face(19), case_face(true));
+  t.keypad.release(19);
+  EXPECT_EQ(t.view.face(19), case_face(false));
+}
+
+TEST(Release, RedividesOnlyWhenNoReadingIsPending) {
+  Lumeta t;
+  t.keys("A I U LEFT");  // a reading: the release leaves it alone
+  EXPECT_EQ(t.engine.kana_after_caret, "う");
+  EXPECT_EQ(t.engine.front_text, "あいう");
+  Lumeta digits;
+  digits.keys("CAPS I S BS");  // the clear key leaves pending digits alone
+  EXPECT_EQ(digits.engine.zenkaku_digits, "１");
+}
+
+TEST(DeleteAll, EmptiesEverythingOnThePress) {
+  Lumeta t;
+  t.keys("A RET K A I DOWN");
+  t.keypad.press(33);
+  EXPECT_EQ(t.text(), "");
+  EXPECT_EQ(t.engine.front_fixed, "");
+  EXPECT_EQ(t.engine.kana_text, "");
+  EXPECT_EQ(t.engine.kanji_converting, 0);
+  EXPECT_EQ(t.engine.candidate_index, 0);
+  EXPECT_EQ(t.label(), "1行 0列");
+  Lumeta digits;
+  digits.keys("CAPS I DOWN DELALL");
+  EXPECT_EQ(digits.text(), "");
+  EXPECT_EQ(digits.engine.kana_text, "");
+  EXPECT_EQ(digits.engine.number_converting, 0);
+}
+
+TEST(IdlePass, RefreshesTheLabelForAMovedCaret) {
+  Lumeta t;
+  t.keys("A I U");
+  t.keypad.place_caret(3);  // inside い: before it
+  EXPECT_EQ(t.caret(), 2);
+  EXPECT_EQ(t.label(), "1行 6列");
+  t.keypad.idle();
+  EXPECT_EQ(t.label(), "1行 2列");
+  EXPECT_EQ(t.keypad.last_sel_start(), 2);
+  t.keypad.place_caret(1000);
+  EXPECT_EQ(t.caret(), 6);
+  EXPECT_EQ(t.engine.goal_column, 6);  // the idle pass leaves the goal column alone
+}
+
+}  // namespace
+}  // namespace lumeta::testing
