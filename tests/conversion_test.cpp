@@ -16,7 +16,8 @@ TEST(Conversion, DownCyclesTheCandidatesAndBackToTheReading) {
   EXPECT_EQ(t.engine.candidate_count, 16);
   const std::vector<Segment> maroon = {{0, 2, Colour::kanji, Style::plain}};
   EXPECT_EQ(t.view.segments(), maroon);
-  for (int i = 2; i <= 16; ++i) t.keys("DOWN");
+  for (int i = 2; i <= 16; ++i)
+    t.keys("DOWN");
   EXPECT_EQ(t.text(), t.engine.candidate[16]);
   t.keys("DOWN");  // the 17th press: the reading again
   EXPECT_EQ(t.text(), "あい");
@@ -30,7 +31,8 @@ TEST(Conversion, DownCyclesTheCandidatesAndBackToTheReading) {
 TEST(Conversion, CandidateIndexCarriesOverUntilConfirmed) {
   Lumeta t;
   t.keys("K A I");
-  for (int i = 0; i < 11; ++i) t.keys("DOWN");  // 回 .. and back to かい: index 11
+  for (int i = 0; i < 11; ++i)
+    t.keys("DOWN");  // 回 .. and back to かい: index 11
   EXPECT_EQ(t.text(), "かい");
   t.keys("BS BS A I DOWN");  // a new reading あい starts at (11 + 1) mod 17
   EXPECT_EQ(t.text(), t.engine.candidate[12]);

@@ -26,7 +26,8 @@ TEST(Dictionary, TableShape) {
   for (const DictionaryEntry& entry : table) {
     EXPECT_TRUE(readings.insert(entry.reading).second) << testing::u8(entry.reading);
     // Entries come group by group, in the groups' search order.
-    while (group < groups.size() && entry.reading.substr(0, 2) != groups[group]) ++group;
+    while (group < groups.size() && entry.reading.substr(0, 2) != groups[group])
+      ++group;
     ASSERT_LT(group, groups.size()) << testing::u8(entry.reading);
     const auto list = lookup(entry.reading);
     EXPECT_GE(list.size(), 1u);
@@ -45,8 +46,7 @@ TEST(Dictionary, TellingRows) {
   EXPECT_EQ(lookup("ああ"), std::vector<std::string>{"嗚呼"});
   EXPECT_EQ(lookup("あおい"),
             (std::vector<std::string>{"青い", "蒼い", "青井", "葵", "アオイ", "蒼井"}));
-  EXPECT_EQ(lookup("けいたい"),
-            (std::vector<std::string>{"携帯", "敬体", "形態", "継体", "形体"}));
+  EXPECT_EQ(lookup("けいたい"), (std::vector<std::string>{"携帯", "敬体", "形態", "継体", "形体"}));
   EXPECT_EQ(lookup("でんわ"), (std::vector<std::string>{"電話", "デンワ"}));
   EXPECT_EQ(lookup("かんじへんかん"), (std::vector<std::string>{"漢字変換", "監事変換"}));
   EXPECT_EQ(lookup("ろーまじにゅうりょく"), std::vector<std::string>{"ローマ字入力"});

@@ -40,9 +40,11 @@ TEST(DisplayText, CharacterCountFollowsRandomEdits) {
     std::size_t at = sjis::floor_boundary(text, random() % (text.size() + 1));
     std::string next = text.substr(0, at);
     const int add = random() % 3;
-    for (int k = 0; k < add; ++k) next += pieces[random() % std::size(pieces)];
+    for (int k = 0; k < add; ++k)
+      next += pieces[random() % std::size(pieces)];
     std::size_t cut = at;
-    for (int k = random() % 3; k > 0 && cut < text.size(); --k) cut = sjis::next_boundary(text, cut);
+    for (int k = random() % 3; k > 0 && cut < text.size(); --k)
+      cut = sjis::next_boundary(text, cut);
     next += text.substr(cut);
     const std::string expected = next;
     const std::string old = text;

@@ -16,7 +16,8 @@ TEST(RomajiToKana, SyllablesOfTwoThreeAndFourLetters) {
       {"ｗｙｉ", "ゐ"},   {"ｔｈｉ", "てぃ"}, {"ｆｙｏ", "ふょ"}, {"ｃｈｉ", "ち"},
       {"ｑｗａ", "くぁ"}, {"ｘｙｏ", "ょ"},   {"ｄｈｕ", "でゅ"}, {"ｆｕ", "ふ"},
   };
-  for (const auto& [romaji, kana] : cases) EXPECT_EQ(romaji_to_kana(romaji), kana) << romaji;
+  for (const auto& [romaji, kana] : cases)
+    EXPECT_EQ(romaji_to_kana(romaji), kana) << romaji;
 }
 
 TEST(RomajiToKana, LettersInFrontSurviveAndGapsGiveNothing) {
@@ -25,10 +26,10 @@ TEST(RomajiToKana, LettersInFrontSurviveAndGapsGiveNothing) {
   EXPECT_EQ(romaji_to_kana("ｂｋａ"), "ｂか");
   EXPECT_EQ(romaji_to_kana("・Ｋａ"), "・か");
   EXPECT_EQ(romaji_to_kana("ｙｉ"), "");
-  EXPECT_EQ(romaji_to_kana("ｃａ"), "");      // c makes syllables only as ch and cy
-  EXPECT_EQ(romaji_to_kana("ｋＡ"), "");      // the vowel must be small
+  EXPECT_EQ(romaji_to_kana("ｃａ"), "");  // c makes syllables only as ch and cy
+  EXPECT_EQ(romaji_to_kana("ｋＡ"), "");  // the vowel must be small
   EXPECT_EQ(romaji_to_kana("ａ"), "");
-  EXPECT_EQ(romaji_to_kana("ｋｙ"), "");      // no vowel at the end
+  EXPECT_EQ(romaji_to_kana("ｋｙ"), "");        // no vowel at the end
   EXPECT_EQ(romaji_to_kana("ｗｈｕ"), "ｗふ");  // no ｗｈｕ syllable: the last two letters
   EXPECT_EQ(romaji_to_kana("ｘｔａ"), "ｘた");
   EXPECT_EQ(romaji_to_kana("ｙｙｉ"), "ｙ");  // neither ｙｙｉ nor ｙｉ: the letters vanish

@@ -23,9 +23,9 @@ TEST(KeyList, OneEntryPerKeyWithItsKeyboardKey) {
   }
   EXPECT_EQ(find_key_by_keyboard('A')->number, 1);
   EXPECT_EQ(find_key_by_keyboard('P')->number, 19);
-  EXPECT_EQ(find_key_by_keyboard(17)->number, 20);   // Ctrl is the mode key
-  EXPECT_EQ(find_key_by_keyboard(8)->number, 16);    // Backspace
-  EXPECT_EQ(find_key_by_keyboard(40)->number, 24);   // Down
+  EXPECT_EQ(find_key_by_keyboard(17)->number, 20);  // Ctrl is the mode key
+  EXPECT_EQ(find_key_by_keyboard(8)->number, 16);   // Backspace
+  EXPECT_EQ(find_key_by_keyboard(40)->number, 24);  // Down
   EXPECT_EQ(find_key_by_keyboard('V'), nullptr);
   EXPECT_EQ(find_key_by_keyboard('1'), nullptr);
   EXPECT_EQ(find_key(17), nullptr);
@@ -89,7 +89,8 @@ TEST(LetterFaces, SymbolModeBlanksAllFifteen) {
   Lumeta t;
   t.keys("MODE MODE");
   t.keypad.press(4);
-  for (int k = 1; k <= 15; ++k) EXPECT_TRUE(t.view.face(k).blank()) << k;
+  for (int k = 1; k <= 15; ++k)
+    EXPECT_TRUE(t.view.face(k).blank()) << k;
 }
 
 TEST(CaptionKeys, GreenWhileHeld) {

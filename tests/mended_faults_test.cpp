@@ -46,7 +46,8 @@ TEST(Mended, CandidateCycleBackToTheReadingKeepsTheWholeReading) {
   Lumeta t;
   t.keys("M E R U LEFT Y Y Y DOWN");
   const int count = t.engine.candidate_count;
-  for (int i = 0; i < count; ++i) t.keys("DOWN");
+  for (int i = 0; i < count; ++i)
+    t.keys("DOWN");
   EXPECT_EQ(t.text(), "めーる");
   EXPECT_EQ(t.engine.reading(), "めーる");
   t.keys("A");
@@ -78,7 +79,8 @@ TEST(Mended, NumberMarkerNeverShowsAndIsNoReading) {
 TEST(Mended, LongRunsOfDigitsAreKeptWhole) {
   Lumeta t;
   t.keys("CAPS");
-  for (int i = 0; i < 130; ++i) t.keys("I");
+  for (int i = 0; i < 130; ++i)
+    t.keys("I");
   EXPECT_EQ(t.engine.zenkaku_digits.size(), 260u);
   EXPECT_EQ(t.text().size(), 260u);
   t.keys("DOWN");
@@ -141,7 +143,8 @@ TEST(Mended, ArrowsOnACandidateActOnTheReading) {
 TEST(Mended, TextStopsGrowingAtOneMillionCharacters) {
   Lumeta t;
   std::string big;
-  for (std::size_t i = 0; i + 1 < kMaxDisplayChars; ++i) big += "あ";
+  for (std::size_t i = 0; i + 1 < kMaxDisplayChars; ++i)
+    big += "あ";
   t.engine.front_fixed = t.engine.front_text = big;
   t.engine.mode_romaji_Show();
   ASSERT_EQ(t.engine.display().chars(), kMaxDisplayChars - 1);

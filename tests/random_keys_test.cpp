@@ -1,1 +1,84 @@
+// Hundreds of thousands of random key presses in every mode, with the engine's invariants
+// checked after each one.
 #include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+
+#include "lumeta_fixture.h"
+
+namespace lumeta::testing {
+namespace {
+
+void check_invariants(Lumeta& t, int step) {
+  const Engine& e = t.engine;
+  const std::string& text = t.text();
+  ASSERT_EQ(text, e.front_text + e.back_text) << "step " << step;
+  ASSERT_TRUE(e.front_text.starts_with(e.front_fixed)) << "step " << step;
+  int non_zero = 0;
+  for (int k = 1; k <= kKeyCount; ++k)
+    non_zero += e.tap_count[k] != 0;
+  ASSERT_LE(non_zero, 1) << "step " << step;
+  ASSERT_GE(t.caret(), 0);
+  ASSERT_LE(t.caret(), static_cast<int>(text.size()));
+  ASSERT_TRUE(sjis::is_boundary(text, t.caret())) << "step " << step;
+  for (const Segment& s : t.view.segments()) {
+    ASSERT_LE(0, s.start);
+    ASSERT_LT(s.start, s.end);
+    ASSERT_LE(s.end, static_cast<int>(text.size())) << "step " << step;
+    ASSERT_TRUE(sjis::is_boundary(text, s.start) && sjis::is_boundary(text, s.end))
+        << "step " << step;
+  }
+  ASSERT_EQ(text.find("XXX"), std::string::npos) << "step " << step;
+  ASSERT_TRUE(sjis::is_valid(text)) << "step " << step;
+}
+
+TEST(RandomKeys, InvariantsHoldAfterEveryKey) {
+  constexpr int kPresses = 200'000;
+  std::mt19937 random(20261208);
+  const std::array<int, 23> keypad = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,
+                                      13, 14, 15, 16, 18, 19, 20, 21, 22, 23, 24};
+  Lumeta t;
+  std::array<int, 6> presses_in_mode{};
+  std::size_t longest = 0;
+  int last = 1;
+  for (int step = 0; step < kPresses; ++step) {
+    const int roll = static_cast<int>(random() % 1000);
+    if (roll < 2) {
+      t.keypad.press(33);  // delete all keeps the text small
+    } else if (roll < 4) {
+      t.engine.Change_MODE(2);  // no key sequence reaches full-width alphabet mode
+    } else if (roll < 30) {
+      t.keypad.place_caret(static_cast<int>(random() % (t.text().size() + 2)));
+    } else {
+      // Repeat the last key now and then so that multi-tap cycles run long.
+      const int key = roll < 300 ? last : keypad[random() % keypad.size()];
+      last = key;
+      t.keypad.press(key);
+      t.keypad.release(key);
+    }
+    t.keypad.idle();
+    ++presses_in_mode[t.engine.input_mode];
+    longest = std::max(longest, t.text().size());
+    check_invariants(t, step);
+    if (::testing::Test::HasFatalFailure()) return;
+    if (step % 97 == 0) {
+      ASSERT_EQ(t.engine.display().chars(), sjis::count_chars(t.text()));
+      int breaks = 0;
+      for (std::size_t i = 0; i + 1 < static_cast<std::size_t>(t.caret()); ++i) {
+        breaks += t.text()[i] == '\r' && t.text()[i + 1] == '\n';
+      }
+      ASSERT_EQ(t.view.caret_line_number(), breaks) << "step " << step;
+    }
+  }
+  for (int mode = 0; mode <= 5; ++mode)
+    EXPECT_GT(presses_in_mode[mode], 1000) << mode;
+  EXPECT_GT(longest, 200u);
+  std::cout << "presses by mode:";
+  for (int n : presses_in_mode)
+    std::cout << ' ' << n;
+  std::cout << "; longest text " << longest << " bytes\n";
+}
+
+}  // namespace
+}  // namespace lumeta::testing

@@ -1,1 +1,167 @@
+#include "replay.h"
+
 #include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <vector>
+
+namespace lumeta {
+namespace {
+
+using nlohmann::json;
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Outcome replay(std::vector<std::string> args, const std::string& input = "") {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  const int status = run_replay(args, in, out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::vector<json> lines(const std::string& out) {
+  std::vector<json> objects;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);)
+    objects.push_back(json::parse(line));
+  return objects;
+}
+
+// Field values below are UTF-8, as the replay prints them; u8 literals keep them so here.
+std::string u(const char8_t* s) {
+  return reinterpret_cast<const char*>(s);
+}
+
+TEST(Replay, StartStateWithoutKeys) {
+  const Outcome run = replay({});
+  ASSERT_EQ(run.status, 0);
+  const auto objects = lines(run.out);
+  ASSERT_EQ(objects.size(), 1u);
+  const json& s = objects[0];
+  EXPECT_FALSE(s.contains("key"));
+  EXPECT_EQ(s["text"], "");
+  EXPECT_EQ(s["label"], u(u8"1行0列"));
+  EXPECT_EQ(s["indicators"], json::array({u(u8"全"), u(u8"ローマ"), u(u8"大")}));
+  EXPECT_EQ(s["goal_column"], -1);
+  EXPECT_EQ(s["caret_line"], 0);
+  EXPECT_EQ(s["tap_count"], json::object());
+  EXPECT_EQ(s["symbol_dialog"], false);
+}
+
+TEST(Replay, FieldsInOrderOnOneLine) {
+  const Outcome run = replay({"--trace", "K", "A", "I", "DOWN"});
+  ASSERT_EQ(run.status, 0);
+  const auto objects = lines(run.out);
+  ASSERT_EQ(objects.size(), 4u);
+  const std::string first_line = run.out.substr(0, run.out.find('\n'));
+  EXPECT_TRUE(
+      first_line.starts_with(u(u8"{\"key\": \"K\", \"text\": \"Ｋ\", \"bytes\": 2, "
+                               u8"\"caret\": 2, \"label\": \"1行 2列\", \"mode\": 0")))
+      << first_line;
+  const json& last = objects.back();
+  EXPECT_EQ(last["key"], "DOWN");
+  EXPECT_EQ(last["text"], u(u8"回"));
+  EXPECT_EQ(last["kana_text"], u(u8"かい"));
+  EXPECT_EQ(last["segments"], json::parse(R"([[0, 2, "kanji", "plain"]])"));
+  EXPECT_EQ(last["candidate_count"], 10);
+  EXPECT_EQ(last["tap_count"], json::parse(R"({"24": 1})"));
+  const std::vector<std::string> order = {"key",
+                                          "text",
+                                          "bytes",
+                                          "caret",
+                                          "label",
+                                          "mode",
+                                          "caps",
+                                          "saved_mode",
+                                          "indicators",
+                                          "segments",
+                                          "front_fixed",
+                                          "front_text",
+                                          "back_text",
+                                          "kana_text",
+                                          "romaji_text",
+                                          "kana_after_caret",
+                                          "zenkaku_digits",
+                                          "number_conversion",
+                                          "kanji_converting",
+                                          "katakana_shown",
+                                          "number_converting",
+                                          "candidate_index",
+                                          "candidate_count",
+                                          "symbol_page",
+                                          "symbol_dialog",
+                                          "caret_line",
+                                          "caret_column",
+                                          "goal_column",
+                                          "tap_count"};
+  std::size_t at = 0;
+  for (const std::string& name : order) {
+    const std::size_t found = first_line.find("\"" + name + "\": ", at);
+    ASSERT_NE(found, std::string::npos) << name;
+    at = found;
+  }
+}
+
+TEST(Replay, SegmentsMergeAndLineBreaksStayInTheText) {
+  const auto objects = lines(replay({"A", "RET", "RET", "K", "A", "I", "LEFT"}).out);
+  const json& s = objects.back();
+  EXPECT_EQ(s["text"], u(u8"あ\r\nかい"));
+  EXPECT_EQ(s["bytes"], 8);
+  EXPECT_EQ(s["segments"], json::parse(R"([[4, 8, "kana", "underline"]])"));
+  EXPECT_EQ(s["caret"], 6);
+  EXPECT_EQ(s["label"], u(u8"2行 2列"));
+}
+
+TEST(Replay, KeysFromStandardInputAndCaretClicks) {
+  const auto objects = lines(replay({}, "A I U\nCARET:3").out);
+  ASSERT_EQ(objects.size(), 1u);
+  EXPECT_EQ(objects[0]["caret"], 2);  // inside い: before it
+  EXPECT_EQ(objects[0]["label"], u(u8"1行 2列"));
+  const auto end = lines(replay({"A", "CARET:999999999999"}).out);
+  EXPECT_EQ(end[0]["caret"], 2);
+}
+
+TEST(Replay, DeleteAllAndModes) {
+  const auto objects = lines(replay({"--trace", "A", "DELALL", "MODE", "MODE"}).out);
+  ASSERT_EQ(objects.size(), 4u);
+  EXPECT_EQ(objects[1]["text"], "");
+  EXPECT_EQ(objects[1]["label"], u(u8"1行 0列"));
+  EXPECT_EQ(objects[3]["mode"], 5);
+  EXPECT_EQ(objects[3]["symbol_dialog"], true);
+  EXPECT_EQ(objects[3]["indicators"], json::array({u(u8"記")}));
+}
+
+TEST(Replay, UnknownTokenIsNamedAndNothingIsPrinted) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"A", "Q"},
+                                               {"--trace", "A", "CARET:-1"},
+                                               {"CARET:x"},
+                                               {"COPY"},
+                                               {"a"}}) {
+    const Outcome run = replay(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(args.back()), std::string::npos) << run.err;
+  }
+  const Outcome piped = replay({}, "A B");
+  EXPECT_EQ(piped.status, 2);
+  EXPECT_EQ(piped.out, "");
+}
+
+TEST(Replay, DumpsTheWholeDictionary) {
+  const Outcome run = replay({"--dump-dictionary"});
+  ASSERT_EQ(run.status, 0);
+  const auto objects = lines(run.out);
+  ASSERT_EQ(objects.size(), 676u);
+  EXPECT_EQ(objects[0]["reading"], u(u8"ああ"));
+  EXPECT_EQ(objects[0]["candidates"], json::array({u(u8"嗚呼")}));
+  EXPECT_EQ(objects.back()["reading"], u(u8"・"));
+  EXPECT_EQ(objects.back()["candidates"], json::array({u(u8"‥"), u(u8"…")}));
+}
+
+}  // namespace
+}  // namespace lumeta

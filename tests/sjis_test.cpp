@@ -35,8 +35,9 @@ TEST(Conversion, RoundTripsThroughUtf8) {
   const std::string cp932 = "漢字\r\nｶﾅ～－￥\\";
   const auto utf8 = to_utf8(cp932);
   ASSERT_TRUE(utf8);
-  EXPECT_EQ(*utf8, "\xE6\xBC\xA2\xE5\xAD\x97\r\n\xEF\xBD\xB6\xEF\xBE\x85\xEF\xBD\x9E\xEF\xBC\x8D"
-                   "\xEF\xBF\xA5\\");
+  EXPECT_EQ(*utf8,
+            "\xE6\xBC\xA2\xE5\xAD\x97\r\n\xEF\xBD\xB6\xEF\xBE\x85\xEF\xBD\x9E\xEF\xBC\x8D"
+            "\xEF\xBF\xA5\\");
   EXPECT_EQ(from_utf8(*utf8), cp932);
   EXPECT_FALSE(to_utf8("\x82"));
 }

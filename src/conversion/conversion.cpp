@@ -36,13 +36,13 @@ std::size_t line_start(std::string_view text, std::size_t position) {
 
 // Where a vertical move lands on the line [start, start + length) for the column `goal`: the
 // end of a shorter line, and never inside a two-byte character (one byte further instead).
-std::size_t column_on_line(std::string_view text, std::size_t start, std::size_t length,
-                           int goal) {
+std::size_t column_on_line(std::string_view text, std::size_t start, std::size_t length, int goal) {
   if (goal <= 0) return start;
   const std::size_t column = static_cast<std::size_t>(goal);
   if (length <= column) return start + length;
   std::size_t offset = 0;
-  while (offset < column) offset = sjis::next_boundary(text, start + offset) - start;
+  while (offset < column)
+    offset = sjis::next_boundary(text, start + offset) - start;
   return start + (offset == column ? column : column + 1);
 }
 
@@ -203,8 +203,10 @@ void Button_DOWN(Engine& e) {
     case 4:
       if (e.front_fixed != e.front_text) return toggle_half_width_digits(e);
       return caret_down(e);
-    case 5: return next_symbol_page(e);
-    default: return;
+    case 5:
+      return next_symbol_page(e);
+    default:
+      return;
   }
 }
 

@@ -26,7 +26,8 @@ const std::array<std::pair<std::size_t, std::size_t>, kGroups.size()>& group_ran
     std::size_t i = 0;
     for (std::size_t g = 0; g < kGroups.size(); ++g) {
       r[g].first = i;
-      while (i < std::size(kTable) && kTable[i].reading.substr(0, 2) == kGroups[g]) ++i;
+      while (i < std::size(kTable) && kTable[i].reading.substr(0, 2) == kGroups[g])
+        ++i;
       r[g].second = i;
     }
     return r;
@@ -36,12 +37,17 @@ const std::array<std::pair<std::size_t, std::size_t>, kGroups.size()>& group_ran
 
 }  // namespace
 
-std::span<const DictionaryEntry> dictionary_table() { return kTable; }
+std::span<const DictionaryEntry> dictionary_table() {
+  return kTable;
+}
 
-std::span<const std::string_view> dictionary_groups() { return kGroups; }
+std::span<const std::string_view> dictionary_groups() {
+  return kGroups;
+}
 
 int lookup_candidates(std::string_view reading, std::span<std::string> out) {
-  for (std::string& slot : out) slot.clear();
+  for (std::string& slot : out)
+    slot.clear();
   if (reading.size() < 2) return 0;
   const std::string_view first = reading.substr(0, 2);
   for (std::size_t g = 0; g < kGroups.size(); ++g) {

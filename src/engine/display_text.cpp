@@ -17,7 +17,8 @@ std::size_t common_prefix(std::string_view a, std::string_view b) {
     std::memcpy(&y, b.data() + i, 8);
     if (x != y) break;
   }
-  while (i < n && a[i] == b[i]) ++i;
+  while (i < n && a[i] == b[i])
+    ++i;
   return i;
 }
 
@@ -32,7 +33,8 @@ std::size_t common_suffix(std::string_view a, std::string_view b, std::size_t li
     std::memcpy(&y, pb - i - 8, 8);
     if (x != y) break;
   }
-  while (i < limit && pa[-1 - static_cast<std::ptrdiff_t>(i)] == pb[-1 - static_cast<std::ptrdiff_t>(i)]) {
+  while (i < limit &&
+         pa[-1 - static_cast<std::ptrdiff_t>(i)] == pb[-1 - static_cast<std::ptrdiff_t>(i)]) {
     ++i;
   }
   return i;

@@ -63,7 +63,8 @@ void Engine::Button_BS() {
         mode_zenkaku_number_Show();
       }
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -108,7 +109,8 @@ void Engine::Button_RETURN() {
       symbol_page = 1;
       Change_MODE(0);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -188,7 +190,8 @@ void Engine::Button_RIGHT() {
         view.repaint();
       }
       break;
-    default: return;  // symbol mode: no caret update either
+    default:
+      return;  // symbol mode: no caret update either
   }
   Get_caret_position();
   goal_column = caret_column;

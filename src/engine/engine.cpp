@@ -42,7 +42,9 @@ void Engine::initialise() {
   number_conversion.clear();
 }
 
-void Engine::reset_tap_counts() { tap_count.fill(0); }
+void Engine::reset_tap_counts() {
+  tap_count.fill(0);
+}
 
 int Engine::composition_length() const {
   return static_cast<int>(kana_text.size() + romaji_text.size() + kana_after_caret.size());
@@ -54,7 +56,9 @@ std::string Engine::reading() const {
   return r.append(kana_text).append(romaji_text).append(kana_after_caret);
 }
 
-bool Engine::reading_pending() const { return input_mode != 4 && composition_length() > 0; }
+bool Engine::reading_pending() const {
+  return input_mode != 4 && composition_length() > 0;
+}
 
 void Engine::show(std::string_view front, std::span<const Segment> segments, int caret) {
   scratch_.clear();
@@ -145,7 +149,8 @@ void Engine::Decision() {
       zenkaku_digits.clear();
       mode_zenkaku_number_Show();
       break;
-    default: break;  // half-width numbers are confirmed at once; symbol mode holds nothing
+    default:
+      break;  // half-width numbers are confirmed at once; symbol mode holds nothing
   }
 }
 

@@ -25,7 +25,7 @@ struct EngineState {
   std::string kana_text;         // "か" after K, A; "XXX" in full-width number mode (see above)
   std::string romaji_text;       // "Ｋｙ" after K, Y; the vowel A turns it into きゃ
   std::string kana_after_caret;  // "なだ" after かなだ and ← ←: the reading behind the cursor
-  std::string zenkaku_digits;    // "１２" after I, S in full-width number mode
+  std::string zenkaku_digits;     // "１２" after I, S in full-width number mode
   std::string number_conversion;  // "12" while ↓ shows those digits in half width
 
   // tap_count[k]: consecutive taps on key k (1..24) since the last reset_tap_counts; at most
@@ -34,10 +34,10 @@ struct EngineState {
   int32_t key_number = 0;                  // the key being handled
   std::array<std::string, 7> tap_cycle{};  // the current key's cycle, written on every tap
 
-  uint8_t input_mode = 0;  // 0 romaji, 1 half alphabet, 2 full alphabet, 3 half number,
-                           // 4 full number, 5 symbol
-  uint8_t caps = 1;        // 1 capitals (大), 0 small letters (小)
-  uint8_t saved_mode = 0;  // where the mode key returns from full-width number mode
+  uint8_t input_mode = 0;         // 0 romaji, 1 half alphabet, 2 full alphabet, 3 half number,
+                                  // 4 full number, 5 symbol
+  uint8_t caps = 1;               // 1 capitals (大), 0 small letters (小)
+  uint8_t saved_mode = 0;         // where the mode key returns from full-width number mode
   uint8_t kanji_converting = 0;   // a kanji candidate is on display
   uint8_t katakana_shown = 0;     // the katakana form of the reading is on display
   uint8_t number_converting = 0;  // number_conversion is on display
@@ -53,7 +53,6 @@ struct EngineState {
   int32_t caret_line = 0;    // display line of the caret, from 1
   int32_t caret_column = 0;  // byte column of the caret within its display line, from 0
   int32_t goal_column = -1;  // column kept for ↑ and ↓; -1 until the first refresh
-
 };
 
 }  // namespace lumeta

@@ -86,11 +86,11 @@ struct HalfWidthPair {
 };
 
 constexpr std::array<HalfWidthPair, 33> kSigns = {{
-    {"　", ' '}, {"．", '.'}, {"＠", '@'}, {"－", '-'}, {"＿", '_'}, {"／", '/'},  {"：", ':'},
-    {"！", '!'}, {"？", '?'}, {"～", '~'}, {"（", '('}, {"）", ')'}, {"＊", '*'}, {"＃", '#'},
-    {"＋", '+'}, {"，", ','}, {"＾", '^'}, {"；", ';'}, {"＜", '<'}, {"＝", '='}, {"＞", '>'},
+    {"　", ' '}, {"．", '.'},  {"＠", '@'}, {"－", '-'}, {"＿", '_'}, {"／", '/'}, {"：", ':'},
+    {"！", '!'}, {"？", '?'},  {"～", '~'}, {"（", '('}, {"）", ')'}, {"＊", '*'}, {"＃", '#'},
+    {"＋", '+'}, {"，", ','},  {"＾", '^'}, {"；", ';'}, {"＜", '<'}, {"＝", '='}, {"＞", '>'},
     {"＄", '$'}, {"￥", '\\'}, {"％", '%'}, {"＆", '&'}, {"［", '['}, {"］", ']'}, {"’", '\''},
-    {"｀", '`'}, {"｛", '{'}, {"｜", '|'}, {"｝", '}'}, {"”", '"'},
+    {"｀", '`'}, {"｛", '{'},  {"｜", '|'}, {"｝", '}'}, {"”", '"'},
 }};
 
 constexpr std::string_view kCapitalA = "Ａ";  // Ａ..Ｚ and ａ..ｚ and ０..９ are contiguous codes
@@ -183,7 +183,8 @@ std::string zenkaku_char_to_hankaku(std::string_view ch) {
     const uint16_t capital_a = code_of(kCapitalA);
     const uint16_t small_a = code_of(kSmallA);
     const uint16_t zero = code_of(kDigitZero);
-    if (code >= capital_a && code < capital_a + 26) return std::string(1, char('A' + code - capital_a));
+    if (code >= capital_a && code < capital_a + 26)
+      return std::string(1, char('A' + code - capital_a));
     if (code >= small_a && code < small_a + 26) return std::string(1, char('a' + code - small_a));
     if (code >= zero && code < zero + 10) return std::string(1, char('0' + code - zero));
     for (const HalfWidthPair& pair : kSigns) {

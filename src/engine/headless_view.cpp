@@ -4,6 +4,9 @@
 
 namespace lumeta {
 
+// The position label's design caption, shown until its first update.
+HeadlessView::HeadlessView() : label_("1行0列") {}
+
 void HeadlessView::set_text(std::string_view text, TextChange change) {
   text_.replace(change.start, change.removed, text.substr(change.start, change.inserted));
   // Line starts whose CR LF lies inside or against the changed bytes are found again; the
@@ -11,7 +14,8 @@ void HeadlessView::set_text(std::string_view text, TextChange change) {
   const int delta = change.inserted - change.removed;
   auto first = std::upper_bound(line_starts_.begin(), line_starts_.end(), change.start);
   auto last = std::upper_bound(first, line_starts_.end(), change.start + change.removed + 1);
-  for (auto it = last; it != line_starts_.end(); ++it) *it += delta;
+  for (auto it = last; it != line_starts_.end(); ++it)
+    *it += delta;
   std::vector<int> found;
   const int end = std::min<int>(change.start + change.inserted + 1, static_cast<int>(text_.size()));
   for (int q = std::max(change.start + 1, 2); q <= end; ++q) {

@@ -12,6 +12,8 @@ namespace lumeta {
 
 class HeadlessView : public View {
  public:
+  HeadlessView();
+
   void set_text(std::string_view text, TextChange change) override;
   void set_segments(std::span<const Segment> segments) override;
   void set_caret(int position) override;
@@ -50,7 +52,7 @@ class HeadlessView : public View {
   std::vector<Segment> segments_;
   int caret_ = 0;
   int focus_count_ = 0;
-  std::string label_ = "1行0列";
+  std::string label_;
   std::array<IndicatorLook, kIndicatorCount> indicators_{};
   std::array<Face, 25> faces_{};
   std::array<bool, 34> held_{};

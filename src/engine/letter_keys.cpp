@@ -21,8 +21,12 @@ struct Tap {
   std::string_view small;
   std::string_view pick(bool caps) const { return caps ? capital : small; }
 };
-constexpr Tap T(std::string_view both) { return {both, both}; }
-constexpr Tap T(std::string_view capital, std::string_view small) { return {capital, small}; }
+constexpr Tap T(std::string_view both) {
+  return {both, both};
+}
+constexpr Tap T(std::string_view capital, std::string_view small) {
+  return {capital, small};
+}
 
 // A key's cycle in one mode, tap order; `steps` entries are in use.
 struct Cycle {
@@ -99,9 +103,21 @@ struct DigitKey {
   std::string_view full;
 };
 constexpr std::array<DigitKey, 15> kDigits = {{
-    {"", ""},     {"", ""},     {"", ""},     {"1", "１"}, {"2", "２"},
-    {"3", "３"},  {"4", "４"},  {"5", "５"},  {"6", "６"}, {"7", "７"},
-    {"8", "８"},  {"9", "９"},  {"*", "＊"},  {"0", "０"}, {"#", "＃"},
+    {"", ""},
+    {"", ""},
+    {"", ""},
+    {"1", "１"},
+    {"2", "２"},
+    {"3", "３"},
+    {"4", "４"},
+    {"5", "５"},
+    {"6", "６"},
+    {"7", "７"},
+    {"8", "８"},
+    {"9", "９"},
+    {"*", "＊"},
+    {"0", "０"},
+    {"#", "＃"},
 }};
 
 // The characters a vowel key leaves in romaji_text while it cycles.
@@ -110,12 +126,12 @@ constexpr std::array<std::string_view, 20> kVowelCharacters = {
     "Ａ", "ａ", "Ｉ", "ｉ", "Ｕ", "ｕ", "Ｅ", "ｅ", "Ｏ", "ｏ"};
 
 // Signs that wait alone in romaji_text and move into kana_text when a vowel follows.
-constexpr std::array<std::string_view, 12> kSignsBeforeVowel = {
-    "ー", "～", "、", "。", "？", "！", "・", "‥", "…", "ん", "　", "っ"};
+constexpr std::array<std::string_view, 12> kSignsBeforeVowel = {"ー", "～", "、", "。", "？", "！",
+                                                                "・", "‥",  "…",  "ん", "　", "っ"};
 
 // Signs that move into kana_text when a consonant follows (・ stays in front of it).
-constexpr std::array<std::string_view, 9> kSignsBeforeConsonant = {
-    "ん", "～", "ー", "、", "。", "！", "？", "っ", "　"};
+constexpr std::array<std::string_view, 9> kSignsBeforeConsonant = {"ん", "～", "ー", "、", "。",
+                                                                   "！", "？", "っ", "　"};
 
 template <std::size_t N>
 bool contains(const std::array<std::string_view, N>& list, std::string_view s) {
@@ -126,7 +142,8 @@ bool contains(const std::array<std::string_view, N>& list, std::string_view s) {
 }
 
 void write_tap_cycle(std::array<std::string, 7>& tap_cycle, const Cycle& cycle, bool caps) {
-  for (int i = 0; i < cycle.steps; ++i) tap_cycle[i + 1] = cycle.taps[i].pick(caps);
+  for (int i = 0; i < cycle.steps; ++i)
+    tap_cycle[i + 1] = cycle.taps[i].pick(caps);
 }
 
 // Alphabet modes: repeated taps replace the pending character in place; the first tap on
@@ -146,21 +163,51 @@ void alphabet_tap(Engine& e, int key, const std::array<Cycle, 15>& table) {
 
 }  // namespace
 
-void Engine::Button_A() { letter_key(1); }
-void Engine::Button_K() { letter_key(2); }
-void Engine::Button_H() { letter_key(3); }
-void Engine::Button_I() { letter_key(4); }
-void Engine::Button_S() { letter_key(5); }
-void Engine::Button_M() { letter_key(6); }
-void Engine::Button_U() { letter_key(7); }
-void Engine::Button_T() { letter_key(8); }
-void Engine::Button_Y() { letter_key(9); }
-void Engine::Button_E() { letter_key(10); }
-void Engine::Button_N() { letter_key(11); }
-void Engine::Button_R() { letter_key(12); }
-void Engine::Button_O() { letter_key(13); }
-void Engine::Button_Z() { letter_key(14); }
-void Engine::Button_W() { letter_key(15); }
+void Engine::Button_A() {
+  letter_key(1);
+}
+void Engine::Button_K() {
+  letter_key(2);
+}
+void Engine::Button_H() {
+  letter_key(3);
+}
+void Engine::Button_I() {
+  letter_key(4);
+}
+void Engine::Button_S() {
+  letter_key(5);
+}
+void Engine::Button_M() {
+  letter_key(6);
+}
+void Engine::Button_U() {
+  letter_key(7);
+}
+void Engine::Button_T() {
+  letter_key(8);
+}
+void Engine::Button_Y() {
+  letter_key(9);
+}
+void Engine::Button_E() {
+  letter_key(10);
+}
+void Engine::Button_N() {
+  letter_key(11);
+}
+void Engine::Button_R() {
+  letter_key(12);
+}
+void Engine::Button_O() {
+  letter_key(13);
+}
+void Engine::Button_Z() {
+  letter_key(14);
+}
+void Engine::Button_W() {
+  letter_key(15);
+}
 
 void Engine::letter_key(int key) {
   key_number = key;
@@ -204,13 +251,18 @@ void Engine::letter_key(int key) {
       zenkaku_digits += kDigits[index].full;
       zenkaku_number_through(zenkaku_digits);
       return;
-    default: return;  // symbol mode: the dialog handles it
+    default:
+      return;  // symbol mode: the dialog handles it
   }
 }
 
-void Engine::eigo_through() { alphabet_tap(*this, 9, kHalfWidthAlphabet); }
+void Engine::eigo_through() {
+  alphabet_tap(*this, 9, kHalfWidthAlphabet);
+}
 
-void Engine::zenkaku_alphabet_through() { alphabet_tap(*this, 9, kFullWidthAlphabet); }
+void Engine::zenkaku_alphabet_through() {
+  alphabet_tap(*this, 9, kFullWidthAlphabet);
+}
 
 void Engine::boin_through(std::string_view vowel) {
   const int key = key_number;

@@ -69,10 +69,17 @@ void Engine::Button_MODE() {
       caps = 1;
       Change_MODE(5);
       break;
-    case 3: Change_MODE(1); break;
-    case 4: Change_MODE(saved_mode); break;
-    case 5: Change_MODE(0); break;
-    default: break;  // full-width alphabet mode stays
+    case 3:
+      Change_MODE(1);
+      break;
+    case 4:
+      Change_MODE(saved_mode);
+      break;
+    case 5:
+      Change_MODE(0);
+      break;
+    default:
+      break;  // full-width alphabet mode stays
   }
   view.set_focus();
 }
@@ -126,13 +133,15 @@ void Engine::Change_caps() {
       caps = caps ? 0 : 1;
       Change_MODE(0);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
 void Engine::SB15_captions(int key, int mode, bool caps_flag) {
   if (mode < 0 || mode > 4) {
-    for (int k = 1; k <= 15; ++k) view.set_key_face(k, Face{});
+    for (int k = 1; k <= 15; ++k)
+      view.set_key_face(k, Face{});
     return;
   }
   if (key < 1 || key > 15) return;
@@ -141,7 +150,8 @@ void Engine::SB15_captions(int key, int mode, bool caps_flag) {
 
 void Engine::SB15_all(int mode, bool caps_flag) {
   if (mode < 0 || mode > 4) return SB15_captions(1, mode, caps_flag);  // blanks all fifteen
-  for (int k = 1; k <= 15; ++k) SB15_captions(k, mode, caps_flag);
+  for (int k = 1; k <= 15; ++k)
+    SB15_captions(k, mode, caps_flag);
 }
 
 void Engine::SB171819(int key, int part, bool highlight) {

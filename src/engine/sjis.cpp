@@ -16,7 +16,8 @@ bool is_crlf_at(std::string_view text, std::size_t i) {
 // single-byte character or a trail byte, so the run itself starts on a character boundary.
 std::size_t lead_run_before(std::string_view text, std::size_t position) {
   std::size_t i = position;
-  while (i > 0 && is_lead_byte(text[i - 1])) --i;
+  while (i > 0 && is_lead_byte(text[i - 1]))
+    --i;
   return position - i;
 }
 
@@ -72,13 +73,18 @@ std::size_t floor_boundary(std::string_view text, std::size_t position) {
 
 std::size_t count_chars(std::string_view text) {
   std::size_t chars = 0;
-  for (std::size_t i = 0; i < text.size(); i = next_boundary(text, i)) ++chars;
+  for (std::size_t i = 0; i < text.size(); i = next_boundary(text, i))
+    ++chars;
   return chars;
 }
 
-std::optional<std::string> to_utf8(std::string_view cp932) { return convert("UTF-8", "CP932", cp932); }
+std::optional<std::string> to_utf8(std::string_view cp932) {
+  return convert("UTF-8", "CP932", cp932);
+}
 
-std::optional<std::string> from_utf8(std::string_view utf8) { return convert("CP932", "UTF-8", utf8); }
+std::optional<std::string> from_utf8(std::string_view utf8) {
+  return convert("CP932", "UTF-8", utf8);
+}
 
 bool is_valid(std::string_view cp932) {
   if (!to_utf8(cp932)) return false;

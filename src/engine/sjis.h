@@ -11,8 +11,12 @@
 
 namespace lumeta::sjis {
 
-constexpr bool is_lead_byte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || b >= 0xE0; }
-constexpr bool is_lead_byte(char c) { return is_lead_byte(static_cast<unsigned char>(c)); }
+constexpr bool is_lead_byte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || b >= 0xE0;
+}
+constexpr bool is_lead_byte(char c) {
+  return is_lead_byte(static_cast<unsigned char>(c));
+}
 
 // True when `position` starts a character (or is the end) of the well-formed text `text`.
 // Looks back only over the run of lead-range bytes in front of it.

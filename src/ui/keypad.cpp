@@ -45,7 +45,9 @@ constexpr std::array<KeyInfo, 26> kKeys = {{
 
 }  // namespace
 
-std::span<const KeyInfo> key_list() { return kKeys; }
+std::span<const KeyInfo> key_list() {
+  return kKeys;
+}
 
 const KeyInfo* find_key(int number) {
   for (const KeyInfo& key : kKeys) {
@@ -131,7 +133,8 @@ void Keypad::release(int number) {
       engine_.key_number = 19;
       engine_.SB171819(19, 2, false);
       break;
-    case KeyKind::window: break;
+    case KeyKind::window:
+      break;
   }
 }
 
@@ -140,7 +143,9 @@ void Keypad::refresh_caret() {
   engine_.division12();
 }
 
-void Keypad::delete_all() { engine_.delete_all(); }
+void Keypad::delete_all() {
+  engine_.delete_all();
+}
 
 void Keypad::idle() {
   const int caret = view_.caret();

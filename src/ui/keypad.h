@@ -13,13 +13,13 @@ namespace lumeta {
 enum class KeyKind { letter, caption, centre, case_key, window };
 
 struct KeyInfo {
-  int number;                 // 1..24 the keypad (no 17), 31 quit, 32 copy, 33 delete all
-  std::string_view token;     // the replay tool's name for it
-  std::string_view control;   // the window's control
+  int number;                // 1..24 the keypad (no 17), 31 quit, 32 copy, 33 delete all
+  std::string_view token;    // the replay tool's name for it
+  std::string_view control;  // the window's control
   KeyKind kind;
   void (*operation)(Engine&);  // what a press runs; none for the window's own keys
-  int keyboard;               // Windows virtual-key code of the physical key; 0 for none
-  std::string_view caption;   // UTF-8 caption of a caption or window key
+  int keyboard;                // Windows virtual-key code of the physical key; 0 for none
+  std::string_view caption;    // UTF-8 caption of a caption or window key
 };
 
 std::span<const KeyInfo> key_list();
