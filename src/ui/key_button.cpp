@@ -1,0 +1,66 @@
+#include "key_button.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionButton>
+
+#include "ui_font.h"
+
+namespace lumeta {
+
+KeyButton::KeyButton(int number, const QString& caption, QWidget* parent)
+    : QWidget(parent), number_(number), caption_(caption) {
+  setFocusPolicy(Qt::NoFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void KeyButton::set_face(const QPixmap& face) {
+  face_ = face;
+  update();
+}
+
+void KeyButton::set_caption_colour(const QColor& colour) {
+  caption_colour_ = colour;
+  update();
+}
+
+void KeyButton::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  QStyleOptionButton option;
+  option.initFrom(this);
+  option.state |= down_ ? QStyle::State_Sunken : QStyle::State_Raised;
+  painter.fillRect(rect(), palette().button());
+  style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &option, &painter, this);
+  const QPoint shift = down_ ? QPoint(1, 1) : QPoint(0, 0);
+  if (!face_.isNull()) {
+    const QSize size = face_.deviceIndependentSize().toSize();
+    const QPoint at((width() - size.width()) / 2, (height() - size.height()) / 2);
+    painter.setClipRect(rect().adjusted(2, 2, -2, -2));
+    painter.drawPixmap(at + shift, face_);
+  } else if (!caption_.isEmpty()) {
+    painter.setFont(ui_font(18, true));
+    painter.setPen(caption_colour_);
+    painter.drawText(rect().translated(shift), Qt::AlignCenter, caption_);
+  }
+}
+
+void KeyButton::mousePressEvent(QMouseEvent* event) {
+  event->accept();
+  down_ = true;
+  update();
+  emit pressed(number_);
+}
+
+// The second press of a double click has already arrived as a press of its own.
+void KeyButton::mouseDoubleClickEvent(QMouseEvent* event) {
+  event->accept();
+}
+
+void KeyButton::mouseReleaseEvent(QMouseEvent* event) {
+  event->accept();
+  down_ = false;
+  update();
+  emit released(number_);
+}
+
+}  // namespace lumeta

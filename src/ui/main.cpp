@@ -1,0 +1,10 @@
+#include <QApplication>
+
+#include "tform1.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  lumeta::TForm1 form;
+  form.show();
+  return app.exec();
+}

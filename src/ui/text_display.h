@@ -1,0 +1,63 @@
+// The text display: read-only, wrapping at its width, with a vertical scroll bar and a caret.
+// It keeps the Shift-JIS text and an index of its wrapped lines, and lays out and paints only
+// the lines in view, so a key costs the same with a thousand characters or a million.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "view.h"
+#include "wrap_layout.h"
+
+namespace lumeta {
+
+class TextDisplay : public QAbstractScrollArea {
+  Q_OBJECT
+
+ public:
+  explicit TextDisplay(QWidget* parent = nullptr);
+
+  void set_text(std::string_view text, TextChange change);
+  void set_segments(std::span<const Segment> segments);
+  void set_caret(int position);
+  int caret() const { return caret_; }
+  int caret_line_start() const { return layout_.line_start(layout_.line_of(caret_)); }
+  int caret_line_number() const { return layout_.line_of(caret_); }
+  void repaint_now();
+
+  const std::string& text() const { return text_; }
+  QString plain_text() const;  // the whole text as Unicode, line breaks as LF
+  int visible_lines() const;
+  int first_visible_line() const;
+
+  // The byte position nearest to a point of the viewport.
+  int position_at(QPoint point);
+  // The top-left corner of the caret in the viewport.
+  QPoint caret_point();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+
+ private:
+  void relayout();
+  void update_scroll_range();
+  void scroll_to_caret();
+  int line_height() const;
+  int32_t x_of(int line, int position);
+
+  std::string text_;
+  std::vector<Segment> segments_;
+  WrapLayout layout_;
+  QFont font_;
+  QFont bold_font_;
+  int caret_ = 0;
+};
+
+}  // namespace lumeta

@@ -1,0 +1,361 @@
+#include "tform1.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QPainter>
+
+#include "qt_text.h"
+#include "ui_font.h"
+
+namespace lumeta {
+namespace {
+
+constexpr QSize kClientSize(677, 556);
+
+// The indicator labels Label21 .. Label28: caption, left, width.
+struct IndicatorPlace {
+  const char* caption;
+  int left;
+  int width;
+};
+constexpr std::array<IndicatorPlace, kIndicatorCount> kIndicatorPlaces = {{
+    {"全", 288, 23},
+    {"半", 315, 23},
+    {"ローマ", 62, 63},
+    {"数", 226, 23},
+    {"英", 133, 23},
+    {"大", 201, 23},
+    {"小", 252, 23},
+    {"記", 160, 23},
+}};
+
+// Where each keypad key stands: left, top, width, height.
+struct KeyPlace {
+  int number;
+  QRect rect;
+};
+constexpr std::array<KeyPlace, 8> kControlKeyPlaces = {{
+    {16, {600, 152, 65, 40}},
+    {18, {536, 64, 50, 50}},
+    {19, {456, 152, 65, 40}},
+    {20, {448, 8, 65, 40}},
+    {21, {494, 56, 34, 65}},
+    {22, {594, 56, 34, 65}},
+    {23, {528, 24, 65, 34}},
+    {24, {528, 120, 65, 34}},
+}};
+
+QRect letter_key_rect(int number) {
+  const int column = (number - 1) % 3;
+  const int row = (number - 1) / 3;
+  return {456 + column * 72, 216 + row * 64, 65, 44};
+}
+
+// Qt's key codes to the Windows virtual-key codes the key list uses. Letters share their code.
+int virtual_key(int qt_key) {
+  switch (qt_key) {
+    case Qt::Key_Backspace:
+      return 8;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return 13;
+    case Qt::Key_Control:
+      return 17;
+    case Qt::Key_Left:
+      return 37;
+    case Qt::Key_Up:
+      return 38;
+    case Qt::Key_Right:
+      return 39;
+    case Qt::Key_Down:
+      return 40;
+    case Qt::Key_Space:
+      return 32;
+    default:
+      return qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z ? qt_key : 0;
+  }
+}
+
+const QString kAboutCaption = QStringLiteral("バージョン情報");
+const QString kAboutText =
+    QStringLiteral("Lumeta 0.54\nポインタだけで日本語を入力\n© 2026 Lumeta developers");
+
+}  // namespace
+
+TForm1::TForm1() {
+  setWindowTitle(QStringLiteral("Lumeta"));
+  setFixedSize(kClientSize);
+  move(6, 1);
+  setFont(ui_font(15));
+
+  Image1 = new HandsetPicture(this);
+  Image1->setGeometry(8, 8, 433, 433);
+
+  RichEdit1 = new TextDisplay(this);
+  RichEdit1->setGeometry(54, 120, 298, 272);
+  RichEdit1->installEventFilter(this);
+
+  for (int n = 1; n <= 15; ++n) {
+    keys_[n] = new KeyButton(n, QString(), this);
+    keys_[n]->setGeometry(letter_key_rect(n));
+  }
+  for (const KeyPlace& place : kControlKeyPlaces) {
+    const KeyInfo* info = find_key(place.number);
+    keys_[place.number] = new KeyButton(
+        place.number,
+        QString::fromUtf8(info->caption.data(), static_cast<qsizetype>(info->caption.size())),
+        this);
+    keys_[place.number]->setGeometry(place.rect);
+  }
+  for (KeyButton* key : keys_) {
+    if (!key) continue;
+    connect(key, &KeyButton::pressed, this, [this](int n) { keypad_.press(n); });
+    connect(key, &KeyButton::released, this, [this](int n) { keypad_.release(n); });
+  }
+
+  auto window_key = [this](int number, const QRect& rect, const QColor& colour) {
+    const KeyInfo* info = find_key(number);
+    auto* button = new QPushButton(
+        QString::fromUtf8(info->caption.data(), static_cast<qsizetype>(info->caption.size())),
+        this);
+    button->setGeometry(rect);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFont(ui_font(15));
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::ButtonText, colour);
+    button->setPalette(palette);
+    return button;
+  };
+  SpeedButton31 = window_key(31, {56, 432, 73, 41}, Qt::red);
+  SpeedButton33 = window_key(33, {128, 432, 65, 41}, Qt::black);
+  SpeedButton32 = window_key(32, {192, 432, 65, 41}, Qt::black);
+  connect(SpeedButton31, &QPushButton::clicked, this, &TForm1::SpeedButton31Click);
+  connect(SpeedButton32, &QPushButton::clicked, this, &TForm1::SpeedButton32Click);
+  connect(SpeedButton33, &QPushButton::pressed, this, &TForm1::SpeedButton33MouseDown);
+
+  Label1 = new QLabel(kAboutCaption, this);
+  Label1->move(56, 488);
+  Label1->adjustSize();
+  Label1->setMouseTracking(true);
+  Label1->installEventFilter(this);
+
+  Label10 = new QLabel(this);
+  Label10->setGeometry(280, 446, 46, 15);
+  Label10->setText(QStringLiteral("1行0列"));
+  Label10->adjustSize();
+
+  for (int i = 0; i < kIndicatorCount; ++i) {
+    QLabel* label = new QLabel(QString::fromUtf8(kIndicatorPlaces[i].caption), this);
+    label->setGeometry(kIndicatorPlaces[i].left, 394, kIndicatorPlaces[i].width, 23);
+    label->setFont(ui_font(23));
+    label->setAlignment(Qt::AlignCenter);
+    label->setAutoFillBackground(true);
+    indicators_[i] = label;
+    set_indicator(static_cast<Indicator>(i), IndicatorLook::unlit);
+  }
+
+  Form2 = new TForm2(this);
+  Form2->hide();
+
+  FormCreate();
+
+  if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
+    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+            &TForm1::ApplicationEvents1Idle);
+  }
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate() {
+  key_bitmap = QPixmap(kFaceSize, kFaceSize);
+  bmp_clear();
+  engine_.initialise();
+  RichEdit1->setFocus();
+}
+
+void TForm1::bmp_clear() {
+  key_bitmap.fill(palette().color(QPalette::Button));
+}
+
+// ---- View ---------------------------------------------------------------------------------
+
+void TForm1::set_text(std::string_view text, TextChange change) {
+  RichEdit1->set_text(text, change);
+}
+void TForm1::set_segments(std::span<const Segment> segments) {
+  RichEdit1->set_segments(segments);
+}
+void TForm1::set_caret(int position) {
+  RichEdit1->set_caret(position);
+}
+int TForm1::caret() const {
+  return RichEdit1->caret();
+}
+void TForm1::set_focus() {
+  RichEdit1->setFocus();
+}
+int TForm1::caret_line_start() {
+  return RichEdit1->caret_line_start();
+}
+int TForm1::caret_line_number() {
+  return RichEdit1->caret_line_number();
+}
+void TForm1::repaint() {
+  RichEdit1->viewport()->update();
+}
+
+void TForm1::set_position_label(std::string_view caption) {
+  Label10->setText(to_qstring(caption));
+  Label10->adjustSize();
+}
+
+void TForm1::set_indicator(Indicator indicator, IndicatorLook look) {
+  QLabel* label = indicators_[static_cast<int>(indicator)];
+  QPalette palette = label->palette();
+  const QColor background = look == IndicatorLook::lit ? QColor(Qt::black)
+                            : look == IndicatorLook::white
+                                ? QColor(Qt::white)
+                                : this->palette().color(QPalette::Button);
+  palette.setColor(QPalette::Window, background);
+  palette.setColor(QPalette::WindowText, Qt::white);
+  label->setPalette(palette);
+}
+
+void TForm1::set_key_face(int key, const Face& face) {
+  if (key < 0 || key >= static_cast<int>(keys_.size()) || !keys_[key] || key_bitmap.isNull()) {
+    return;
+  }
+  bmp_clear();
+  QPainter painter(&key_bitmap);
+  for (int i = 0; i < face.count; ++i) {
+    const Mark& mark = face.marks[i];
+    QFont font = ui_font(12, true);
+    font.setPointSize(mark.points);
+    painter.setFont(font);
+    painter.setPen(QColor(mark.colour.r, mark.colour.g, mark.colour.b));
+    painter.drawText(QRect(mark.x, mark.y, kFaceSize * 2, kFaceSize * 2),
+                     Qt::AlignLeft | Qt::AlignTop, to_qstring(mark.text));
+  }
+  painter.end();
+  keys_[key]->set_face(key_bitmap.copy());  // each key keeps its own copy
+}
+
+void TForm1::set_caption_held(int key, bool held) {
+  if (key < 0 || key >= static_cast<int>(keys_.size()) || !keys_[key]) return;
+  keys_[key]->set_caption_colour(held ? QColor(0, 255, 0) : QColor(Qt::black));
+}
+
+void TForm1::fill_symbol_grid() {
+  Form2->fill_symbol_grid();
+}
+
+void TForm1::show_symbol_dialog() {
+  // Beside the display: the window's outer corner plus the display's place, 4 right, 25 down.
+  Form2->move(frameGeometry().topLeft() + RichEdit1->pos() + QPoint(4, 25));
+  Form2->show();
+  Form2->raise();
+  Form2->activateWindow();
+}
+
+void TForm1::hide_symbol_dialog() {
+  Form2->hide();
+}
+bool TForm1::symbol_dialog_visible() const {
+  return Form2->isVisible();
+}
+void TForm1::set_symbol_page_highlight(int page) {
+  Form2->set_page_highlight(page);
+}
+
+// ---- Handlers -----------------------------------------------------------------------------
+
+void TForm1::ApplicationEvents1Idle() {
+  keypad_.idle();
+}
+
+void TForm1::SpeedButton31Click() {
+  close();
+}
+
+void TForm1::SpeedButton32Click() {
+  const int caret = RichEdit1->caret();
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->setText(RichEdit1->plain_text(), QClipboard::Clipboard);
+  RichEdit1->set_caret(caret);
+  RichEdit1->setFocus();
+}
+
+void TForm1::SpeedButton33MouseDown() {
+  keypad_.press(33);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  key_bitmap = QPixmap();  // no face is painted after this
+  event->accept();
+  Form2->hide();
+  qApp->quit();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Label1) {
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+      Label1->setText(kAboutText);
+      Label1->adjustSize();
+    } else if (event->type() == QEvent::Leave) {
+      Label1->setText(kAboutCaption);
+      Label1->adjustSize();
+    }
+    return false;
+  }
+  if (watched == RichEdit1) {
+    if (event->type() == QEvent::KeyPress) return RichEdit1KeyDown(static_cast<QKeyEvent*>(event));
+    if (event->type() == QEvent::KeyRelease) return RichEdit1KeyUp(static_cast<QKeyEvent*>(event));
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+// A physical key works its on-screen key: the pointer goes to the key's centre and the press
+// reaches that key through the ordinary event path, so it runs exactly the key's own press and
+// release handling. Nothing is ever clicked outside Lumeta's keys, and where the platform
+// cannot move the pointer the key still gets its press and its release.
+bool TForm1::RichEdit1KeyDown(QKeyEvent* event) {
+  const KeyInfo* info = find_key_by_keyboard(virtual_key(event->key()));
+  if (info && info->kind != KeyKind::window && keys_[info->number]) {
+    if (held_by_keyboard_) release_through_pointer(held_by_keyboard_);
+    held_by_keyboard_ = keys_[info->number];
+    press_through_pointer(held_by_keyboard_);
+  }
+  return true;  // no typed character, arrow or page key ever reaches the display
+}
+
+bool TForm1::RichEdit1KeyUp(QKeyEvent* event) {
+  if (virtual_key(event->key()) != 0 && held_by_keyboard_) {
+    KeyButton* key = held_by_keyboard_;
+    held_by_keyboard_ = nullptr;
+    release_through_pointer(key);
+  }
+  return true;
+}
+
+void TForm1::press_through_pointer(KeyButton* key) {
+  const QPoint centre = key->rect().center();
+  const QPoint global = key->mapToGlobal(centre);
+  QCursor::setPos(global);
+  QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(key, &press);
+}
+
+void TForm1::release_through_pointer(KeyButton* key) {
+  const QPoint centre = key->rect().center();
+  QMouseEvent release(QEvent::MouseButtonRelease, centre, key->mapToGlobal(centre), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(key, &release);
+}
+
+}  // namespace lumeta

@@ -1,0 +1,97 @@
+// The main window: the handset picture, the text display, the keypad, the indicators, the
+// position and about labels and the quit, copy and delete-all keys. It shows what the engine
+// tells it through View and hands every key press and release to the keypad; it decides
+// nothing about input itself.
+#pragma once
+
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QWidget>
+#include <array>
+
+#include "engine.h"
+#include "handset_picture.h"
+#include "key_button.h"
+#include "keypad.h"
+#include "text_display.h"
+#include "tform2.h"
+#include "view.h"
+
+namespace lumeta {
+
+class TForm1 : public QWidget, public View {
+  Q_OBJECT
+
+ public:
+  TForm1();
+  ~TForm1() override;
+
+  // View.
+  void set_text(std::string_view text, TextChange change) override;
+  void set_segments(std::span<const Segment> segments) override;
+  void set_caret(int position) override;
+  int caret() const override;
+  void set_focus() override;
+  int caret_line_start() override;
+  int caret_line_number() override;
+  void repaint() override;
+  void set_position_label(std::string_view caption) override;
+  void set_indicator(Indicator indicator, IndicatorLook look) override;
+  void set_key_face(int key, const Face& face) override;
+  void set_caption_held(int key, bool held) override;
+  void fill_symbol_grid() override;
+  void show_symbol_dialog() override;
+  void hide_symbol_dialog() override;
+  bool symbol_dialog_visible() const override;
+  void set_symbol_page_highlight(int page) override;
+
+  // The idle notification: runs whenever the event queue has emptied.
+  void ApplicationEvents1Idle();
+
+  // The window's parts, for the tests and the benchmarks.
+  Engine& engine() { return engine_; }
+  Keypad& keypad() { return keypad_; }
+  TextDisplay* display() const { return RichEdit1; }
+  KeyButton* key(int number) const { return keys_[number]; }
+  QPushButton* quit_key() const { return SpeedButton31; }
+  QPushButton* copy_key() const { return SpeedButton32; }
+  QPushButton* delete_all_key() const { return SpeedButton33; }
+  QLabel* position_label() const { return Label10; }
+  QLabel* about_label() const { return Label1; }
+  QLabel* indicator(Indicator i) const { return indicators_[static_cast<int>(i)]; }
+  TForm2* symbol_dialog() const { return Form2; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void FormCreate();
+  void SpeedButton31Click();
+  void SpeedButton32Click();
+  void SpeedButton33MouseDown();
+  void bmp_clear();
+  bool RichEdit1KeyDown(QKeyEvent* event);
+  bool RichEdit1KeyUp(QKeyEvent* event);
+  void press_through_pointer(KeyButton* key);
+  void release_through_pointer(KeyButton* key);
+
+  HandsetPicture* Image1;
+  TextDisplay* RichEdit1;
+  std::array<KeyButton*, 25> keys_{};
+  QPushButton* SpeedButton31;
+  QPushButton* SpeedButton32;
+  QPushButton* SpeedButton33;
+  QLabel* Label1;
+  QLabel* Label10;
+  std::array<QLabel*, kIndicatorCount> indicators_{};
+  TForm2* Form2;
+  QPixmap key_bitmap;
+  KeyButton* held_by_keyboard_ = nullptr;
+
+  Engine engine_{*this};
+  Keypad keypad_{engine_, *this};
+};
+
+}  // namespace lumeta

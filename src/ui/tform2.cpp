@@ -1,0 +1,93 @@
+#include "tform2.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+#include "qt_text.h"
+#include "symbols.h"
+#include "ui_font.h"
+
+namespace lumeta {
+namespace {
+
+// A selected cell: cyan, with its symbol in black 2 pixels in from the corner.
+class SymbolCellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    if (!(option.state & QStyle::State_Selected)) {
+      QStyledItemDelegate::paint(painter, option, index);
+      return;
+    }
+    painter->save();
+    painter->fillRect(option.rect, QColor(0, 255, 255));
+    painter->setClipRect(option.rect);
+    painter->setPen(Qt::black);
+    painter->setFont(option.font);
+    painter->drawText(option.rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                      index.data().toString());
+    painter->restore();
+  }
+};
+
+}  // namespace
+
+TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
+  setWindowTitle(QStringLiteral("記号モード"));
+  setFixedSize(304, 249);
+  setAttribute(Qt::WA_QuitOnClose, false);
+  for (int page = 1; page <= 3; ++page) {
+    QLabel* panel = new QLabel(to_qstring(symbol_page_name(page)), this);
+    panel->setGeometry(112, 40 + (page - 1) * 64, 145, 49);
+    panel->setAlignment(Qt::AlignCenter);
+    panel->setFont(ui_font(20, true));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setAutoFillBackground(true);
+    panels_[page - 1] = panel;
+  }
+  grid_ = new QTableWidget(kSymbolRows, kSymbolColumns, this);
+  grid_->setGeometry(8, 280, 161, 137);
+  grid_->horizontalHeader()->hide();
+  grid_->verticalHeader()->hide();
+  grid_->horizontalHeader()->setDefaultSectionSize(25);
+  grid_->verticalHeader()->setDefaultSectionSize(25);
+  grid_->setShowGrid(false);
+  grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid_->setFont(ui_font(20));
+  grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid_->setItemDelegate(new SymbolCellDelegate(grid_));
+  grid_->hide();
+  set_page_highlight(1);
+}
+
+void TForm2::fill_symbol_grid() {
+  const auto& table = symbol_table();
+  for (int row = 0; row < kSymbolRows; ++row) {
+    for (int column = 0; column < kSymbolColumns; ++column) {
+      grid_->setItem(row, column,
+                     new QTableWidgetItem(to_qstring(table[row * kSymbolColumns + column])));
+    }
+  }
+}
+
+void TForm2::set_page_highlight(int page) {
+  highlighted_ = page;
+  for (int p = 1; p <= 3; ++p) {
+    QPalette palette = panels_[p - 1]->palette();
+    const bool on = p == page;
+    palette.setColor(QPalette::Window, on ? QColor(Qt::black) : palette.color(QPalette::Button));
+    palette.setColor(QPalette::WindowText, on ? QColor(Qt::white) : QColor(Qt::black));
+    panels_[p - 1]->setPalette(palette);
+  }
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Control) hide();
+  event->accept();  // every other key is swallowed
+}
+
+}  // namespace lumeta

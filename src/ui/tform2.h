@@ -1,0 +1,33 @@
+// The symbol dialog: three page panels and the grid of 150 full-width symbols, beside the
+// display while symbol mode is on. Ctrl closes it; every other key is swallowed.
+#pragma once
+
+#include <QLabel>
+#include <QTableWidget>
+#include <QWidget>
+#include <array>
+
+namespace lumeta {
+
+class TForm2 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TForm2(QWidget* parent);
+
+  void fill_symbol_grid();
+  void set_page_highlight(int page);
+  int highlighted_page() const { return highlighted_; }
+  QLabel* panel(int page) const { return panels_[page - 1]; }
+  QTableWidget* grid() const { return grid_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  std::array<QLabel*, 3> panels_{};
+  QTableWidget* grid_;
+  int highlighted_ = 1;
+};
+
+}  // namespace lumeta

@@ -1,0 +1,257 @@
+// The window under the offscreen platform: pointer clicks, key faces, the physical keyboard,
+// copy, delete-all, the labels and the symbol dialog.
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "qt_text.h"
+#include "tform1.h"
+
+namespace lumeta {
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<TForm1> form;
+
+  QString text() const { return to_qstring(form->engine().display().text()); }
+  void click(int key) {
+    QTest::mousePress(form->key(key), Qt::LeftButton);
+    QTest::mouseRelease(form->key(key), Qt::LeftButton);
+    form->ApplicationEvents1Idle();
+  }
+  void clicks(std::initializer_list<int> keys) {
+    for (int key : keys)
+      click(key);
+  }
+  bool lit(Indicator i) const {
+    return form->indicator(i)->palette().color(QPalette::Window) == QColor(Qt::black);
+  }
+  static int count_colour(const QPixmap& pixmap, QColor colour) {
+    const QImage image = pixmap.toImage();
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x)
+        n += image.pixelColor(x, y) == colour;
+    }
+    return n;
+  }
+  void key_press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyPress(form->display(), key, modifiers);
+    QTest::keyRelease(form->display(), key, modifiers);
+    form->ApplicationEvents1Idle();
+  }
+
+ private slots:
+  void init() {
+    form = std::make_unique<TForm1>();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+  }
+  void cleanup() { form.reset(); }
+
+  void startsEmptyWithTheStartIndicators() {
+    QCOMPARE(text(), QString());
+    QCOMPARE(form->position_label()->text(), QStringLiteral("1行0列"));
+    QVERIFY(lit(Indicator::zen) && lit(Indicator::romaji) && lit(Indicator::capital));
+    QVERIFY(!lit(Indicator::han) && !lit(Indicator::symbol));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Lumeta"));
+    QVERIFY(form->display()->hasFocus() || QApplication::focusWidget() == nullptr);
+    for (int n = 1; n <= 24; ++n) {
+      if (form->key(n)) QCOMPARE(form->key(n)->focusPolicy(), Qt::NoFocus);
+    }
+  }
+
+  void pointerClicksTypeAndConvert() {
+    clicks({2, 1});
+    QCOMPARE(text(), QStringLiteral("か"));
+    clicks({4, 24});
+    QCOMPARE(text(), QStringLiteral("回"));
+    QCOMPARE(form->position_label()->text(), QStringLiteral("1行 2列"));
+  }
+
+  void anyMouseButtonAndDoubleClicksCount() {
+    QTest::mousePress(form->key(2), Qt::RightButton);
+    QTest::mouseRelease(form->key(2), Qt::RightButton);
+    QCOMPARE(text(), QStringLiteral("Ｋ"));
+    // A double click as the platform delivers it: press, release, press, double click, release.
+    for (QEvent::Type type :
+         {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonPress,
+          QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+      const bool down = type != QEvent::MouseButtonRelease;
+      QMouseEvent event(type, QPointF(10, 10), QPointF(10, 10), Qt::LeftButton,
+                        down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(form->key(2), &event);
+    }
+    QCOMPARE(form->engine().tap_count[2], 3);
+    QCOMPARE(text(), QStringLiteral("Ｑ"));
+  }
+
+  void modeAndCaseCyclesLightTheIndicators() {
+    click(20);
+    QVERIFY(lit(Indicator::han) && lit(Indicator::alphabet) && lit(Indicator::capital));
+    click(20);
+    QVERIFY(lit(Indicator::symbol) && !lit(Indicator::han));
+    QVERIFY(form->symbol_dialog()->isVisible());
+    click(20);
+    QVERIFY(lit(Indicator::romaji));
+    QVERIFY(!form->symbol_dialog()->isVisible());
+    click(19);
+    QVERIFY(lit(Indicator::zen) && lit(Indicator::number) && !lit(Indicator::capital));
+    click(19);
+    QVERIFY(lit(Indicator::romaji) && lit(Indicator::small));
+  }
+
+  void facesFollowTheModeAndLightThePressedMark() {
+    const QColor lime(0, 255, 0);
+    const QPixmap romaji = form->key(2)->face();
+    QCOMPARE(romaji.size(), QSize(50, 50));
+    QCOMPARE(count_colour(romaji, lime), 0);
+    QTest::mousePress(form->key(2), Qt::LeftButton);
+    QVERIFY(count_colour(form->key(2)->face(), lime) > 0);
+    QTest::mouseRelease(form->key(2), Qt::LeftButton);
+    QCOMPARE(count_colour(form->key(2)->face(), lime), 0);
+    QCOMPARE(form->key(2)->face().toImage(), romaji.toImage());
+    click(20);  // half-width alphabet: other faces
+    QVERIFY(form->key(1)->face().toImage() != QPixmap(romaji).toImage());
+    click(19);  // half-width digits: key 1 shows 通話 in blue
+    QVERIFY(count_colour(form->key(1)->face(), QColor(0, 0, 255)) > 0);
+    QVERIFY(count_colour(form->key(3)->face(), QColor(255, 0, 0)) > 0);
+    QTest::mousePress(form->key(4), Qt::LeftButton);
+    QVERIFY(count_colour(form->key(4)->face(), lime) > 0);
+    QTest::mouseRelease(form->key(4), Qt::LeftButton);
+    click(19);
+    click(20);  // symbol mode: every letter face blank
+    const QColor face_colour = form->key(5)->face().toImage().pixelColor(0, 0);
+    QCOMPARE(count_colour(form->key(5)->face(), face_colour), 50 * 50);
+  }
+
+  void captionsAreGreenWhileHeld() {
+    QTest::mousePress(form->key(16), Qt::LeftButton);
+    QCOMPARE(form->key(16)->caption_colour(), QColor(0, 255, 0));
+    QTest::mouseRelease(form->key(16), Qt::LeftButton);
+    QCOMPARE(form->key(16)->caption_colour(), QColor(Qt::black));
+  }
+
+  void keyboardWorksTheOnScreenKeys() {
+    key_press(Qt::Key_A);
+    QCOMPARE(text(), QStringLiteral("あ"));
+    key_press(Qt::Key_A, Qt::ShiftModifier);
+    QCOMPARE(text(), QStringLiteral("ぁ"));
+    QTest::keyPress(form->display(), Qt::Key_K);
+    QVERIFY(count_colour(form->key(2)->face(), QColor(0, 255, 0)) > 0);  // held: pressed look
+    QTest::keyRelease(form->display(), Qt::Key_K);
+    QCOMPARE(count_colour(form->key(2)->face(), QColor(0, 255, 0)), 0);  // released everywhere
+    key_press(Qt::Key_Backspace);
+    QCOMPARE(text(), QStringLiteral("ぁ"));
+    for (Qt::Key ignored : {Qt::Key_1, Qt::Key_Home, Qt::Key_End, Qt::Key_Delete, Qt::Key_V,
+                            Qt::Key_Space, Qt::Key_PageUp}) {
+      key_press(ignored);
+    }
+    QCOMPARE(text(), QStringLiteral("ぁ"));
+    key_press(Qt::Key_Left);
+    QCOMPARE(form->display()->caret(), 0);
+    key_press(Qt::Key_Right);
+    QCOMPARE(form->display()->caret(), 2);
+    key_press(Qt::Key_Control);
+    QCOMPARE(form->engine().input_mode, 1);
+    key_press(Qt::Key_P);
+    QCOMPARE(form->engine().input_mode, 3);
+    key_press(Qt::Key_Return);
+    QCOMPARE(text(), QStringLiteral("ぁ\r\n"));
+    // Auto-repeat repeats the press.
+    key_press(Qt::Key_Control);  // half-width alphabet
+    QTest::keyPress(form->display(), Qt::Key_A);
+    QTest::keyPress(form->display(), Qt::Key_A, Qt::NoModifier, -1);
+    QTest::keyRelease(form->display(), Qt::Key_A);
+    QCOMPARE(text(), QStringLiteral("ぁ\r\n@"));
+  }
+
+  void copyPutsTheWholeTextOnTheClipboard() {
+    clicks({1, 18, 18, 4});  // あ, line break, い
+    click(21);
+    const int caret = form->display()->caret();
+    QTest::mouseClick(form->copy_key(), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("あ\nい"));
+    QCOMPARE(form->display()->caret(), caret);
+    QCOMPARE(text(), QStringLiteral("あ\r\nい"));
+  }
+
+  void deleteAllActsOnThePress() {
+    clicks({2, 1, 4, 24});
+    QTest::mousePress(form->delete_all_key(), Qt::LeftButton);
+    QCOMPARE(text(), QString());
+    QCOMPARE(form->position_label()->text(), QStringLiteral("1行 0列"));
+    QTest::mouseRelease(form->delete_all_key(), Qt::LeftButton);
+    clicks({1});
+    QTest::keyClick(form.get(), Qt::Key_D, Qt::AltModifier);  // its marked letter
+    QTRY_COMPARE(text(), QString());
+  }
+
+  void labelAtTheStartOfAWrappedLine() {
+    // Full-width あ until the text wraps onto a second display line.
+    int guard = 0;
+    while (form->display()->caret_line_number() == 0 && guard++ < 40)
+      clicks({1, 18});
+    QVERIFY(form->display()->caret_line_number() == 1);
+    const int start = form->display()->caret_line_start();
+    QVERIFY(start > 0);
+    QTest::mouseClick(form->display()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(3, form->display()->caret_point().y() + 5));
+    form->ApplicationEvents1Idle();
+    QCOMPARE(form->display()->caret(), start);
+    QCOMPARE(form->position_label()->text(), QStringLiteral("2行 0列"));
+  }
+
+  void aboutTextWhileHovered() {
+    QTest::mouseMove(form->about_label());
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(form->about_label(), &move);
+    QVERIFY(form->about_label()->text().startsWith(QStringLiteral("Lumeta 0.54")));
+    QCOMPARE(form->about_label()->text().count(QLatin1Char('\n')), 2);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(form->about_label(), &leave);
+    QCOMPARE(form->about_label()->text(), QStringLiteral("バージョン情報"));
+  }
+
+  void symbolDialogBesideTheDisplay() {
+    clicks({20, 20});
+    TForm2* dialog = form->symbol_dialog();
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->frameGeometry().topLeft(),
+             form->frameGeometry().topLeft() + QPoint(54 + 4, 120 + 25));
+    QCOMPARE(dialog->highlighted_page(), 1);
+    QCOMPARE(dialog->grid()->item(0, 0)->text(), QStringLiteral("○"));
+    QCOMPARE(dialog->grid()->item(14, 9)->text(), QStringLiteral("★"));
+    QVERIFY(!dialog->grid()->isVisible());
+    click(23);
+    QCOMPARE(dialog->highlighted_page(), 3);
+    QCOMPARE(dialog->panel(3)->palette().color(QPalette::Window), QColor(Qt::black));
+    QTest::keyClick(dialog, Qt::Key_A);  // swallowed
+    QVERIFY(dialog->isVisible());
+    QTest::keyClick(dialog, Qt::Key_Control);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(form->engine().input_mode, 5);
+    click(18);  // the centre key leaves symbol mode and resets the page
+    clicks({20, 20});
+    QCOMPARE(dialog->highlighted_page(), 1);
+  }
+
+  void closingEndsTheProgram() {
+    QSignalSpy quit(qApp, &QCoreApplication::aboutToQuit);
+    clicks({20, 20});
+    QTest::mouseClick(form->quit_key(), Qt::LeftButton);
+    QVERIFY(!form->isVisible());
+    QVERIFY(!form->symbol_dialog()->isVisible());
+  }
+};
+
+}  // namespace lumeta
+
+QTEST_MAIN(lumeta::WindowTest)
+#include "window_test.moc"
