@@ -35,45 +35,51 @@ void WrapLayout::wrap(std::string_view text, int from, int stop_after, std::vect
                       const std::vector<int>* old, int delta, std::size_t* resync) {
   const char* data = text.data();
   const std::size_t size = text.size();
+  // Past the change, a new line start that is also an old one (moved by delta) means every
+  // line after it is as before. Both run upwards, so one cursor into the old starts serves.
+  std::size_t j = 0;
+  if (old) {
+    j = static_cast<std::size_t>(
+        std::lower_bound(old->begin(), old->end(), stop_after - delta) - old->begin());
+  }
+  auto in_step = [&](int start) {
+    if (start < stop_after) return false;
+    while (j < old->size() && (*old)[j] + delta < start) ++j;
+    if (j < old->size() && (*old)[j] + delta == start) {
+      *resync = j;
+      return true;
+    }
+    return false;
+  };
+  const int32_t* widths = widths_.data();
+  const int32_t limit = width_;
   std::size_t i = static_cast<std::size_t>(from);
   int32_t x = 0;
   while (i < size) {
-    std::size_t next;
-    bool breaks_after = false;
-    int32_t w = 0;
     const auto b = static_cast<unsigned char>(data[i]);
     if (b == '\r' && i + 1 < size && data[i + 1] == '\n') {
-      next = i + 2;
-      breaks_after = true;
-    } else {
-      next = sjis::is_lead_byte(b) && i + 1 < size ? i + 2 : i + 1;
-      w = char_width(char_code(text, i));
-      if (x > 0 && x + w > width_) {
-        // The character does not fit: it starts the next line.
-        out.push_back(static_cast<int>(i));
-        x = 0;
-        if (old && static_cast<int>(i) >= stop_after) {
-          const auto it = std::lower_bound(old->begin(), old->end(), static_cast<int>(i) - delta);
-          if (it != old->end() && *it == static_cast<int>(i) - delta) {
-            *resync = static_cast<std::size_t>(it - old->begin());
-            return;
-          }
-        }
-      }
+      i += 2;
+      out.push_back(static_cast<int>(i));
+      x = 0;
+      if (old && in_step(static_cast<int>(i))) return;
+      continue;
+    }
+    uint16_t code = b;
+    std::size_t next = i + 1;
+    if (sjis::is_lead_byte(b) && next < size) {
+      code = static_cast<uint16_t>(b << 8 | static_cast<unsigned char>(data[next]));
+      ++next;
+    }
+    int32_t w = widths[code];
+    if (w < 0) w = char_width(code);
+    if (x > 0 && x + w > limit) {
+      // The character does not fit: it starts the next line.
+      out.push_back(static_cast<int>(i));
+      x = 0;
+      if (old && in_step(static_cast<int>(i))) return;
     }
     x += w;
     i = next;
-    if (breaks_after) {
-      out.push_back(static_cast<int>(i));
-      x = 0;
-      if (old && static_cast<int>(i) >= stop_after) {
-        const auto it = std::lower_bound(old->begin(), old->end(), static_cast<int>(i) - delta);
-        if (it != old->end() && *it == static_cast<int>(i) - delta) {
-          *resync = static_cast<std::size_t>(it - old->begin());
-          return;
-        }
-      }
-    }
   }
   if (resync) *resync = old->size();
 }
@@ -84,6 +90,7 @@ void WrapLayout::update(std::string_view text, TextChange change) {
   const int first = std::max(0, line_of(change.start) - 1);
   const int from = starts_[first];
   std::vector<int> fresh;
+  fresh.reserve(64);
   std::size_t resync = starts_.size();
   wrap(text, from, change.start + change.inserted, fresh, &starts_, delta, &resync);
   // starts_[resync..] are still line starts, moved by delta; the new lines replace the rest.

@@ -1,0 +1,198 @@
+// Key-press-to-repainted-display latency of the real window under the offscreen platform: one
+// key through the engine, the display update and its line layout, and painting the display
+// into an image. Texts of 1,000, 100,000 and 1,000,000 characters, broken into lines of about
+// 40 characters or as one wrapped paragraph, typing at the end or in the middle. The same run
+// times the straightforward way for comparison: the whole text replaced in a stock rich-text
+// widget on every key. Also start-up to the first painted frame and resident memory.
+//
+//   QT_QPA_PLATFORM=offscreen build/bench/lumeta_window_bench
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTextLayout>
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "qt_text.h"
+#include "tform1.h"
+
+namespace {
+
+using namespace lumeta;
+using Clock = std::chrono::steady_clock;
+
+double g_startup_ms = 0;
+double g_rss_mb = 0;
+QApplication* g_app = nullptr;
+
+std::string make_text(std::size_t chars, bool lines) {
+  static constexpr std::string_view kKana = "あいうえおかきくけこさしすせそたちつてと日本語入力";
+  std::string text;
+  std::size_t column = 0, i = 0;
+  for (std::size_t count = 0; count < chars; ++count) {
+    if (lines && column == 40) {
+      text += "\r\n";
+      column = 0;
+    } else {
+      text.append(kKana.substr(i++ % (kKana.size() / 2) * 2, 2));
+      ++column;
+    }
+  }
+  return text;
+}
+
+// K A I ↓ (回) centre (confirmed) clear (removed): the text ends as it began.
+constexpr std::array<int, 6> kKeys = {2, 1, 4, 24, 18, 16};
+
+void report(benchmark::State& state, std::vector<double>& ms) {
+  std::sort(ms.begin(), ms.end());
+  state.counters["p50_ms"] = ms[ms.size() / 2];
+  state.counters["p95_ms"] = ms[std::min(ms.size() - 1, ms.size() * 95 / 100)];
+  state.counters["max_ms"] = ms.back();
+}
+
+void prepare(TForm1& form, std::size_t chars, bool lines, bool middle) {
+  Engine& engine = form.engine();
+  // A few characters below the size leave room for what the key cycle types.
+  const std::string text = make_text(chars - 8, lines);
+  std::size_t split = middle ? text.size() / 2 : text.size();
+  split -= split % 2;
+  engine.front_fixed = engine.front_text = text.substr(0, split);
+  engine.back_text = text.substr(split);
+  engine.mode_romaji_Show();
+}
+
+void BM_WindowKey(benchmark::State& state) {
+  const auto chars = static_cast<std::size_t>(state.range(0));
+  const bool lines = state.range(1) != 0, middle = state.range(2) != 0;
+  TForm1 form;
+  form.show();
+  prepare(form, chars, lines, middle);
+  QWidget* viewport = form.display()->viewport();
+  QImage image(viewport->size(), QImage::Format_ARGB32_Premultiplied);
+  std::vector<double> ms;
+  std::size_t n = 0;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    const int key = kKeys[n++ % kKeys.size()];
+    form.keypad().press(key);
+    form.keypad().release(key);
+    form.ApplicationEvents1Idle();
+    viewport->render(&image);
+    const auto end = Clock::now();
+    ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+  }
+  report(state, ms);
+  state.SetLabel(std::string(lines ? "lines" : "paragraph") + (middle ? ", middle" : ", end"));
+}
+
+// The straightforward display: on every key the whole text goes into a QTextEdit, is coloured
+// and its wrapped lines are counted, then it is painted.
+void BM_StockWidgetKey(benchmark::State& state) {
+  const auto chars = static_cast<std::size_t>(state.range(0));
+  const bool lines = state.range(1) != 0;
+  TForm1 form;
+  prepare(form, chars, lines, false);
+  QTextEdit edit;
+  edit.resize(298, 272);
+  edit.setReadOnly(true);
+  edit.setUndoRedoEnabled(false);
+  edit.show();
+  QImage image(edit.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+  std::vector<double> ms;
+  std::size_t n = 0;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    const int key = kKeys[n++ % kKeys.size()];
+    form.keypad().press(key);
+    form.keypad().release(key);
+    edit.setCurrentCharFormat(QTextCharFormat());
+    edit.setPlainText(to_qstring(form.engine().display().text()));
+    QTextCursor cursor(edit.document());
+    cursor.movePosition(QTextCursor::End);
+    QTextCharFormat red;
+    red.setForeground(Qt::red);
+    red.setFontUnderline(true);
+    cursor.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, 2);
+    cursor.setCharFormat(red);
+    edit.setTextCursor(cursor);
+    int wrapped = 0;
+    for (QTextBlock b = edit.document()->begin(); b.isValid(); b = b.next()) {
+      wrapped += b.layout() ? b.layout()->lineCount() : 1;
+    }
+    benchmark::DoNotOptimize(wrapped);
+    edit.viewport()->render(&image);
+    const auto end = Clock::now();
+    ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+  }
+  report(state, ms);
+  state.SetLabel(lines ? "lines, end" : "paragraph, end");
+}
+
+void BM_StartUp(benchmark::State& state) {
+  for (auto _ : state) state.SetIterationTime(g_startup_ms / 1000);
+  state.counters["first_frame_ms"] = g_startup_ms;
+  state.counters["rss_mb"] = g_rss_mb;
+}
+
+double resident_mb() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("VmRSS:")) return std::stod(line.substr(6)) / 1024.0;
+  }
+  return 0;
+}
+
+BENCHMARK(BM_StartUp)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindowKey)
+    ->ArgsProduct({{1'000, 100'000, 1'000'000}, {1, 0}, {0, 1}})
+    ->ArgNames({"chars", "lines", "middle"})
+    ->UseManualTime()
+    ->Iterations(300)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StockWidgetKey)
+    ->Args({1'000, 1})
+    ->Args({1'000, 0})
+    ->Iterations(60)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StockWidgetKey)
+    ->Args({100'000, 1})
+    ->Args({100'000, 0})
+    ->Args({1'000'000, 1})
+    ->Args({1'000'000, 0})
+    ->ArgNames({"chars", "lines"})
+    ->Iterations(6)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const auto start = Clock::now();
+  QApplication app(argc, argv);
+  g_app = &app;
+  {
+    TForm1 form;
+    form.show();
+    QImage frame(form.size(), QImage::Format_ARGB32_Premultiplied);
+    form.render(&frame);
+    g_startup_ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    g_rss_mb = resident_mb();
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
