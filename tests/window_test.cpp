@@ -130,6 +130,26 @@ class WindowTest : public QObject {
     QCOMPARE(count_colour(form->key(5)->face(), face_colour), 50 * 50);
   }
 
+  void everyModeRepaintsTheLetterFaces() {
+    const QColor lime(0, 255, 0);
+    std::vector<QImage> first_keys;
+    for (int mode = 0; mode <= 5; ++mode) {
+      form->engine().Change_MODE(mode);
+      const QImage face = form->key(1)->face().toImage();
+      const QColor background = face.pixelColor(0, 0);
+      for (int key = 1; key <= 15; ++key) {
+        const int background_pixels = count_colour(form->key(key)->face(), background);
+        const bool blank = mode == 5 || ((mode == 3 || mode == 4) && key == 2);
+        QCOMPARE(background_pixels == 50 * 50, blank);
+        QCOMPARE(count_colour(form->key(key)->face(), lime), 0);
+      }
+      for (const QImage& earlier : first_keys) {
+        if (mode != 2 && mode != 4) QVERIFY(earlier != face);  // alphabet and number faces repeat
+      }
+      first_keys.push_back(face);
+    }
+  }
+
   void captionsAreGreenWhileHeld() {
     QTest::mousePress(form->key(16), Qt::LeftButton);
     QCOMPARE(form->key(16)->caption_colour(), QColor(0, 255, 0));
@@ -169,6 +189,26 @@ class WindowTest : public QObject {
     QTest::keyPress(form->display(), Qt::Key_A, Qt::NoModifier, -1);
     QTest::keyRelease(form->display(), Qt::Key_A);
     QCOMPARE(text(), QStringLiteral("ぁ\r\n@"));
+  }
+
+  void keyboardClicksNothingButLumetasKeys() {
+    // Every mouse press the keyboard produces lands on one of the window's own keys.
+    struct PressWatcher : QObject {
+      QList<QObject*> receivers;
+      bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress) receivers << watched;
+        return false;
+      }
+    } watcher;
+    qApp->installEventFilter(&watcher);
+    for (Qt::Key key : {Qt::Key_A, Qt::Key_Down, Qt::Key_Control, Qt::Key_P, Qt::Key_Q,
+                        Qt::Key_Escape, Qt::Key_Tab, Qt::Key_F1}) {
+      key_press(key);
+    }
+    qApp->removeEventFilter(&watcher);
+    QCOMPARE(watcher.receivers.size(), 4);
+    for (QObject* receiver : watcher.receivers)
+      QVERIFY(qobject_cast<KeyButton*>(receiver));
   }
 
   void copyPutsTheWholeTextOnTheClipboard() {
