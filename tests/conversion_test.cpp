@@ -135,3 +135,52 @@ TEST(Conversion, GoalColumnInsideATwoByteCharacter) {
 
 }  // namespace
 }  // namespace lumeta::testing
+
+namespace lumeta::testing {
+namespace {
+
+TEST(CandidateStrip, FollowsTheReadingAndTheDownKey) {
+  Lumeta t;
+  EXPECT_FALSE(candidate_strip(t.engine).active);
+  t.keys("K A");
+  CandidateStrip strip = candidate_strip(t.engine);
+  EXPECT_TRUE(strip.active);
+  EXPECT_TRUE(strip.candidates.empty() || strip.candidates[0] != "");
+  t.keys("I");
+  strip = candidate_strip(t.engine);
+  ASSERT_EQ(strip.candidates.size(), 10u);
+  EXPECT_EQ(strip.candidates[0], "回");
+  EXPECT_EQ(strip.shown, 0);
+  t.keys("DOWN DOWN");
+  EXPECT_EQ(candidate_strip(t.engine).shown, 2);
+  Lumeta n;
+  n.keys("S A N");  // a lone Ｎ counts as ん, as ↓ would take it
+  EXPECT_FALSE(candidate_strip(n.engine).candidates.empty());
+  EXPECT_EQ(n.engine.romaji_text, "Ｎ");  // looking changes nothing
+  Lumeta alphabet;
+  alphabet.keys("MODE A");
+  EXPECT_FALSE(candidate_strip(alphabet.engine).active);
+}
+
+TEST(CandidateStrip, ClickShowsAndConfirms) {
+  Lumeta t;
+  t.keys("A RET K A I");
+  t.keypad.choose_candidate(3);
+  EXPECT_EQ(t.text(), "あ" + t.engine.candidate[3]);
+  EXPECT_EQ(t.engine.front_fixed, t.text());
+  EXPECT_EQ(t.engine.kanji_converting, 0);
+  EXPECT_EQ(t.engine.kana_text, "");
+  EXPECT_EQ(t.view.face(18), centre_face(1, false));
+  // The same as ↓ three times and the centre key.
+  Lumeta keys;
+  keys.keys("A RET K A I DOWN DOWN DOWN RET");
+  EXPECT_EQ(keys.text(), t.text());
+  EXPECT_EQ(keys.engine.front_fixed, t.engine.front_fixed);
+  Lumeta none;
+  none.keys("K A N");
+  none.keypad.choose_candidate(1);  // no candidates: nothing is confirmed
+  EXPECT_EQ(none.engine.front_fixed, "");
+}
+
+}  // namespace
+}  // namespace lumeta::testing

@@ -162,3 +162,45 @@ TEST(IdlePass, RefreshesTheLabelForAMovedCaret) {
 
 }  // namespace
 }  // namespace lumeta::testing
+
+namespace lumeta::testing {
+namespace {
+
+TEST(UndoDeleteAll, BringsBackTextAndCaret) {
+  Lumeta t;
+  t.keys("A I U RET LEFT");
+  ASSERT_EQ(t.caret(), 4);
+  EXPECT_FALSE(t.engine.can_undo_delete_all());
+  t.keys("DELALL");
+  EXPECT_TRUE(t.engine.can_undo_delete_all());
+  t.keys("DELALL");  // a second press on the empty text keeps what can be brought back
+  EXPECT_TRUE(t.engine.can_undo_delete_all());
+  t.keys("MODE MODE MODE");  // mode changes do not change the text
+  t.keypad.undo_delete_all();
+  EXPECT_EQ(t.text(), "あいう");
+  EXPECT_EQ(t.caret(), 4);
+  EXPECT_EQ(t.engine.front_text, "あい");
+  EXPECT_EQ(t.engine.back_text, "う");
+  EXPECT_FALSE(t.engine.can_undo_delete_all());
+  t.keys("K A");
+  EXPECT_EQ(t.text(), "あいかう");
+}
+
+TEST(UndoDeleteAll, GoneOnceAKeyChangesTheText) {
+  Lumeta t;
+  t.keys("A I DELALL K");
+  EXPECT_FALSE(t.engine.can_undo_delete_all());
+  t.keys("BS DELALL");  // the text went back to empty, but not by a delete-all
+  EXPECT_FALSE(t.engine.can_undo_delete_all());
+  t.keypad.undo_delete_all();
+  EXPECT_EQ(t.text(), "");
+  Lumeta pending;
+  pending.keys("K A I DOWN DELALL");  // what was on display comes back, confirmed
+  pending.keypad.undo_delete_all();
+  EXPECT_EQ(pending.text(), "回");
+  EXPECT_EQ(pending.engine.front_fixed, "回");
+  EXPECT_EQ(pending.engine.kana_text, "");
+}
+
+}  // namespace
+}  // namespace lumeta::testing

@@ -1,5 +1,6 @@
 #include "conversion.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -97,7 +98,10 @@ void caret_down(Engine& e) {
   e.Get_caret_position();
 }
 
-void convert_reading(Engine& e) {
+// The first steps of a conversion: a cycled vowel and a lone Ｎ join the reading, the part
+// behind the cursor joins kana_text when no romaji stands between, and the candidates of the
+// reading are looked up.
+void look_up_reading(Engine& e) {
   e.commit_pending_vowel();
   settle_lone_n(e);
   const std::string reading = e.reading();
@@ -106,6 +110,10 @@ void convert_reading(Engine& e) {
     e.kana_after_caret.clear();
   }
   kanji_lookup(e, reading);
+}
+
+void convert_reading(Engine& e) {
+  look_up_reading(e);
   if (e.candidate_count > 0) {
     e.kanji_converting = 1;
     ++e.candidate_index;
@@ -135,6 +143,30 @@ void toggle_half_width_digits(Engine& e) {
 }
 
 }  // namespace
+
+CandidateStrip candidate_strip(const Engine& e) {
+  CandidateStrip strip;
+  if (e.input_mode != 0 || e.composition_length() == 0) return strip;
+  strip.active = true;
+  const bool lone_n = e.romaji_text == "Ｎ" || e.romaji_text == "ｎ";
+  const std::string reading =
+      e.kana_text + (lone_n ? std::string("ん") : e.romaji_text) + e.kana_after_caret;
+  std::array<std::string, kCandidateSlots + 1> slots;
+  const int count = lookup_candidates(reading, slots);
+  strip.candidates.assign(slots.begin() + 1, slots.begin() + 1 + count);
+  if (e.kanji_converting && count > 0) strip.shown = e.candidate_index % (count + 1);
+  return strip;
+}
+
+void show_candidate(Engine& e, int index) {
+  if (e.input_mode != 0 || e.composition_length() == 0) return;
+  look_up_reading(e);
+  if (index < 1 || index > e.candidate_count) return;
+  e.kanji_converting = 1;
+  e.candidate_index = index;
+  kanji_Show(e, index);
+  e.Get_caret_position();
+}
 
 void kanji_Show(Engine& e, int index) {
   if (index >= 1 && index <= e.candidate_count) {

@@ -59,6 +59,7 @@ TextChange DisplayText::replace(std::string& next) {
   chars_ = chars_ - sjis::count_chars(old_text.substr(prefix, removed)) +
            sjis::count_chars(new_text.substr(prefix, inserted));
   text_.swap(next);
+  if (removed || inserted) ++version_;
   return {static_cast<int>(prefix), static_cast<int>(removed), static_cast<int>(inserted)};
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,8 @@ class DisplayText {
  public:
   const std::string& text() const { return text_; }
   std::size_t chars() const { return chars_; }
+  // Counts the replacements that changed the text.
+  uint64_t version() const { return version_; }
 
   // Makes `next` the text on display (taking its contents; `next` receives the old text) and
   // returns the change, aligned to whole characters.
@@ -23,6 +26,7 @@ class DisplayText {
  private:
   std::string text_;
   std::size_t chars_ = 0;
+  uint64_t version_ = 0;
 };
 
 }  // namespace lumeta

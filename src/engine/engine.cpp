@@ -155,6 +155,8 @@ void Engine::Decision() {
 }
 
 void Engine::delete_all() {
+  const bool erasing = !display_.text().empty();
+  if (erasing) erased_ = {display_.text(), view.caret(), 0, true};
   reset_tap_counts();
   front_fixed.clear();
   front_text.clear();
@@ -164,6 +166,31 @@ void Engine::delete_all() {
   caret_line = 1;
   view.set_position_label("1行 0列");
   show("", {}, 0);
+  if (erasing) erased_.version = display_.version();
+}
+
+bool Engine::can_undo_delete_all() const {
+  return erased_.kept && erased_.version == display_.version();
+}
+
+void Engine::undo_delete_all() {
+  if (!can_undo_delete_all()) return;
+  const std::string text = std::move(erased_.text);
+  const std::size_t caret = sjis::floor_boundary(text, static_cast<std::size_t>(erased_.caret));
+  erased_ = {};
+  reset_tap_counts();
+  kana_text.clear();
+  romaji_text.clear();
+  kana_after_caret.clear();
+  zenkaku_digits.clear();
+  number_conversion.clear();
+  number_converting = kanji_converting = katakana_shown = 0;
+  candidate_index = 0;
+  front_fixed.assign(text, 0, caret);
+  front_text = front_fixed;
+  back_text.assign(text, caret);
+  show(front_text, {}, static_cast<int>(caret));
+  finish_refresh();
 }
 
 void Engine::confirm_pending() {

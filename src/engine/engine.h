@@ -18,6 +18,9 @@ namespace lumeta {
 
 inline constexpr std::size_t kMaxDisplayChars = 1'000'000;
 
+// What letter key `key` types in `mode` with the case flag `caps`, in tap order.
+std::vector<std::string_view> letter_key_characters(int key, int mode, bool caps);
+
 class Engine : public EngineState {
  public:
   explicit Engine(View& view);
@@ -31,6 +34,10 @@ class Engine : public EngineState {
   void Decision();
   // The delete-all key: empties the text and ends whatever is pending.
   void delete_all();
+  // Brings back the text and caret the last delete-all erased, while no key has changed the
+  // text since. Pressing delete-all again on the empty text keeps what can be brought back.
+  bool can_undo_delete_all() const;
+  void undo_delete_all();
 
   // Display refreshes: rebuild the whole display from the state.
   void mode_romaji_Show();
@@ -114,7 +121,15 @@ class Engine : public EngineState {
   void take_snapshot(Snapshot& snapshot) const;
   void restore(const Snapshot& snapshot);
 
+  struct ErasedText {
+    std::string text;
+    int caret = 0;
+    uint64_t version = 0;
+    bool kept = false;
+  };
+
   DisplayText display_;
+  ErasedText erased_;
   std::string scratch_;
   std::vector<Segment> segments_;
 };

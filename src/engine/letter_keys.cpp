@@ -1,5 +1,6 @@
 // The fifteen letter keys: romaji composition, multi-tap cycles, alphabet and number entry.
 #include <array>
+#include <vector>
 #include <string>
 #include <string_view>
 

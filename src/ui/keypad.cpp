@@ -5,6 +5,7 @@
 #include "conversion.h"
 #include "key_faces.h"
 #include "sjis.h"
+#include "symbols.h"
 
 namespace lumeta {
 namespace {
@@ -145,6 +146,23 @@ void Keypad::refresh_caret() {
 
 void Keypad::delete_all() {
   engine_.delete_all();
+}
+
+void Keypad::undo_delete_all() {
+  engine_.guarded([&] { engine_.undo_delete_all(); });
+}
+
+void Keypad::choose_candidate(int index) {
+  engine_.guarded([&] { show_candidate(engine_, index); });
+  if (!engine_.kanji_converting) return;
+  press(18);
+  release(18);
+}
+
+void Keypad::pick_symbol(int page, int index) {
+  const auto entries = symbol_page_entries(page);
+  if (index < 0 || index >= static_cast<int>(entries.size())) return;
+  engine_.guarded([&] { insert_symbol(engine_, entries[index]); });
 }
 
 void Keypad::idle() {

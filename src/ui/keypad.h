@@ -40,6 +40,15 @@ class Keypad {
 
   // The delete-all key acts on its press.
   void delete_all();
+  // The key beside it brings back what the last delete-all erased.
+  void undo_delete_all();
+
+  // A click on candidate `index` (1-based) of the strip: shown as if ↓ had reached it, then
+  // confirmed as by the centre key.
+  void choose_candidate(int index);
+
+  // A click on cell `index` of the symbol dialog's page `page`.
+  void pick_symbol(int page, int index);
 
   // Runs whenever the event queue empties: a caret moved since the last pass refreshes the
   // position label.
