@@ -22,25 +22,21 @@ constexpr std::array<std::string_view, kSymbolColumns* kSymbolRows> kSymbolTable
 
 // The half-width page: the printable one-byte signs, then the half-width katakana signs.
 constexpr std::string_view kHalfWidthSigns[] = {
-    "!", "\"", "#", "$", "%", "&", "'", "(", ")", "*",
-    "+", ",", "-", ".", "/", ":", ";", "<", "=", ">",
-    "?", "@", "[", "\\", "]", "^", "_", "`", "{", "|",
-    "}", "~", "｡", "｢", "｣", "､", "･", "ｰ", "ﾞ", "ﾟ",
+    "!", "\"", "#", "$", "%", "&", "'", "(", ")", "*",  "+", ",", "-", ".",
+    "/", ":",  ";", "<", "=", ">", "?", "@", "[", "\\", "]", "^", "_", "`",
+    "{", "|",  "}", "~", "｡", "｢", "｣", "､", "･", "ｰ",  "ﾞ", "ﾟ",
 };
 
 // The pictographs page: circled and Roman numerals, unit and era symbols, ㈱ ℡ № and the like,
 // then the figures and marks of the full-width set.
 constexpr std::string_view kPictographs[] = {
-    "①", "②", "③", "④", "⑤", "⑥", "⑦", "⑧", "⑨", "⑩",
-    "⑪", "⑫", "⑬", "⑭", "⑮", "⑯", "⑰", "⑱", "⑲", "⑳",
-    "Ⅰ", "Ⅱ", "Ⅲ", "Ⅳ", "Ⅴ", "Ⅵ", "Ⅶ", "Ⅷ", "Ⅸ", "Ⅹ",
-    "㍉", "㌔", "㌢", "㍍", "㌘", "㌧", "㌃", "㌶", "㍑", "㍗",
-    "㌍", "㌦", "㌣", "㌫", "㍊", "㌻", "㎜", "㎝", "㎞", "㎎",
-    "㎏", "㏄", "㎡", "㍻", "〝", "〟", "№", "㏍", "℡", "㊤",
-    "㊥", "㊦", "㊧", "㊨", "ⅰ", "ⅱ", "ⅲ", "ⅳ", "ⅴ", "ⅵ",
-    "ⅶ", "ⅷ", "ⅸ", "ⅹ", "㈱", "㈲", "㈹", "㍾", "㍽", "㍼",
-    "☆", "★", "○", "●", "◎", "◇", "◆", "□", "■", "△",
-    "▲", "▽", "▼", "※", "〒", "♪", "♭", "♯",
+    "①",  "②",  "③",  "④",  "⑤",  "⑥",  "⑦",  "⑧",  "⑨",  "⑩",  "⑪",  "⑫",  "⑬",  "⑭",
+    "⑮",  "⑯",  "⑰",  "⑱",  "⑲",  "⑳",  "Ⅰ",  "Ⅱ",  "Ⅲ",  "Ⅳ",  "Ⅴ",  "Ⅵ",  "Ⅶ",  "Ⅷ",
+    "Ⅸ",  "Ⅹ",  "㍉", "㌔", "㌢", "㍍", "㌘", "㌧", "㌃", "㌶", "㍑", "㍗", "㌍", "㌦",
+    "㌣", "㌫", "㍊", "㌻", "㎜", "㎝", "㎞", "㎎", "㎏", "㏄", "㎡", "㍻", "〝", "〟",
+    "№",  "㏍", "℡",  "㊤", "㊥", "㊦", "㊧", "㊨", "ⅰ",  "ⅱ",  "ⅲ",  "ⅳ",  "ⅴ",  "ⅵ",
+    "ⅶ",  "ⅷ",  "ⅸ",  "ⅹ",  "㈱", "㈲", "㈹", "㍾", "㍽", "㍼", "☆",  "★",  "○",  "●",
+    "◎",  "◇",  "◆",  "□",  "■",  "△",  "▲",  "▽",  "▼",  "※",  "〒", "♪",  "♭",  "♯",
 };
 
 constexpr std::array<std::string_view, 3> kPageNames = {"全角記号", "半角記号", "絵文字"};
@@ -53,10 +49,14 @@ const std::array<std::string_view, kSymbolColumns * kSymbolRows>& symbol_table()
 
 std::span<const std::string_view> symbol_page_entries(int page) {
   switch (page) {
-    case 1: return kSymbolTable;
-    case 2: return kHalfWidthSigns;
-    case 3: return kPictographs;
-    default: return {};
+    case 1:
+      return kSymbolTable;
+    case 2:
+      return kHalfWidthSigns;
+    case 3:
+      return kPictographs;
+    default:
+      return {};
   }
 }
 

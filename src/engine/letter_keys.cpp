@@ -1,8 +1,8 @@
 // The fifteen letter keys: romaji composition, multi-tap cycles, alphabet and number entry.
 #include <array>
-#include <vector>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine.h"
 #include "function_Unit.h"
@@ -163,6 +163,24 @@ void alphabet_tap(Engine& e, int key, const std::array<Cycle, 15>& table) {
 }
 
 }  // namespace
+
+std::vector<std::string_view> letter_key_characters(int key, int mode, bool caps) {
+  std::vector<std::string_view> out;
+  if (key < 1 || key > 15) return out;
+  const int index = key - 1;
+  const Cycle* cycle = mode == 0   ? &kRomajiKeys[index].cycle
+                       : mode == 1 ? &kHalfWidthAlphabet[index]
+                       : mode == 2 ? &kFullWidthAlphabet[index]
+                                   : nullptr;
+  if (cycle) {
+    for (int i = 0; i < cycle->steps; ++i)
+      out.push_back(cycle->taps[i].pick(caps));
+  } else if (mode == 3 || mode == 4) {
+    const std::string_view digit = mode == 3 ? kDigits[index].half : kDigits[index].full;
+    if (!digit.empty()) out.push_back(digit);
+  }
+  return out;
+}
 
 void Engine::Button_A() {
   letter_key(1);

@@ -1,5 +1,7 @@
 #include "key_button.h"
 
+#include <QAccessibleWidget>
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -7,9 +9,39 @@
 #include "ui_font.h"
 
 namespace lumeta {
+namespace {
+
+// Screen readers, switch access and dwell-click tools see a key as a button they can press.
+class KeyButtonAccessible : public QAccessibleWidget {
+ public:
+  explicit KeyButtonAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::Button) {}
+  QStringList actionNames() const override { return {pressAction()}; }
+  void doAction(const QString& action) override {
+    if (action == pressAction()) static_cast<KeyButton*>(widget())->press_and_release();
+  }
+  QAccessible::State state() const override {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.pressed = static_cast<KeyButton*>(widget())->is_down();
+    return state;
+  }
+};
+
+QAccessibleInterface* key_button_accessible(const QString& class_name, QObject* object) {
+  if (class_name == QLatin1String("lumeta::KeyButton") && object && object->isWidgetType()) {
+    return new KeyButtonAccessible(static_cast<QWidget*>(object));
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 KeyButton::KeyButton(int number, const QString& caption, QWidget* parent)
     : QWidget(parent), number_(number), caption_(caption) {
+  static const bool factory_installed = [] {
+    QAccessible::installFactory(key_button_accessible);
+    return true;
+  }();
+  (void)factory_installed;
   setFocusPolicy(Qt::NoFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -22,6 +54,16 @@ void KeyButton::set_face(const QPixmap& face) {
 void KeyButton::set_caption_colour(const QColor& colour) {
   caption_colour_ = colour;
   update();
+}
+
+void KeyButton::press_and_release() {
+  const QPointF centre = QRectF(rect()).center();
+  QMouseEvent press(QEvent::MouseButtonPress, centre, mapToGlobal(centre), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(this, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, centre, mapToGlobal(centre), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(this, &release);
 }
 
 void KeyButton::paintEvent(QPaintEvent*) {

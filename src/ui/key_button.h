@@ -22,6 +22,10 @@ class KeyButton : public QWidget {
   const QString& caption() const { return caption_; }
   bool is_down() const { return down_; }
 
+  // A press and release delivered to the key itself, for assistive tools that work it through
+  // its accessible "Press" action.
+  void press_and_release();
+
  signals:
   void pressed(int number);
   void released(int number);

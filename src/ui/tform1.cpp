@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "conversion.h"
 #include "qt_text.h"
 #include "ui_font.h"
 
@@ -80,6 +81,33 @@ int virtual_key(int qt_key) {
   }
 }
 
+// What the keys other than the letter keys do, for assistive tools.
+struct KeyDescription {
+  int number;
+  const char* name;
+  const char* description;
+};
+constexpr std::array<KeyDescription, 12> kKeyDescriptions = {{
+    {16, "クリア", "カーソルの前の文字を消す。変換中は読みに戻す"},
+    {18, "決定", "入力中の文字を確定する。確定するものがなければ改行"},
+    {19, "数字／小文字", "数字と小文字・大文字を切り替える"},
+    {20, "モード", "ローマ字、英字、記号のモードを切り替える"},
+    {21, "左", "カーソルを左へ動かす"},
+    {22, "右", "カーソルを右へ動かす。文末では空白を入力"},
+    {23, "上", "カタカナに変換する。入力中でなければ上の行へ"},
+    {24, "下", "漢字に変換する。入力中でなければ下の行へ"},
+    {31, "終了", "Lumeta を終了する"},
+    {32, "コピー", "全文をクリップボードにコピーする"},
+    {33, "消去", "全文を消す（元に戻すキーで戻せる）"},
+    {34, "元に戻す", "最後に消去した文章を元に戻す"},
+}};
+
+QString spoken(std::string_view cp932) {
+  if (cp932 == "\x81\x40") return QStringLiteral("全角スペース");
+  if (cp932 == " ") return QStringLiteral("スペース");
+  return to_qstring(cp932);
+}
+
 const QString kAboutCaption = QStringLiteral("バージョン情報");
 const QString kAboutText =
     QStringLiteral("Lumeta 0.54\nポインタだけで日本語を入力\n© 2026 Lumeta developers");
@@ -133,6 +161,12 @@ TForm1::TForm1() {
   SpeedButton31 = window_key(31, {56, 432, 73, 41}, Qt::red);
   SpeedButton33 = window_key(33, {128, 432, 65, 41}, Qt::black);
   SpeedButton32 = window_key(32, {192, 432, 65, 41}, Qt::black);
+  undo_key_ = new QPushButton(QStringLiteral("元に戻す"), this);
+  undo_key_->setGeometry(192, 474, 65, 24);
+  undo_key_->setFocusPolicy(Qt::NoFocus);
+  undo_key_->setFont(ui_font(12));
+  undo_key_->setEnabled(false);
+  connect(undo_key_, &QPushButton::clicked, this, [this] { keypad_.undo_delete_all(); });
   connect(SpeedButton31, &QPushButton::clicked, this, &TForm1::SpeedButton31Click);
   connect(SpeedButton32, &QPushButton::clicked, this, &TForm1::SpeedButton32Click);
   connect(SpeedButton33, &QPushButton::pressed, this, &TForm1::SpeedButton33MouseDown);
@@ -158,10 +192,29 @@ TForm1::TForm1() {
     set_indicator(static_cast<Indicator>(i), IndicatorLook::unlit);
   }
 
+  candidate_bar_ = new CandidateBar(this);
+  candidate_bar_->setGeometry(22, 46, 362, 66);
+  connect(candidate_bar_, &CandidateBar::chosen, this,
+          [this](int index) { keypad_.choose_candidate(index); });
+
   Form2 = new TForm2(this);
   Form2->hide();
+  connect(Form2, &TForm2::symbol_picked, this,
+          [this](int page, int index) { keypad_.pick_symbol(page, index); });
+
+  RichEdit1->setAccessibleName(QStringLiteral("入力テキスト"));
+  for (const KeyDescription& d : kKeyDescriptions) {
+    QWidget* widget = d.number == 31   ? static_cast<QWidget*>(SpeedButton31)
+                      : d.number == 32 ? static_cast<QWidget*>(SpeedButton32)
+                      : d.number == 33 ? static_cast<QWidget*>(SpeedButton33)
+                      : d.number == 34 ? static_cast<QWidget*>(undo_key_)
+                                       : static_cast<QWidget*>(keys_[d.number]);
+    widget->setAccessibleName(QString::fromUtf8(d.name));
+    widget->setAccessibleDescription(QString::fromUtf8(d.description));
+  }
 
   FormCreate();
+  refresh_extras();
 
   if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
     connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
@@ -230,6 +283,12 @@ void TForm1::set_key_face(int key, const Face& face) {
   if (key < 0 || key >= static_cast<int>(keys_.size()) || !keys_[key] || key_bitmap.isNull()) {
     return;
   }
+  // Faces are painted at the screen's pixel density, so they stay crisp when scaled.
+  const qreal ratio = devicePixelRatioF();
+  if (key_bitmap.devicePixelRatio() != ratio) {
+    key_bitmap = QPixmap(QSize(kFaceSize, kFaceSize) * ratio);
+    key_bitmap.setDevicePixelRatio(ratio);
+  }
   bmp_clear();
   QPainter painter(&key_bitmap);
   for (int i = 0; i < face.count; ++i) {
@@ -276,6 +335,33 @@ void TForm1::set_symbol_page_highlight(int page) {
 
 void TForm1::ApplicationEvents1Idle() {
   keypad_.idle();
+  refresh_extras();
+}
+
+// The candidate strip, the undo key and the keys' descriptions follow the engine.
+void TForm1::refresh_extras() {
+  candidate_bar_->set_strip(candidate_strip(engine_));
+  undo_key_->setEnabled(engine_.can_undo_delete_all());
+  describe_letter_keys();
+}
+
+// Each letter key tells assistive tools the characters it types in the current mode.
+void TForm1::describe_letter_keys() {
+  if (engine_.input_mode == described_mode_ && engine_.is_caps() == described_caps_) return;
+  described_mode_ = engine_.input_mode;
+  described_caps_ = engine_.is_caps();
+  for (int n = 1; n <= 15; ++n) {
+    QStringList typed;
+    for (std::string_view c : letter_key_characters(n, described_mode_, described_caps_)) {
+      typed << spoken(c);
+    }
+    const std::string_view token = find_key(n)->token;
+    keys_[n]->setAccessibleName(
+        QStringLiteral("キー ") +
+        QString::fromUtf8(token.data(), static_cast<qsizetype>(token.size())));
+    keys_[n]->setAccessibleDescription(typed.isEmpty() ? QStringLiteral("入力なし")
+                                                       : typed.join(QStringLiteral("、")));
+  }
 }
 
 void TForm1::SpeedButton31Click() {
@@ -285,7 +371,9 @@ void TForm1::SpeedButton31Click() {
 void TForm1::SpeedButton32Click() {
   const int caret = RichEdit1->caret();
   QClipboard* clipboard = QGuiApplication::clipboard();
-  clipboard->setText(RichEdit1->plain_text(), QClipboard::Clipboard);
+  const QString text = RichEdit1->plain_text();
+  clipboard->setText(text, QClipboard::Clipboard);
+  if (clipboard->supportsSelection()) clipboard->setText(text, QClipboard::Selection);
   RichEdit1->set_caret(caret);
   RichEdit1->setFocus();
 }

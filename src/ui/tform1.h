@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <array>
 
+#include "candidate_bar.h"
 #include "engine.h"
 #include "handset_picture.h"
 #include "key_button.h"
@@ -57,6 +58,8 @@ class TForm1 : public QWidget, public View {
   QPushButton* quit_key() const { return SpeedButton31; }
   QPushButton* copy_key() const { return SpeedButton32; }
   QPushButton* delete_all_key() const { return SpeedButton33; }
+  QPushButton* undo_key() const { return undo_key_; }
+  CandidateBar* candidate_bar() const { return candidate_bar_; }
   QLabel* position_label() const { return Label10; }
   QLabel* about_label() const { return Label1; }
   QLabel* indicator(Indicator i) const { return indicators_[static_cast<int>(i)]; }
@@ -75,6 +78,8 @@ class TForm1 : public QWidget, public View {
   bool RichEdit1KeyDown(QKeyEvent* event);
   bool RichEdit1KeyUp(QKeyEvent* event);
   void press_through_pointer(KeyButton* key);
+  void describe_letter_keys();
+  void refresh_extras();
   void release_through_pointer(KeyButton* key);
 
   HandsetPicture* Image1;
@@ -87,6 +92,10 @@ class TForm1 : public QWidget, public View {
   QLabel* Label10;
   std::array<QLabel*, kIndicatorCount> indicators_{};
   TForm2* Form2;
+  QPushButton* undo_key_;
+  CandidateBar* candidate_bar_;
+  int described_mode_ = -1;
+  bool described_caps_ = false;
   QPixmap key_bitmap;
   KeyButton* held_by_keyboard_ = nullptr;
 

@@ -37,7 +37,7 @@ class SymbolCellDelegate : public QStyledItemDelegate {
 
 TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
   setWindowTitle(QStringLiteral("記号モード"));
-  setFixedSize(304, 249);
+  setFixedSize(304, 444);  // the three panels, with the page's grid below them
   setAttribute(Qt::WA_QuitOnClose, false);
   for (int page = 1; page <= 3; ++page) {
     QLabel* panel = new QLabel(to_qstring(symbol_page_name(page)), this);
@@ -49,33 +49,46 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::WindowStaysOn
     panels_[page - 1] = panel;
   }
   grid_ = new QTableWidget(kSymbolRows, kSymbolColumns, this);
-  grid_->setGeometry(8, 280, 161, 137);
+  grid_->setGeometry(13, 232, 278, 202);
   grid_->horizontalHeader()->hide();
   grid_->verticalHeader()->hide();
-  grid_->horizontalHeader()->setDefaultSectionSize(25);
-  grid_->verticalHeader()->setDefaultSectionSize(25);
-  grid_->setShowGrid(false);
+  grid_->horizontalHeader()->setDefaultSectionSize(26);
+  grid_->verticalHeader()->setDefaultSectionSize(28);
+  grid_->setShowGrid(true);
   grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   grid_->setFont(ui_font(20));
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid_->setFocusPolicy(Qt::NoFocus);
   grid_->setItemDelegate(new SymbolCellDelegate(grid_));
-  grid_->hide();
+  grid_->setAccessibleName(QStringLiteral("記号の一覧"));
+  connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int column) {
+    const int index = row * kSymbolColumns + column;
+    if (index < static_cast<int>(symbol_page_entries(highlighted_).size())) {
+      emit symbol_picked(highlighted_, index);
+    }
+  });
   set_page_highlight(1);
 }
 
 void TForm2::fill_symbol_grid() {
-  const auto& table = symbol_table();
-  for (int row = 0; row < kSymbolRows; ++row) {
-    for (int column = 0; column < kSymbolColumns; ++column) {
-      grid_->setItem(row, column,
-                     new QTableWidgetItem(to_qstring(table[row * kSymbolColumns + column])));
-    }
+  const auto entries = symbol_page_entries(highlighted_);
+  const int rows = static_cast<int>((entries.size() + kSymbolColumns - 1) / kSymbolColumns);
+  grid_->clearContents();
+  grid_->setRowCount(rows);
+  for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
+    auto* item = new QTableWidgetItem(to_qstring(entries[i]));
+    item->setTextAlignment(Qt::AlignCenter);
+    grid_->setItem(i / kSymbolColumns, i % kSymbolColumns, item);
   }
+  grid_->scrollToTop();
 }
 
 void TForm2::set_page_highlight(int page) {
+  const bool turned = page != highlighted_;
   highlighted_ = page;
+  if (turned || grid_->item(0, 0) == nullptr) fill_symbol_grid();
   for (int p = 1; p <= 3; ++p) {
     QPalette palette = panels_[p - 1]->palette();
     const bool on = p == page;

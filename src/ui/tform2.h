@@ -1,5 +1,6 @@
-// The symbol dialog: three page panels and the grid of 150 full-width symbols, beside the
-// display while symbol mode is on. Ctrl closes it; every other key is swallowed.
+// The symbol dialog: three page panels and the grid of the current page's symbols, beside the
+// display while symbol mode is on. A click on a cell picks that symbol. Ctrl closes the dialog;
+// every other key is swallowed.
 #pragma once
 
 #include <QLabel>
@@ -15,11 +16,14 @@ class TForm2 : public QWidget {
  public:
   explicit TForm2(QWidget* parent);
 
-  void fill_symbol_grid();
+  void fill_symbol_grid();  // with the current page's symbols
   void set_page_highlight(int page);
   int highlighted_page() const { return highlighted_; }
   QLabel* panel(int page) const { return panels_[page - 1]; }
   QTableWidget* grid() const { return grid_; }
+
+ signals:
+  void symbol_picked(int page, int index);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

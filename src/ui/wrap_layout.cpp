@@ -39,12 +39,13 @@ void WrapLayout::wrap(std::string_view text, int from, int stop_after, std::vect
   // line after it is as before. Both run upwards, so one cursor into the old starts serves.
   std::size_t j = 0;
   if (old) {
-    j = static_cast<std::size_t>(
-        std::lower_bound(old->begin(), old->end(), stop_after - delta) - old->begin());
+    j = static_cast<std::size_t>(std::lower_bound(old->begin(), old->end(), stop_after - delta) -
+                                 old->begin());
   }
   auto in_step = [&](int start) {
     if (start < stop_after) return false;
-    while (j < old->size() && (*old)[j] + delta < start) ++j;
+    while (j < old->size() && (*old)[j] + delta < start)
+      ++j;
     if (j < old->size() && (*old)[j] + delta == start) {
       *resync = j;
       return true;

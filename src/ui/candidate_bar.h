@@ -1,0 +1,50 @@
+// The candidate strip in the band above the display: while a reading is pending it shows the
+// reading's candidates, numbered, the one on display highlighted, a page at a time with arrows
+// when they don't all fit. A click on a candidate chooses it.
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+#include "conversion.h"
+
+namespace lumeta {
+
+class CandidateBar : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit CandidateBar(QWidget* parent);
+
+  void set_strip(const CandidateStrip& strip);
+  int page() const { return page_; }
+  int page_count() const { return static_cast<int>(pages_.size()); }
+  // Where candidate `index` (1-based) is drawn on the current page; empty when not there.
+  QRect candidate_rect(int index) const;
+  QRect previous_page_rect() const;
+  QRect next_page_rect() const;
+
+ signals:
+  void chosen(int index);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  struct Item {
+    int index;
+    QRect rect;
+  };
+  void lay_out();
+  void update_accessible_text();
+
+  bool active_ = false;
+  std::vector<QString> labels_;  // "1 愛", "2 相", ...
+  int shown_ = 0;
+  std::vector<std::vector<Item>> pages_;
+  int page_ = 0;
+};
+
+}  // namespace lumeta
