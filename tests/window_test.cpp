@@ -1,5 +1,6 @@
 // The window under the offscreen platform: pointer clicks, key faces, the physical keyboard,
 // copy, delete-all, the labels and the symbol dialog.
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
@@ -280,6 +281,101 @@ class WindowTest : public QObject {
     click(18);  // the centre key leaves symbol mode and resets the page
     clicks({20, 20});
     QCOMPARE(dialog->highlighted_page(), 1);
+  }
+
+  void symbolPickerInsertsTheClickedSymbol() {
+    clicks({1, 18, 20, 20});  // あ confirmed, symbol mode
+    TForm2* dialog = form->symbol_dialog();
+    QTableWidget* grid = dialog->grid();
+    QVERIFY(dialog->height() > 249);  // grown to show the grid
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      grid->visualItemRect(grid->item(0, 1)).center());
+    QCOMPARE(text(), QStringLiteral("あ●"));
+    QVERIFY(grid->item(0, 1)->isSelected());
+    click(24);  // ↓: the half-width page
+    QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("!"));
+    QCOMPARE(grid->rowCount(), 4);
+    click(24);  // the pictographs
+    QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("①"));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      grid->visualItemRect(grid->item(0, 0)).center());
+    QCOMPARE(text(), QStringLiteral("あ●①"));
+    click(18);  // the centre key still leaves symbol mode
+    QCOMPARE(form->engine().input_mode, 0);
+    QVERIFY(!dialog->isVisible());
+  }
+
+  void candidateStripFollowsAndConfirmsOnClick() {
+    CandidateBar* bar = form->candidate_bar();
+    clicks({2, 1, 4});  // かい
+    QVERIFY(!bar->candidate_rect(1).isEmpty());
+    click(24);
+    click(24);  // 2 on display
+    QVERIFY(bar->accessibleDescription().startsWith(QStringLiteral("1 回、2 ")));
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->candidate_rect(4).center());
+    form->ApplicationEvents1Idle();
+    const QString fourth = to_qstring(form->engine().candidate[4]);
+    QCOMPARE(text(), fourth);
+    QCOMPARE(to_qstring(form->engine().front_fixed), fourth);
+    QCOMPARE(bar->accessibleDescription(), QString());  // nothing pending: the strip is empty
+    clicks({2, 1, 11});  // かん: no candidates, a quiet hint
+    QCOMPARE(bar->accessibleDescription(), QStringLiteral("候補はありません"));
+    // The 51 candidates of きょう take several pages; the arrows turn them.
+    click(18);
+    clicks({2, 9, 13, 7});
+    QVERIFY(bar->page_count() > 1);
+    QCOMPARE(bar->page(), 0);
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->next_page_rect().center());
+    QCOMPARE(bar->page(), 1);
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->previous_page_rect().center());
+    QCOMPARE(bar->page(), 0);
+    for (int i = 0; i < 50; ++i) click(24);  // the candidate on display pulls its page along
+    QCOMPARE(bar->page(), bar->page_count() - 1);
+    QVERIFY(!bar->candidate_rect(50).isEmpty());
+  }
+
+  void undoKeyBringsBackWhatDeleteAllErased() {
+    QVERIFY(!form->undo_key()->isEnabled());
+    clicks({1, 4});
+    QTest::mousePress(form->delete_all_key(), Qt::LeftButton);
+    QTest::mouseRelease(form->delete_all_key(), Qt::LeftButton);
+    form->ApplicationEvents1Idle();
+    QVERIFY(form->undo_key()->isEnabled());
+    QTest::mouseClick(form->undo_key(), Qt::LeftButton);
+    form->ApplicationEvents1Idle();
+    QCOMPARE(text(), QStringLiteral("あい"));
+    QVERIFY(!form->undo_key()->isEnabled());
+  }
+
+  void keysAreAccessibleButtons() {
+    QAccessibleInterface* key = QAccessible::queryAccessibleInterface(form->key(2));
+    QVERIFY(key);
+    QCOMPARE(key->role(), QAccessible::Button);
+    QCOMPARE(key->text(QAccessible::Name), QStringLiteral("キー K"));
+    QCOMPARE(key->text(QAccessible::Description), QStringLiteral("Ｋ、Ｇ、Ｑ"));
+    QVERIFY(key->actionInterface());
+    key->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(text(), QStringLiteral("Ｋ"));
+    click(20);  // half-width alphabet: the descriptions follow the mode
+    QCOMPARE(QAccessible::queryAccessibleInterface(form->key(15))->text(QAccessible::Description),
+             QStringLiteral("W、X、スペース"));
+    for (QWidget* widget : form->findChildren<QWidget*>()) {
+      const bool control = qobject_cast<KeyButton*>(widget) || qobject_cast<QPushButton*>(widget);
+      if (control) QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
+      if (control) QVERIFY(!widget->accessibleDescription().isEmpty());
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(form->key(16))->text(QAccessible::Name),
+             QStringLiteral("クリア"));
+  }
+
+  void facesArePaintedAtThePixelRatio() {
+    const qreal ratio = form->devicePixelRatioF();
+    const QPixmap face = form->key(1)->face();
+    QCOMPARE(face.devicePixelRatio(), ratio);
+    QCOMPARE(face.width(), qRound(50 * ratio));
+    if (qEnvironmentVariableIsSet("LUMETA_EXPECT_RATIO")) {
+      QCOMPARE(ratio, qEnvironmentVariable("LUMETA_EXPECT_RATIO").toDouble());
+    }
   }
 
   void closingEndsTheProgram() {
