@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix and builds the Debian package, then checks that the
+# files are where desktops look for them, that they validate, and that the installed program
+# starts.
+set -euo pipefail
+build=$1
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+check() {
+  if "$@"; then echo "ok: $*"; else echo "FAILED: $*"; failures=$((failures + 1)); fi
+}
+# A program that is still running when `timeout` stops it has started.
+starts() { QT_QPA_PLATFORM=offscreen timeout 3 "$1" > /dev/null 2>&1; [ $? -eq 124 ]; }
+
+cmake --install "$build" --prefix "$scratch/prefix" > /dev/null
+prefix=$scratch/prefix
+check test -x "$prefix/bin/lumeta"
+check test -f "$prefix/share/applications/org.lumeta.Lumeta.desktop"
+check test -f "$prefix/share/icons/hicolor/scalable/apps/org.lumeta.Lumeta.svg"
+check test -f "$prefix/share/metainfo/org.lumeta.Lumeta.metainfo.xml"
+check desktop-file-validate "$prefix/share/applications/org.lumeta.Lumeta.desktop"
+check appstreamcli validate --no-net --explain "$prefix/share/metainfo/org.lumeta.Lumeta.metainfo.xml"
+check starts "$prefix/bin/lumeta"
+
+(cd "$build" && cpack -G DEB -B "$scratch/package" > /dev/null)
+deb=$(ls "$scratch"/package/*.deb)
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+check grep -q 'libqt6widgets6' <<< "$depends"
+check grep -q 'fonts-ipafont-gothic' <<< "$depends"
+check grep -q 'libc6' <<< "$depends"
+dpkg-deb -x "$deb" "$scratch/root"
+check test -f "$scratch/root/usr/share/applications/org.lumeta.Lumeta.desktop"
+check starts "$scratch/root/usr/bin/lumeta"
+
+echo "$((12 - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
