@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Remakes docs/screenshot.png: the window under Xvfb after typing 漢字変換 (converted and
-# confirmed) and とうきょう (still a reading).
+# Remakes the pictures in docs/ under Xvfb: the window after typing 漢字変換 (converted and
+# confirmed) and きょう converted to its second candidate (the strip shows them all), the same at a scale
+# factor of 2, and the symbol picker.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -8,6 +9,9 @@ cmake -S . -B build/run -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMETA_BUILD_TESTS=O
   -DLUMETA_BUILD_BENCH=OFF > /dev/null
 cmake --build build/run -j "$(nproc)" --target lumeta-screenshot
 mkdir -p docs
-xvfb-run -a -s "-screen 0 1024x768x24" build/run/tools/lumeta-screenshot docs/screenshot.png \
-  K A N N S S S I H E N N K A N N DOWN RET T O U K Y O U
-echo "wrote docs/screenshot.png"
+shot() { xvfb-run -a -s "-screen 0 1400x1100x24" build/run/tools/lumeta-screenshot "$@"; }
+typing=(K A N N S S S I H E N N K A N N DOWN RET K Y O U DOWN DOWN)
+shot docs/screenshot.png "${typing[@]}"
+QT_SCALE_FACTOR=2 shot docs/screenshot-scale2.png "${typing[@]}"
+shot --screen docs/symbol-picker.png A I RET MODE MODE DOWN DOWN
+echo "wrote docs/screenshot.png docs/screenshot-scale2.png docs/symbol-picker.png"

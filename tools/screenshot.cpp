@@ -1,5 +1,6 @@
-// lumeta-screenshot FILE [KEY ...]: starts the window, works the named keys as the replay tool
-// names them (one press and release each), and saves a picture of the window to FILE.
+// lumeta-screenshot [--screen] FILE [KEY ...]: starts the window, works the named keys as the
+// replay tool names them (one press and release each), and saves a picture of the window to
+// FILE; with --screen, of the screen around the window and the symbol dialog.
 #include <QApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -11,13 +12,17 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc < 2) {
-    std::cerr << "usage: lumeta-screenshot FILE [KEY ...]\n";
+  int first = 1;
+  const bool whole_screen = argc > 1 && QString::fromLocal8Bit(argv[1]) == "--screen";
+  if (whole_screen) ++first;
+  if (argc <= first) {
+    std::cerr << "usage: lumeta-screenshot [--screen] FILE [KEY ...]\n";
     return 2;
   }
+  const QString file = QString::fromLocal8Bit(argv[first]);
   lumeta::TForm1 form;
   form.show();
-  for (int i = 2; i < argc; ++i) {
+  for (int i = first + 1; i < argc; ++i) {
     const lumeta::KeyInfo* key = lumeta::find_key_by_token(argv[i]);
     if (!key) {
       std::cerr << "lumeta-screenshot: unknown key token: " << argv[i] << '\n';
@@ -28,7 +33,13 @@ int main(int argc, char** argv) {
   }
   int status = 1;
   QTimer::singleShot(300, [&] {
-    status = form.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    QPixmap picture = form.grab();
+    if (whole_screen) {
+      QRect area = form.frameGeometry();
+      if (form.symbol_dialog()->isVisible()) area |= form.symbol_dialog()->frameGeometry();
+      picture = form.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    }
+    status = picture.save(file) ? 0 : 1;
     app.quit();
   });
   app.exec();
