@@ -8,6 +8,7 @@
 #include <array>
 #include <string>
 
+#include "bench_text.h"
 #include "engine.h"
 #include "headless_view.h"
 #include "keypad.h"
@@ -15,28 +16,6 @@
 namespace {
 
 using namespace lumeta;
-
-std::string make_text(std::size_t chars, bool lines) {
-  static constexpr std::string_view kKana = "あいうえおかきくけこさしすせそたちつてと日本語入力";
-  std::string text;
-  text.reserve(chars * 2 + chars / 20);
-  std::size_t count = 0, column = 0, i = 0;
-  while (count < chars) {
-    if (lines && column == 40) {
-      text += "\r\n";
-      column = 0;
-    } else {
-      text.append(kKana.substr(i % (kKana.size() / 2) * 2, 2));
-      ++i;
-      ++column;
-    }
-    ++count;
-  }
-  return text;
-}
-
-// K A I ↓ (回) centre (confirmed) clear (removed): the text ends as it began.
-constexpr std::array<int, 6> kKeys = {2, 1, 4, 24, 18, 16};
 
 void BM_KeyPress(benchmark::State& state) {
   const std::size_t chars = static_cast<std::size_t>(state.range(0));
@@ -48,7 +27,7 @@ void BM_KeyPress(benchmark::State& state) {
   engine.initialise();
   // A few characters below the size leave room for the reading the cycle types, so that the
   // 1,000,000-character text stays within the display's limit.
-  const std::string text = make_text(chars - 8, lines);
+  const std::string text = bench::make_text(chars - 8, lines);
   std::size_t split = middle ? text.size() / 2 : text.size();
   split -= split % 2;  // on a character boundary: every piece above is two bytes
   engine.front_fixed = engine.front_text = text.substr(0, split);
@@ -56,7 +35,7 @@ void BM_KeyPress(benchmark::State& state) {
   engine.mode_romaji_Show();
   std::size_t n = 0;
   for (auto _ : state) {
-    const int key = kKeys[n++ % kKeys.size()];
+    const int key = bench::kKeyCycle[n++ % bench::kKeyCycle.size()];
     keypad.press(key);
     keypad.release(key);
     keypad.idle();

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_text.h"
 #include "qt_text.h"
 #include "tform1.h"
 
@@ -34,25 +35,6 @@ double g_startup_ms = 0;
 double g_rss_mb = 0;
 QApplication* g_app = nullptr;
 
-std::string make_text(std::size_t chars, bool lines) {
-  static constexpr std::string_view kKana = "あいうえおかきくけこさしすせそたちつてと日本語入力";
-  std::string text;
-  std::size_t column = 0, i = 0;
-  for (std::size_t count = 0; count < chars; ++count) {
-    if (lines && column == 40) {
-      text += "\r\n";
-      column = 0;
-    } else {
-      text.append(kKana.substr(i++ % (kKana.size() / 2) * 2, 2));
-      ++column;
-    }
-  }
-  return text;
-}
-
-// K A I ↓ (回) centre (confirmed) clear (removed): the text ends as it began.
-constexpr std::array<int, 6> kKeys = {2, 1, 4, 24, 18, 16};
-
 void report(benchmark::State& state, std::vector<double>& ms) {
   std::sort(ms.begin(), ms.end());
   state.counters["p50_ms"] = ms[ms.size() / 2];
@@ -60,10 +42,29 @@ void report(benchmark::State& state, std::vector<double>& ms) {
   state.counters["max_ms"] = ms.back();
 }
 
+// Times one key per iteration: the key's press and release, then `show`, which brings the
+// display up to date and paints it.
+template <typename Show>
+void time_keys(benchmark::State& state, TForm1& form, Show&& show) {
+  std::vector<double> ms;
+  std::size_t n = 0;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    const int key = bench::kKeyCycle[n++ % bench::kKeyCycle.size()];
+    form.keypad().press(key);
+    form.keypad().release(key);
+    show();
+    const auto end = Clock::now();
+    ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+  }
+  report(state, ms);
+}
+
 void prepare(TForm1& form, std::size_t chars, bool lines, bool middle) {
   Engine& engine = form.engine();
   // A few characters below the size leave room for what the key cycle types.
-  const std::string text = make_text(chars - 8, lines);
+  const std::string text = bench::make_text(chars - 8, lines);
   std::size_t split = middle ? text.size() / 2 : text.size();
   split -= split % 2;
   engine.front_fixed = engine.front_text = text.substr(0, split);
@@ -79,20 +80,10 @@ void BM_WindowKey(benchmark::State& state) {
   prepare(form, chars, lines, middle);
   QWidget* viewport = form.display()->viewport();
   QImage image(viewport->size(), QImage::Format_ARGB32_Premultiplied);
-  std::vector<double> ms;
-  std::size_t n = 0;
-  for (auto _ : state) {
-    const auto start = Clock::now();
-    const int key = kKeys[n++ % kKeys.size()];
-    form.keypad().press(key);
-    form.keypad().release(key);
+  time_keys(state, form, [&] {
     form.ApplicationEvents1Idle();
     viewport->render(&image);
-    const auto end = Clock::now();
-    ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
-    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
-  }
-  report(state, ms);
+  });
   state.SetLabel(std::string(lines ? "lines" : "paragraph") + (middle ? ", middle" : ", end"));
 }
 
@@ -109,13 +100,7 @@ void BM_StockWidgetKey(benchmark::State& state) {
   edit.setUndoRedoEnabled(false);
   edit.show();
   QImage image(edit.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
-  std::vector<double> ms;
-  std::size_t n = 0;
-  for (auto _ : state) {
-    const auto start = Clock::now();
-    const int key = kKeys[n++ % kKeys.size()];
-    form.keypad().press(key);
-    form.keypad().release(key);
+  time_keys(state, form, [&] {
     edit.setCurrentCharFormat(QTextCharFormat());
     edit.setPlainText(to_qstring(form.engine().display().text()));
     QTextCursor cursor(edit.document());
@@ -132,16 +117,13 @@ void BM_StockWidgetKey(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(wrapped);
     edit.viewport()->render(&image);
-    const auto end = Clock::now();
-    ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
-    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
-  }
-  report(state, ms);
+  });
   state.SetLabel(lines ? "lines, end" : "paragraph, end");
 }
 
 void BM_StartUp(benchmark::State& state) {
-  for (auto _ : state) state.SetIterationTime(g_startup_ms / 1000);
+  for (auto _ : state)
+    state.SetIterationTime(g_startup_ms / 1000);
   state.counters["first_frame_ms"] = g_startup_ms;
   state.counters["rss_mb"] = g_rss_mb;
 }
