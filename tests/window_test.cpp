@@ -366,6 +366,9 @@ class WindowTest : public QObject {
     }
     QCOMPARE(QAccessible::queryAccessibleInterface(form->key(16))->text(QAccessible::Name),
              QStringLiteral("クリア"));
+    QCOMPARE(form->indicator(Indicator::alphabet)->accessibleDescription(),
+             QStringLiteral("点灯"));
+    QCOMPARE(form->indicator(Indicator::romaji)->accessibleDescription(), QStringLiteral("消灯"));
   }
 
   void facesArePaintedAtThePixelRatio() {

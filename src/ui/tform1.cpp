@@ -203,6 +203,7 @@ TForm1::TForm1() {
           [this](int page, int index) { keypad_.pick_symbol(page, index); });
 
   RichEdit1->setAccessibleName(QStringLiteral("入力テキスト"));
+  RichEdit1->setAccessibleDescription(QStringLiteral("キーで入力した文章。クリックでカーソルを置く"));
   for (const KeyDescription& d : kKeyDescriptions) {
     QWidget* widget = d.number == 31   ? static_cast<QWidget*>(SpeedButton31)
                       : d.number == 32 ? static_cast<QWidget*>(SpeedButton32)
@@ -277,6 +278,8 @@ void TForm1::set_indicator(Indicator indicator, IndicatorLook look) {
   palette.setColor(QPalette::Window, background);
   palette.setColor(QPalette::WindowText, Qt::white);
   label->setPalette(palette);
+  label->setAccessibleDescription(look == IndicatorLook::lit ? QStringLiteral("点灯")
+                                                             : QStringLiteral("消灯"));
 }
 
 void TForm1::set_key_face(int key, const Face& face) {
