@@ -108,6 +108,14 @@ QString spoken(std::string_view cp932) {
   return to_qstring(cp932);
 }
 
+// The keys whose release lets go of the on-screen key held from the keyboard: the mapped keys
+// and Space.
+bool releases_held_key(int vk) {
+  constexpr std::string_view kLetters = "AEHIKMNOPRSTUWYZ";
+  return vk == 8 || vk == 13 || vk == 17 || vk == 32 || (vk >= 37 && vk <= 40) ||
+         (vk >= 'A' && vk <= 'Z' && kLetters.find(static_cast<char>(vk)) != std::string_view::npos);
+}
+
 const QString kAboutCaption = QStringLiteral("バージョン情報");
 const QString kAboutText =
     QStringLiteral("Lumeta 0.54\nポインタだけで日本語を入力\n© 2026 Lumeta developers");
@@ -203,7 +211,8 @@ TForm1::TForm1() {
           [this](int page, int index) { keypad_.pick_symbol(page, index); });
 
   RichEdit1->setAccessibleName(QStringLiteral("入力テキスト"));
-  RichEdit1->setAccessibleDescription(QStringLiteral("キーで入力した文章。クリックでカーソルを置く"));
+  RichEdit1->setAccessibleDescription(
+      QStringLiteral("キーで入力した文章。クリックでカーソルを置く"));
   for (const KeyDescription& d : kKeyDescriptions) {
     QWidget* widget = d.number == 31   ? static_cast<QWidget*>(SpeedButton31)
                       : d.number == 32 ? static_cast<QWidget*>(SpeedButton32)
@@ -425,7 +434,7 @@ bool TForm1::RichEdit1KeyDown(QKeyEvent* event) {
 }
 
 bool TForm1::RichEdit1KeyUp(QKeyEvent* event) {
-  if (virtual_key(event->key()) != 0 && held_by_keyboard_) {
+  if (releases_held_key(virtual_key(event->key())) && held_by_keyboard_) {
     KeyButton* key = held_by_keyboard_;
     held_by_keyboard_ = nullptr;
     release_through_pointer(key);
