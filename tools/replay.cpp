@@ -167,21 +167,69 @@ int dump_dictionary(std::ostream& out) {
   return 0;
 }
 
+// One JSON line for each reading on `in` (UTF-8, one a line): the candidates ↓ would show.
+int run_lookup(std::istream& in, std::ostream& out) {
+  std::array<std::string, kCandidateSlots + 1> slots;
+  for (std::string line; std::getline(in, line);) {
+    if (line.ends_with('\r')) line.pop_back();
+    if (line.empty()) continue;
+    const std::optional<std::string> reading = sjis::from_utf8(line);
+    const int count = reading ? lookup_candidates(*reading, slots) : 0;
+    Json candidates = Json::array();
+    for (int i = 1; i <= count; ++i)
+      candidates.push_back(utf8(slots[i]));
+    Json j;
+    j["reading"] = line;
+    j["candidates"] = candidates;
+    print_line(j, out);
+  }
+  return 0;
+}
+
+int print_help(std::ostream& out) {
+  out << "Usage: lumeta-replay [OPTION]... [KEY]...\n"
+         "Works the keys of Lumeta's keypad without a window and prints the state as JSON.\n"
+         "Keys come from the arguments, or from standard input when there are none.\n"
+         "\n"
+         "  --trace               print the state after every key, not only at the end\n"
+         "  --lookup              read readings (UTF-8 hiragana, one a line) from standard\n"
+         "                        input and print the candidates of each as a JSON line\n"
+         "  --builtin-dictionary  convert with the 676-reading built-in table alone\n"
+         "  --dump-dictionary     print the built-in table, one JSON line a reading\n"
+         "  --help                print this help\n";
+  return 0;
+}
+
+// Restores the process's choice of dictionaries when the replay ends.
+struct DictionariesRestored {
+  Dictionaries saved = dictionaries_in_use();
+  ~DictionariesRestored() { use_dictionaries(saved); }
+};
+
 }  // namespace
 
 int run_replay(std::span<const std::string> args, std::istream& in, std::ostream& out,
                std::ostream& err) {
   bool trace = false;
+  bool lookup = false;
+  const DictionariesRestored restored;
   std::vector<std::string> tokens;
   for (const std::string& arg : args) {
     if (arg == "--trace") {
       trace = true;
     } else if (arg == "--dump-dictionary") {
       return dump_dictionary(out);
+    } else if (arg == "--builtin-dictionary") {
+      use_dictionaries(Dictionaries::builtin);
+    } else if (arg == "--lookup") {
+      lookup = true;
+    } else if (arg == "--help") {
+      return print_help(out);
     } else {
       tokens.push_back(arg);
     }
   }
+  if (lookup) return run_lookup(in, out);
   if (tokens.empty()) {
     tokens.assign(std::istream_iterator<std::string>(in), std::istream_iterator<std::string>());
   }

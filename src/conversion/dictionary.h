@@ -1,5 +1,5 @@
-// The built-in reading dictionary: 676 hiragana readings, each with its written forms in the
-// order the conversion key shows them.
+// The reading dictionaries: the built-in table of 676 hiragana readings, each with its written
+// forms in the order the conversion key shows them, and after it the large dictionary.
 #pragma once
 
 #include <array>
@@ -23,9 +23,19 @@ std::span<const DictionaryEntry> dictionary_table();
 // The first characters of the 72 groups, in the order they are searched.
 std::span<const std::string_view> dictionary_groups();
 
+// Which dictionaries a lookup consults, for the whole process: the built-in table alone, or
+// the built-in table followed by the large dictionary (the default).
+enum class Dictionaries { builtin, builtin_and_large };
+void use_dictionaries(Dictionaries which);
+Dictionaries dictionaries_in_use();
+
 // Fills out[1..] with the candidates of `reading` and returns how many; out[0] and every slot
-// past the last candidate are emptied. The whole reading must match; a reading whose first
-// character has no group is not found.
+// past the last candidate are emptied. First the built-in table's candidates, unchanged: the
+// whole reading must match, and a reading whose first character has no group is not found.
+// Then, with the large dictionary in use and only kana in the reading, the large dictionary's
+// candidates for the whole reading, and then for each split into stem and kana ending,
+// longest stem first, the stem's candidates followed by the ending (つか + った: 使った).
+// No candidate comes twice; at most out.size() - 1.
 int lookup_candidates(std::string_view reading, std::span<std::string> out);
 
 // Looks the reading up into the engine's candidate and candidate_count.
