@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "dictionary.h"
 #include "engine.h"
 #include "headless_view.h"
 #include "keypad.h"
@@ -45,6 +46,16 @@ struct Lumeta {
   int caret() const { return view.caret(); }
   const std::string& label() const { return view.label(); }
   bool lit(Indicator i) const { return view.indicator(i) == IndicatorLook::lit; }
+};
+
+// The large dictionary after the built-in table while it lives; the tests otherwise run with the
+// built-in table alone.
+struct UsingLargeDictionary {
+  Dictionaries saved = dictionaries_in_use();
+  UsingLargeDictionary() { use_dictionaries(Dictionaries::builtin_and_large); }
+  ~UsingLargeDictionary() { use_dictionaries(saved); }
+  UsingLargeDictionary(const UsingLargeDictionary&) = delete;
+  UsingLargeDictionary& operator=(const UsingLargeDictionary&) = delete;
 };
 
 // Readable UTF-8 for failure messages.

@@ -48,26 +48,11 @@ struct EndingLetters {
   std::string_view letters;  // tried in this order
 };
 constexpr std::array<EndingLetters, 21> kEndingLetters = {{
-    {"あ", "a"},
-    {"い", "i"},
-    {"う", "u"},
-    {"え", "e"},
-    {"お", "o"},
-    {"かきくけこ", "k"},
-    {"がぎぐげご", "g"},
-    {"さしすせそ", "s"},
-    {"ざずぜぞ", "z"},
-    {"じ", "zj"},
-    {"たちつてと", "t"},
-    {"っ", "t"},
-    {"だぢづでど", "d"},
-    {"なにぬねのん", "n"},
-    {"はひふへほ", "h"},
-    {"ばびぶべぼ", "b"},
-    {"ぱぴぷぺぽ", "p"},
-    {"まみむめも", "m"},
-    {"やゆよ", "y"},
-    {"らりるれろ", "r"},
+    {"あ", "a"},         {"い", "i"},           {"う", "u"},         {"え", "e"},
+    {"お", "o"},         {"かきくけこ", "k"},   {"がぎぐげご", "g"}, {"さしすせそ", "s"},
+    {"ざずぜぞ", "z"},   {"じ", "zj"},          {"たちつてと", "t"}, {"っ", "t"},
+    {"だぢづでど", "d"}, {"なにぬねのん", "n"}, {"はひふへほ", "h"}, {"ばびぶべぼ", "b"},
+    {"ぱぴぷぺぽ", "p"}, {"まみむめも", "m"},   {"やゆよ", "y"},     {"らりるれろ", "r"},
     {"わを", "w"},
 }};
 
@@ -86,8 +71,8 @@ bool kana_only(std::string_view reading) {
   if (reading.size() % 2 != 0) return false;
   for (std::size_t i = 0; i < reading.size(); i += 2) {
     if (!sjis::is_lead_byte(reading[i])) return false;
-    const unsigned code = static_cast<unsigned char>(reading[i]) << 8 |
-                          static_cast<unsigned char>(reading[i + 1]);
+    const unsigned code =
+        static_cast<unsigned char>(reading[i]) << 8 | static_cast<unsigned char>(reading[i + 1]);
     if (code >= 0x8260 && code <= 0x829A) return false;  // Ａ..Ｚ, ａ..ｚ
   }
   return true;

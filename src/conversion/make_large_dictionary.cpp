@@ -44,9 +44,9 @@ constexpr std::array<std::string_view, 5> kVowels = {"ａ", "ｉ", "ｕ", "ｅ",
 // What the letter keys put into a reading directly, besides syllables: the vowel keys' kana and
 // small kana, っ and ー of the Y key, ん and ・ of the N key, ～ of the R key, the signs of the Z
 // key and the space of the W key.
-constexpr std::array<std::string_view, 20> kKeyKana = {
-    "あ", "ぁ", "い", "ぃ", "う", "ぅ", "え", "ぇ", "お", "ぉ",
-    "っ", "ー", "ん", "・", "～", "、", "。", "？", "！", "　"};
+constexpr std::array<std::string_view, 20> kKeyKana = {"あ", "ぁ", "い", "ぃ", "う", "ぅ", "え",
+                                                       "ぇ", "お", "ぉ", "っ", "ー", "ん", "・",
+                                                       "～", "、", "。", "？", "！", "　"};
 
 std::set<std::string> typable_characters() {
   std::set<std::string> chars(kKeyKana.begin(), kKeyKana.end());
@@ -139,10 +139,10 @@ std::optional<std::string> evaluate_concat(std::string_view expr) {
         continue;
       }
       ++i;
-      if (i + 3 <= end && std::all_of(&expr[i], &expr[i + 3], [](char c) {
-            return c >= '0' && c <= '7';
-          })) {
-        out += static_cast<char>((expr[i] - '0') * 64 + (expr[i + 1] - '0') * 8 + expr[i + 2] - '0');
+      if (i + 3 <= end &&
+          std::all_of(&expr[i], &expr[i + 3], [](char c) { return c >= '0' && c <= '7'; })) {
+        out +=
+            static_cast<char>((expr[i] - '0') * 64 + (expr[i + 1] - '0') * 8 + expr[i + 2] - '0');
         i += 3;
       } else if (i < end) {
         out += expr[i++];
@@ -169,9 +169,8 @@ std::optional<std::string> candidate_text(std::string_view field) {
 
 bool usable_candidate(const std::string& cp932) {
   if (cp932.empty() || cp932.size() > 255 || !lumeta::sjis::is_valid(cp932)) return false;
-  return std::none_of(cp932.begin(), cp932.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-  });
+  return std::none_of(cp932.begin(), cp932.end(),
+                      [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 bool typable(std::string_view reading, const std::set<std::string>& chars) {
