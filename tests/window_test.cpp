@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "dictionary.h"
 #include "qt_text.h"
 #include "tform1.h"
 
@@ -48,6 +49,9 @@ class WindowTest : public QObject {
   }
 
  private slots:
+  // The window's behaviour is described with the built-in dictionary alone; the large
+  // dictionary's test switches it on for itself.
+  void initTestCase() { use_dictionaries(Dictionaries::builtin); }
   void init() {
     form = std::make_unique<TForm1>();
     form->show();
@@ -341,6 +345,37 @@ class WindowTest : public QObject {
       click(24);  // the candidate on display pulls its page along
     QCOMPARE(bar->page(), bar->page_count() - 1);
     QVERIFY(!bar->candidate_rect(50).isEmpty());
+  }
+
+  void candidateStripPagesThroughTheLargeDictionary() {
+    struct Large {
+      Large() { use_dictionaries(Dictionaries::builtin_and_large); }
+      ~Large() { use_dictionaries(Dictionaries::builtin); }
+    } large;
+    CandidateBar* bar = form->candidate_bar();
+    clicks({2, 1, 4});  // かい: its ten built-in candidates, then the large dictionary's
+    QVERIFY(bar->accessibleDescription().startsWith(QStringLiteral("1 回、2 会、")));
+    QVERIFY(bar->accessibleDescription().contains(QStringLiteral("、80 ")));
+    const int pages = bar->page_count();
+    QVERIFY(pages > 2);
+    QVERIFY(bar->candidate_rect(80).isEmpty());
+    for (int p = 1; p < pages; ++p) {
+      QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->next_page_rect().center());
+      QCOMPARE(bar->page(), p);
+    }
+    QVERIFY(!bar->candidate_rect(80).isEmpty());
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->previous_page_rect().center());
+    QCOMPARE(bar->page(), pages - 2);
+    for (int i = 0; i < 80; ++i)
+      click(24);  // ↓ through the whole list; the candidate on display pulls its page along
+    QCOMPARE(form->engine().candidate_count, 80);
+    QCOMPARE(text(), to_qstring(form->engine().candidate[80]));
+    QCOMPARE(bar->page(), pages - 1);
+    click(24);  // after the last candidate, the reading
+    QCOMPARE(text(), QStringLiteral("かい"));
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->candidate_rect(80).center());
+    form->ApplicationEvents1Idle();
+    QCOMPARE(to_qstring(form->engine().front_fixed), to_qstring(form->engine().candidate[80]));
   }
 
   void undoKeyBringsBackWhatDeleteAllErased() {

@@ -47,14 +47,31 @@ struct EndingLetters {
   std::string_view kana;     // Shift-JIS, two bytes each
   std::string_view letters;  // tried in this order
 };
+// clang-format off
 constexpr std::array<EndingLetters, 21> kEndingLetters = {{
-    {"あ", "a"},         {"い", "i"},           {"う", "u"},         {"え", "e"},
-    {"お", "o"},         {"かきくけこ", "k"},   {"がぎぐげご", "g"}, {"さしすせそ", "s"},
-    {"ざずぜぞ", "z"},   {"じ", "zj"},          {"たちつてと", "t"}, {"っ", "t"},
-    {"だぢづでど", "d"}, {"なにぬねのん", "n"}, {"はひふへほ", "h"}, {"ばびぶべぼ", "b"},
-    {"ぱぴぷぺぽ", "p"}, {"まみむめも", "m"},   {"やゆよ", "y"},     {"らりるれろ", "r"},
+    {"あ", "a"},
+    {"い", "i"},
+    {"う", "u"},
+    {"え", "e"},
+    {"お", "o"},
+    {"かきくけこ", "k"},
+    {"がぎぐげご", "g"},
+    {"さしすせそ", "s"},
+    {"ざずぜぞ", "z"},
+    {"じ", "zj"},
+    {"たちつてと", "t"},
+    {"っ", "t"},
+    {"だぢづでど", "d"},
+    {"なにぬねのん", "n"},
+    {"はひふへほ", "h"},
+    {"ばびぶべぼ", "b"},
+    {"ぱぴぷぺぽ", "p"},
+    {"まみむめも", "m"},
+    {"やゆよ", "y"},
+    {"らりるれろ", "r"},
     {"わを", "w"},
 }};
+// clang-format on
 
 std::string_view ending_letters(std::string_view kana) {
   for (const EndingLetters& row : kEndingLetters) {
