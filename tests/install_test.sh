@@ -11,7 +11,7 @@ check() {
   if "$@"; then echo "ok: $*"; else echo "FAILED: $*"; failures=$((failures + 1)); fi
 }
 # A program that is still running when `timeout` stops it has started.
-starts() { QT_QPA_PLATFORM=offscreen timeout 3 "$1" > /dev/null 2>&1; [ $? -eq 124 ]; }
+starts() { QT_QPA_PLATFORM=offscreen timeout 3 "$@" > /dev/null 2>&1; [ $? -eq 124 ]; }
 
 cmake --install "$build" --prefix "$scratch/prefix" > /dev/null
 prefix=$scratch/prefix
@@ -19,9 +19,12 @@ check test -x "$prefix/bin/lumeta"
 check test -f "$prefix/share/applications/org.lumeta.Lumeta.desktop"
 check test -f "$prefix/share/icons/hicolor/scalable/apps/org.lumeta.Lumeta.svg"
 check test -f "$prefix/share/metainfo/org.lumeta.Lumeta.metainfo.xml"
+check test -f "$prefix/share/doc/lumeta/copyright"
 check desktop-file-validate "$prefix/share/applications/org.lumeta.Lumeta.desktop"
 check appstreamcli validate --no-net --explain "$prefix/share/metainfo/org.lumeta.Lumeta.metainfo.xml"
 check starts "$prefix/bin/lumeta"
+check starts "$prefix/bin/lumeta" --builtin-dictionary
+check "$prefix/bin/lumeta" --help
 
 (cd "$build" && cpack -G DEB -B "$scratch/package" > /dev/null)
 deb=$(ls "$scratch"/package/*.deb)
@@ -32,7 +35,8 @@ check grep -q 'fonts-ipafont-gothic' <<< "$depends"
 check grep -q 'libc6' <<< "$depends"
 dpkg-deb -x "$deb" "$scratch/root"
 check test -f "$scratch/root/usr/share/applications/org.lumeta.Lumeta.desktop"
+check grep -q 'GPL-2+' "$scratch/root/usr/share/doc/lumeta/copyright"
 check starts "$scratch/root/usr/bin/lumeta"
 
-echo "$((12 - failures)) passed, $failures failed"
+echo "$((16 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
