@@ -22,8 +22,8 @@ bool ClickFilter::eventFilter(QObject* watched, QEvent* event) {
   const Qt::MouseButton button = mouse->button();
   if (type == QEvent::MouseButtonDblClick && (down_ & button)) return true;  // counted already
 
-  const bool relabel = buttons_ == Buttons::all_as_left && button != Qt::LeftButton &&
-                       button != Qt::NoButton;
+  const bool relabel =
+      buttons_ == Buttons::all_as_left && button != Qt::LeftButton && button != Qt::NoButton;
   if (type != QEvent::MouseButtonDblClick && !relabel) {
     if (type == QEvent::MouseButtonPress) down_ |= button;
     if (type == QEvent::MouseButtonRelease) down_ &= ~button;
@@ -34,7 +34,8 @@ bool ClickFilter::eventFilter(QObject* watched, QEvent* event) {
   const Qt::MouseButton sent = relabel ? Qt::LeftButton : button;
   Qt::MouseButtons held = mouse->buttons();
   if (relabel) held = (held & button) ? (held & ~button) | Qt::LeftButton : held & ~button;
-  const QEvent::Type sent_type = type == QEvent::MouseButtonDblClick ? QEvent::MouseButtonPress : type;
+  const QEvent::Type sent_type =
+      type == QEvent::MouseButtonDblClick ? QEvent::MouseButtonPress : type;
   QMouseEvent copy(sent_type, mouse->position(), mouse->scenePosition(), mouse->globalPosition(),
                    sent, held, mouse->modifiers(), mouse->pointingDevice());
   QCoreApplication::sendEvent(watched, &copy);

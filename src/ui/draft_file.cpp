@@ -60,8 +60,8 @@ DraftFile::Loaded DraftFile::load(std::string& text, int& caret) {
   if (file.open(QIODevice::ReadOnly) && file.size() <= kMostBytes) {
     const QByteArray bytes = file.read(kMostBytes + 1);
     good = bytes.size() <= kMostBytes &&
-           parse(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                 text, caret);
+           parse(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), text,
+                 caret);
   }
   file.close();
   if (good) return Loaded::loaded;
@@ -101,11 +101,10 @@ bool DraftFile::save(std::string_view text, int caret) {
   contents += '\n';
   contents += *body;
   QSaveFile file(path_);
-  const bool written =
-      file.open(QIODevice::WriteOnly) &&
-      file.setPermissions(QFile::ReadOwner | QFile::WriteOwner) &&
-      file.write(contents.data(), static_cast<qint64>(contents.size())) ==
-          static_cast<qint64>(contents.size());
+  const bool written = file.open(QIODevice::WriteOnly) &&
+                       file.setPermissions(QFile::ReadOwner | QFile::WriteOwner) &&
+                       file.write(contents.data(), static_cast<qint64>(contents.size())) ==
+                           static_cast<qint64>(contents.size());
   if (!written || !file.commit()) {
     error_ = file.errorString();
     file.cancelWriting();
