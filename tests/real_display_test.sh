@@ -19,15 +19,18 @@ export XDG_STATE_HOME=$scratch/state
 export XDG_CONFIG_HOME=$scratch/config
 pid=""
 cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2> /dev/null && wait "$pid" 2> /dev/null
+  if [ -n "$pid" ]; then kill "$pid" 2> /dev/null || true; fi
   rm -rf "$scratch"
 }
 trap cleanup EXIT
 
-"$lumeta" > "$scratch/lumeta.log" 2>&1 &
-pid=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Lumeta$' | head -n 1)
-sleep 1  # let the window settle before the first click
+start_lumeta() {
+  "$lumeta" >> "$scratch/lumeta.log" 2>&1 &
+  pid=$!
+  window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Lumeta$' | head -n 1)
+  sleep 1  # let the window settle before the first click
+}
+start_lumeta
 
 # Centres of the keys in the window's client area (the window's fixed layout).
 letter_key() {  # 1..15: A K H / I S M / U T Y / E N R / O Z W
@@ -36,7 +39,7 @@ letter_key() {  # 1..15: A K H / I S M / U T Y / E N R / O Z W
 declare -A key=(
   [A]="$(letter_key 1)" [K]="$(letter_key 2)" [I]="$(letter_key 4)" [U]="$(letter_key 7)"
   [N]="$(letter_key 11)" [BS]="632 172" [RET]="561 89" [DOWN]="560 137"
-  [MODE]="480 28" [COPY]="224 452" [DELALL]="160 452" [UNDO]="224 486"
+  [MODE]="480 28" [QUIT]="92 452" [COPY]="224 452" [DELALL]="160 452" [UNDO]="224 486"
 )
 
 # Clicks a key: `tap NAME [COUNT [BUTTON]]`, COUNT clicks 150 ms apart.
@@ -92,6 +95,12 @@ tap A; tap I; tap U; tap RET
 tap BS 2
 expect "two fast clicks on クリア delete two characters" "あ"
 
+tap A; tap I; tap U
+xdotool mousemove --window "$window" 58 138 click 1  # in the text, before あ
+sleep 0.5
+tap K; tap A
+expect "a click in the text is where typing goes on" "かあいう"
+
 tap A; tap RET; tap DELALL 2; tap UNDO
 expect "消去 clicked twice, then 元に戻す" "あ"
 
@@ -102,6 +111,29 @@ xdotool mousemove --window "$dialog" 53 247 click --repeat 2 --delay 150 1  # th
 sleep 0.5
 tap RET
 expect "a symbol clicked twice is typed twice" "●●"
+
+# The text outlives the program: 終了 writes the draft, and after a restart 元に戻す brings it
+# back.
+tap K; tap A
+tap QUIT
+for _ in $(seq 50); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
+if kill -0 "$pid" 2> /dev/null; then
+  echo "FAILED: 終了 did not quit"
+  failures=$((failures + 1))
+fi
+wait "$pid" 2> /dev/null || true
+pid=""
+draft=$XDG_STATE_HOME/lumeta/draft.txt
+if [ "$(stat -c %a "$draft" 2> /dev/null)" = 600 ] &&
+  [ "$(tail -n +3 "$draft")" = "●●か" ]; then
+  echo "ok: 終了 kept the text in the draft"
+else
+  echo "FAILED: the draft after 終了: $(stat -c %a "$draft" 2>&1) $(cat "$draft" 2>&1)"
+  failures=$((failures + 1))
+fi
+start_lumeta
+tap UNDO
+expect "after a restart 元に戻す brings the text back" "●●か"
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]
