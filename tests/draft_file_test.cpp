@@ -93,10 +93,10 @@ TEST(DraftFile, ABadDraftIsSetAsideWhole) {
       "lumeta draft\ncaret 0\nabc",
       "Lumeta draft\ncaret x\nabc",
       "Lumeta draft\ncaret -1\nabc",
-      "Lumeta draft\ncaret 4\nabc",           // past the end
-      "Lumeta draft\ncaret 1\n\xe3\x81\x82",  // inside あ
-      "Lumeta draft\ncaret 1\n\r\n",          // between CR and LF
-      "Lumeta draft\ncaret 0\nab\xff",        // not UTF-8
+      "Lumeta draft\ncaret 4\nabc",               // past the end
+      "Lumeta draft\ncaret 1\n\xe3\x81\x82",      // inside あ
+      "Lumeta draft\ncaret 1\n\r\n",              // between CR and LF
+      "Lumeta draft\ncaret 0\nab\xff",            // not UTF-8
       "Lumeta draft\ncaret 0\n\xf0\x9f\x98\x80",  // no Shift-JIS form
       "Lumeta draft\ncaret 0\na\nb",              // a lone LF
       QByteArray::fromStdString(huge),

@@ -162,9 +162,8 @@ TEST(Replay, TokenInTheMessageIsShortAndEscaped) {
 }
 
 TEST(Replay, OptionsAreCheckedAsOptions) {
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"--bogus"},
-                                               {"A", "-t"},
-                                               {"--trace=1"}}) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--bogus"}, {"A", "-t"}, {"--trace=1"}}) {
     const Outcome run = replay(args);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
