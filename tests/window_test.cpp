@@ -74,7 +74,7 @@ class WindowTest : public QObject {
   }
   void init() {
     QFile::remove(draft_path());
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<TForm1>(TForm1::Draft::kept);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
   }
@@ -193,7 +193,8 @@ class WindowTest : public QObject {
     QFile file(draft_path());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(file.readAll()), QStringLiteral("Lumeta draft\ncaret 6\nかい"));
-    form = std::make_unique<TForm1>();  // the next start: empty, with 元に戻す offered
+    form = std::make_unique<TForm1>(
+        TForm1::Draft::kept);  // the next start: empty, with 元に戻す offered
     form->ApplicationEvents1Idle();
     QCOMPARE(text(), QString());
     QVERIFY(form->undo_key()->isEnabled());
@@ -208,7 +209,7 @@ class WindowTest : public QObject {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("Lumeta draft\ncaret 0\n\xff\xfe");
     file.close();
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<TForm1>(TForm1::Draft::kept);
     form->ApplicationEvents1Idle();
     QVERIFY(!QFile::exists(draft_path()));
     QVERIFY(QFile::exists(draft_path() + QStringLiteral(".bad")));
@@ -224,7 +225,7 @@ class WindowTest : public QObject {
     QFile blocker(state_home.path());  // a file where the state directory should be
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<TForm1>(TForm1::Draft::kept);
     form->show();
     clicks({1});
     form->save_draft();

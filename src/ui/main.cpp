@@ -4,7 +4,7 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  lumeta::TForm1 form;
+  lumeta::TForm1 form(lumeta::TForm1::Draft::kept);
   form.show();
   return app.exec();
 }

@@ -123,7 +123,7 @@ const QString kAboutText =
 
 }  // namespace
 
-TForm1::TForm1() {
+TForm1::TForm1(Draft draft) : keeps_draft_(draft == Draft::kept) {
   setWindowTitle(QStringLiteral("Lumeta"));
   setFixedSize(kClientSize);
   move(6, 1);
@@ -251,15 +251,16 @@ TForm1::TForm1() {
   }
 
   FormCreate();
-  load_draft();
+  if (keeps_draft_) {
+    load_draft();
+    draft_timer_.setSingleShot(true);
+    draft_timer_.setInterval(1000);
+    connect(&draft_timer_, &QTimer::timeout, this, &TForm1::save_draft);
+    // The session ending or the application quitting by any road writes the draft too.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &TForm1::save_draft);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &TForm1::save_draft);
+  }
   refresh_extras();
-
-  draft_timer_.setSingleShot(true);
-  draft_timer_.setInterval(1000);
-  connect(&draft_timer_, &QTimer::timeout, this, &TForm1::save_draft);
-  // The session ending or the application quitting by any road writes the draft too.
-  connect(qApp, &QCoreApplication::aboutToQuit, this, &TForm1::save_draft);
-  connect(qApp, &QGuiApplication::commitDataRequest, this, &TForm1::save_draft);
 
   if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
     connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
@@ -429,12 +430,13 @@ TForm1::DraftState TForm1::draft_state() const {
 }
 
 void TForm1::schedule_draft() {
-  if (draft_state() != draft_written_ && !draft_timer_.isActive()) draft_timer_.start();
+  if (keeps_draft_ && draft_state() != draft_written_ && !draft_timer_.isActive()) draft_timer_.start();
 }
 
 // The draft holds what 元に戻す would give back: the text kept for it, then the text on
 // display. A failure never stops typing; it is shown once, quietly, under the keys.
 void TForm1::save_draft() {
+  if (!keeps_draft_) return;
   draft_timer_.stop();
   const DraftState state = draft_state();
   if (state == draft_written_) return;
@@ -443,8 +445,10 @@ void TForm1::save_draft() {
   text += engine_.display().text();
   if (draft_.save(text, static_cast<int>(kept.size()) + state.caret)) {
     draft_written_ = state;
-    draft_label_->hide();
-  } else if (!draft_label_->isVisible()) {
+    if (draft_failed_) draft_label_->hide();
+    draft_failed_ = false;
+  } else if (!draft_failed_) {
+    draft_failed_ = true;
     draft_label_->setText(QStringLiteral("下書きを保存できません"));
     draft_label_->setToolTip(draft_.path() + QStringLiteral(": ") + draft_.error());
     draft_label_->adjustSize();

@@ -28,7 +28,10 @@ class TForm1 : public QWidget, public View {
   Q_OBJECT
 
  public:
-  TForm1();
+  // The program keeps the user's draft (DraftFile); tools, benchmarks and demonstrations that
+  // type into a window of their own leave it alone.
+  enum class Draft { none, kept };
+  explicit TForm1(Draft draft = Draft::none);
   ~TForm1() override;
 
   // View.
@@ -124,9 +127,11 @@ class TForm1 : public QWidget, public View {
     bool operator==(const DraftState&) const = default;
   };
   DraftState draft_state() const;
+  bool keeps_draft_;
   DraftFile draft_;
   QTimer draft_timer_;
   DraftState draft_written_;
+  bool draft_failed_ = false;  // the failure is on show; said once until a write succeeds
   QLabel* draft_label_;
 
   Engine engine_{*this};
