@@ -430,7 +430,8 @@ TForm1::DraftState TForm1::draft_state() const {
 }
 
 void TForm1::schedule_draft() {
-  if (keeps_draft_ && draft_state() != draft_written_ && !draft_timer_.isActive()) draft_timer_.start();
+  if (keeps_draft_ && draft_state() != draft_written_ && !draft_timer_.isActive())
+    draft_timer_.start();
 }
 
 // The draft holds what 元に戻す would give back: the text kept for it, then the text on
