@@ -147,17 +147,50 @@ TEST(RightKey, WithTextAfterTheCaretConfirmsAndStays) {
   EXPECT_EQ(t.caret(), 2);
 }
 
-TEST(Division, CaretPlacedWithThePointerBecomesTheInsertionPoint) {
+TEST(Division, ClickedCaretIsTheInsertionPoint) {
   Lumeta t;
   t.keys("A I U RET CARET:2");
-  EXPECT_EQ(t.label(), "1行 2列");  // the idle pass refreshed it
-  t.keys("K");  // no release in between: typing goes on at the old insertion point
-  EXPECT_EQ(t.text(), "あいうＫ");
-  t.keys("BS CARET:4 LEFT RIGHT");
-  EXPECT_EQ(t.engine.front_text, "あい");
-  EXPECT_EQ(t.engine.back_text, "う");
-  t.keys("K A");
-  EXPECT_EQ(t.text(), "あいかう");
+  EXPECT_EQ(t.label(), "1行 2列");
+  EXPECT_EQ(t.engine.front_text, "あ");
+  EXPECT_EQ(t.engine.back_text, "いう");
+  t.keys("K A");  // typing goes on where the user clicked
+  EXPECT_EQ(t.text(), "あかいう");
+  t.keys("RET CARET:2 BS");
+  EXPECT_EQ(t.text(), "かいう");
+  t.keys("CARET:6 LEFT K");
+  EXPECT_EQ(t.text(), "かいＫう");
+  // The arrow then acts from the clicked place: no space appended out of sight at the end.
+  Lumeta right;
+  right.keys("A I RET CARET:0 RIGHT");
+  EXPECT_EQ(right.text(), "あい");
+  EXPECT_EQ(right.caret(), 2);
+  right.keys("CARET:0 RET");  // a line break where the user clicked
+  EXPECT_EQ(right.text(), "\r\nあい");
+}
+
+TEST(Division, AClickConfirmsWhatIsPendingAsShown) {
+  struct Case {
+    const char* keys;
+    const char* shown;
+  };
+  for (const Case& c : {Case{"K A I CARET:0", "かい"}, Case{"K A I DOWN CARET:0", "回"},
+                        Case{"K A UP CARET:0", "カ"}, Case{"K A I LEFT CARET:0", "かい"},
+                        Case{"MODE K CARET:0", "K"}, Case{"CAPS I S CARET:0", "１２"},
+                        Case{"CAPS I S DOWN CARET:0", "12"}, Case{"N N N CARET:0", "・"}}) {
+    Lumeta t;
+    t.keys(c.keys);
+    EXPECT_EQ(t.text(), c.shown) << c.keys;
+    EXPECT_EQ(t.engine.front_text, "") << c.keys;
+    EXPECT_EQ(t.engine.back_text, c.shown) << c.keys;
+    EXPECT_EQ(t.engine.composition_length(), 0) << c.keys;
+    EXPECT_EQ(t.engine.zenkaku_digits, "") << c.keys;
+    EXPECT_EQ(t.engine.kanji_converting + t.engine.katakana_shown + t.engine.number_converting, 0)
+        << c.keys;
+    EXPECT_EQ(t.caret(), 0) << c.keys;
+  }
+  Lumeta t;
+  t.keys("K A I DOWN CARET:2 A");
+  EXPECT_EQ(t.text(), "回あ");
 }
 
 }  // namespace

@@ -11,7 +11,10 @@ check() {
   if "$@"; then echo "ok: $*"; else echo "FAILED: $*"; failures=$((failures + 1)); fi
 }
 # A program that is still running when `timeout` stops it has started.
-starts() { QT_QPA_PLATFORM=offscreen timeout 3 "$@" > /dev/null 2>&1; [ $? -eq 124 ]; }
+starts() {
+  XDG_STATE_HOME=$scratch/state QT_QPA_PLATFORM=offscreen timeout 3 "$@" > /dev/null 2>&1
+  [ $? -eq 124 ]
+}
 
 cmake --install "$build" --prefix "$scratch/prefix" > /dev/null
 prefix=$scratch/prefix

@@ -148,16 +148,18 @@ TEST(DeleteAll, EmptiesEverythingOnThePress) {
 
 TEST(IdlePass, RefreshesTheLabelForAMovedCaret) {
   Lumeta t;
-  t.keys("A I U");
-  t.keypad.place_caret(3);  // inside い: before it
-  EXPECT_EQ(t.caret(), 2);
+  t.keys("A I U RET");
+  t.view.set_caret(2);  // the display's caret moved without a key
   EXPECT_EQ(t.label(), "1行 6列");
   t.keypad.idle();
   EXPECT_EQ(t.label(), "1行 2列");
   EXPECT_EQ(t.keypad.last_sel_start(), 2);
+  EXPECT_EQ(t.engine.goal_column, 6);  // the idle pass leaves the goal column alone
+  t.keypad.place_caret(3);             // inside い: before it
+  EXPECT_EQ(t.caret(), 2);
   t.keypad.place_caret(1000);
   EXPECT_EQ(t.caret(), 6);
-  EXPECT_EQ(t.engine.goal_column, 6);  // the idle pass leaves the goal column alone
+  EXPECT_EQ(t.engine.goal_column, 6);
 }
 
 }  // namespace
@@ -166,7 +168,7 @@ TEST(IdlePass, RefreshesTheLabelForAMovedCaret) {
 namespace lumeta::testing {
 namespace {
 
-TEST(UndoDeleteAll, BringsBackTextAndCaret) {
+TEST(UndoDeleteAll, BringsBackTheTextWithTheCaretAtTheEnd) {
   Lumeta t;
   t.keys("A I U RET LEFT");
   ASSERT_EQ(t.caret(), 4);
@@ -175,25 +177,46 @@ TEST(UndoDeleteAll, BringsBackTextAndCaret) {
   EXPECT_TRUE(t.engine.can_undo_delete_all());
   t.keys("DELALL");  // a second press on the empty text keeps what can be brought back
   EXPECT_TRUE(t.engine.can_undo_delete_all());
-  t.keys("MODE MODE MODE");  // mode changes do not change the text
+  t.keys("MODE MODE MODE");
   t.keypad.undo_delete_all();
   EXPECT_EQ(t.text(), "あいう");
-  EXPECT_EQ(t.caret(), 4);
-  EXPECT_EQ(t.engine.front_text, "あい");
-  EXPECT_EQ(t.engine.back_text, "う");
+  EXPECT_EQ(t.caret(), 6);
+  EXPECT_EQ(t.engine.front_text, "あいう");
+  EXPECT_EQ(t.engine.back_text, "");
   EXPECT_FALSE(t.engine.can_undo_delete_all());
   t.keys("K A");
-  EXPECT_EQ(t.text(), "あいかう");
+  EXPECT_EQ(t.text(), "あいうか");
 }
 
-TEST(UndoDeleteAll, GoneOnceAKeyChangesTheText) {
+TEST(UndoDeleteAll, SurvivesTypingAndGoesInFrontOfIt) {
   Lumeta t;
-  t.keys("A I DELALL K");
-  EXPECT_FALSE(t.engine.can_undo_delete_all());
-  t.keys("BS DELALL");  // the text went back to empty, but not by a delete-all
-  EXPECT_FALSE(t.engine.can_undo_delete_all());
+  t.keys("A I RET DELALL K A RET N N RIGHT");
+  EXPECT_TRUE(t.engine.can_undo_delete_all());
+  t.keys("CARET:2 K");  // typed since, pending, and the caret in the middle
   t.keypad.undo_delete_all();
-  EXPECT_EQ(t.text(), "");
+  EXPECT_EQ(t.text(), "あいかＫん");
+  EXPECT_EQ(t.caret(), static_cast<int>(t.text().size()));
+  EXPECT_EQ(t.engine.composition_length(), 0);
+  EXPECT_EQ(t.engine.front_fixed, t.text());
+  t.keypad.undo_delete_all();  // once only
+  EXPECT_EQ(t.text(), "あいかＫん");
+  Lumeta next;  // the next delete-all of a text keeps that text instead
+  next.keys("A DELALL I DELALL");
+  next.keypad.undo_delete_all();
+  EXPECT_EQ(next.text(), "い");
+  Lumeta modes;  // pending full-width digits are confirmed as shown
+  modes.keys("A RET DELALL CAPS I S DOWN");
+  modes.keypad.undo_delete_all();
+  EXPECT_EQ(modes.text(), "あ12");
+  EXPECT_EQ(modes.engine.number_converting, 0);
+  Lumeta kept;  // a text offered from outside, such as a kept draft
+  kept.engine.keep_for_undo("下書き");
+  kept.keys("A");
+  kept.keypad.undo_delete_all();
+  EXPECT_EQ(kept.text(), "下書きあ");
+}
+
+TEST(UndoDeleteAll, PendingTextComesBackConfirmed) {
   Lumeta pending;
   pending.keys("K A I DOWN DELALL");  // what was on display comes back, confirmed
   pending.keypad.undo_delete_all();

@@ -152,8 +152,10 @@ TEST(Mended, TextStopsGrowingAtOneMillionCharacters) {
   EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars);
   t.keys("A");  // Ｋ becomes か: no growth
   EXPECT_EQ(t.engine.kana_text, "か");
-  t.keys("K");  // would be one too many: nothing changes
+  EXPECT_EQ(t.view.refused_count(), 0);
+  t.keys("K");  // would be one too many: nothing changes, and the view is told
   EXPECT_EQ(t.engine.romaji_text, "");
+  EXPECT_EQ(t.view.refused_count(), 1);
   EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars);
   EXPECT_EQ(t.text().size(), 2 * kMaxDisplayChars);
   t.keys("RET RET DOWN RIGHT");
@@ -162,6 +164,28 @@ TEST(Mended, TextStopsGrowingAtOneMillionCharacters) {
   t.keys("BS BS");  // shrinking is always allowed
   EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars - 2);
   EXPECT_TRUE(sjis::is_valid(t.text().substr(t.text().size() - 100)));
+  // Undoing a delete-all that would pass the limit is refused too, and stays available.
+  const int refused = t.view.refused_count();
+  t.keys("DELALL K A K A K A");
+  t.keypad.undo_delete_all();
+  EXPECT_EQ(t.text(), "かかか");
+  EXPECT_EQ(t.view.refused_count(), refused + 1);
+  EXPECT_TRUE(t.engine.can_undo_delete_all());
+  t.keys("BS BS");
+  t.keypad.undo_delete_all();
+  EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars - 1);
+}
+
+TEST(Mended, MiddleDotTypedTwiceIsTwoMiddleDots) {
+  Lumeta t;
+  t.keys("N N N RIGHT N N N");
+  EXPECT_EQ(t.text(), "・・");
+  Lumeta letters;  // a letter typed twice still doubles into っ
+  letters.keys("K RIGHT K A");
+  EXPECT_EQ(letters.text(), "っか");
+  Lumeta n;
+  n.keys("N N RIGHT N N");
+  EXPECT_EQ(n.text(), "んん");
 }
 
 }  // namespace

@@ -152,6 +152,46 @@ TEST(Replay, UnknownTokenIsNamedAndNothingIsPrinted) {
   EXPECT_EQ(piped.out, "");
 }
 
+TEST(Replay, TokenInTheMessageIsShortAndEscaped) {
+  const Outcome run = replay({std::string("Q\x01\x1b[2J\xff\\") + std::string(60, 'x')});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "lumeta-replay: unknown key token: Q\\x01\\x1B[2J\\xFF\\x5C" +
+                         std::string(32, 'x') + "...\n");
+  const Outcome kana = replay({u(u8"か\u0085") + "\xe3\x81"});  // C1 control, cut character
+  EXPECT_EQ(kana.err, u(u8"lumeta-replay: unknown key token: か") + "\\xC2\\x85\\xE3\\x81\n");
+}
+
+TEST(Replay, OptionsAreCheckedAsOptions) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--bogus"}, {"A", "-t"}, {"--trace=1"}}) {
+    const Outcome run = replay(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("unknown option"), std::string::npos) << run.err;
+  }
+  const Outcome keys = replay({"--dump-dictionary", "A"});
+  EXPECT_EQ(keys.status, 2);
+  EXPECT_EQ(keys.out, "");
+  EXPECT_FALSE(keys.err.empty());
+  const Outcome help = replay({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* part : {"--trace", "--dump-dictionary", "--help", "CARET:n", "Exit status",
+                           "  0 ", "  1 ", "  2 "}) {
+    EXPECT_NE(help.out.find(part), std::string::npos) << part;
+  }
+}
+
+TEST(Replay, FailedOutputIsAnError) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"K", "A"}, {"--trace", "A"}, {"--dump-dictionary"}}) {
+    std::istringstream in;
+    std::ostream broken(nullptr);  // every write fails
+    std::ostringstream err;
+    EXPECT_EQ(run_replay(args, in, broken, err), 1);
+    EXPECT_NE(err.str().find("cannot write"), std::string::npos);
+  }
+}
+
 TEST(Replay, DumpsTheWholeDictionary) {
   const Outcome run = replay({"--dump-dictionary"});
   ASSERT_EQ(run.status, 0);

@@ -1,11 +1,14 @@
 // The window under the offscreen platform: pointer clicks, key faces, the physical keyboard,
 // copy, delete-all, the labels and the symbol dialog.
+#include <sys/stat.h>
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QImage>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "dictionary.h"
@@ -19,6 +22,23 @@ class WindowTest : public QObject {
 
  private:
   std::unique_ptr<TForm1> form;
+  QTemporaryDir state_home;  // the draft goes here, never into the user's own state
+
+  QString draft_path() const { return state_home.path() + QStringLiteral("/lumeta/draft.txt"); }
+  // The events of one click as they arrive: `with_press` false is the X11 road, where the
+  // second click of a double click brings only a double-click event.
+  static void double_click(QWidget* widget, QPoint at, Qt::MouseButton button, bool with_press) {
+    std::vector<QEvent::Type> types = {QEvent::MouseButtonPress, QEvent::MouseButtonRelease};
+    if (with_press) types.push_back(QEvent::MouseButtonPress);
+    types.push_back(QEvent::MouseButtonDblClick);
+    types.push_back(QEvent::MouseButtonRelease);
+    for (QEvent::Type type : types) {
+      const bool down = type != QEvent::MouseButtonRelease;
+      QMouseEvent event(type, at, widget->mapToGlobal(at), button, down ? button : Qt::NoButton,
+                        Qt::NoModifier);
+      QApplication::sendEvent(widget, &event);
+    }
+  }
 
   QString text() const { return to_qstring(form->engine().display().text()); }
   void click(int key) {
@@ -51,9 +71,14 @@ class WindowTest : public QObject {
  private slots:
   // The window's behaviour is described with the built-in dictionary alone; the large
   // dictionary's test switches it on for itself.
-  void initTestCase() { use_dictionaries(Dictionaries::builtin); }
+  void initTestCase() {
+    use_dictionaries(Dictionaries::builtin);
+    QVERIFY(state_home.isValid());
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state_home.path()));
+  }
   void init() {
-    form = std::make_unique<TForm1>();
+    QFile::remove(draft_path());
+    form = std::make_unique<TForm1>(TForm1::Draft::kept);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
   }
@@ -94,6 +119,128 @@ class WindowTest : public QObject {
     }
     QCOMPARE(form->engine().tap_count[2], 3);
     QCOMPARE(text(), QStringLiteral("Ｑ"));
+  }
+
+  void doubleClicksWithoutTheirSecondPressCount() {
+    for (bool with_press : {false, true}) {
+      double_click(form->key(11), QPoint(10, 10), Qt::LeftButton, with_press);
+      QCOMPARE(text(), QStringLiteral("ん"));
+      click(16);
+      double_click(form->key(2), QPoint(10, 10), Qt::MiddleButton, with_press);
+      QCOMPARE(text(), QStringLiteral("Ｇ"));
+      click(16);
+      // The window's own keys take every button, and a double click on one is two clicks.
+      QSignalSpy copies(form->copy_key(), &QPushButton::clicked);
+      double_click(form->copy_key(), QPoint(5, 5), Qt::RightButton, with_press);
+      QCOMPARE(copies.count(), 2);
+    }
+    clicks({2, 1, 4});  // かい: a double click on a candidate chooses it once
+    CandidateBar* bar = form->candidate_bar();
+    double_click(bar, bar->candidate_rect(2).center(), Qt::LeftButton, false);
+    form->ApplicationEvents1Idle();
+    QCOMPARE(text(), to_qstring(form->engine().candidate[2]));
+    click(18);
+    clicks({20, 20});  // symbol mode: a cell clicked twice gives its symbol twice
+    QTableWidget* grid = form->symbol_dialog()->grid();
+    const QPoint cell = grid->visualItemRect(grid->item(0, 1)).center();
+    double_click(grid->viewport(), cell, Qt::LeftButton, false);
+    double_click(grid->viewport(), cell, Qt::RightButton, true);
+    QVERIFY(text().endsWith(QStringLiteral("●●●●")));
+  }
+
+  void touchTapsCount() {
+    QPointingDevice* screen = QTest::createTouchDevice();
+    const QPoint n = form->key(11)->geometry().center();
+    for (int tap = 0; tap < 2; ++tap) {
+      QTest::touchEvent(form.get(), screen).press(0, n, form.get());
+      QTest::touchEvent(form.get(), screen).release(0, n, form.get());
+    }
+    QCOMPARE(text(), QStringLiteral("ん"));
+  }
+
+  void aClickInTheTextIsWhereTypingGoesOn() {
+    clicks({1, 4, 7, 18, 2, 1});  // あいう confirmed, then か pending
+    QTest::mouseClick(form->display()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(3, 10));
+    form->ApplicationEvents1Idle();
+    QCOMPARE(form->display()->caret(), 0);
+    QCOMPARE(to_qstring(form->engine().front_fixed), QString());
+    QCOMPARE(form->position_label()->text(), QStringLiteral("1行 0列"));
+    clicks({2, 1});
+    QCOMPARE(text(), QStringLiteral("かあいうか"));
+  }
+
+  void aRefusedKeyShowsTheLimit() {
+    std::string big;
+    for (std::size_t i = 0; i + 1 < kMaxDisplayChars; ++i)
+      big += "\x82\xa0";  // あ
+    form->engine().front_fixed = form->engine().front_text = big;
+    form->engine().mode_romaji_Show();
+    click(2);  // the millionth character
+    QCOMPARE(form->position_label()->text().endsWith(QStringLiteral("列")), true);
+    QTest::mousePress(form->key(18), Qt::LeftButton);  // confirms Ｋ: fine
+    QTest::mouseRelease(form->key(18), Qt::LeftButton);
+    click(2);  // one too many
+    QCOMPARE(form->position_label()->text(), QStringLiteral("上限 1,000,000 文字"));
+    QCOMPARE(form->engine().display().chars(), kMaxDisplayChars);
+    click(16);  // the next key ends the sign
+    QVERIFY(form->position_label()->text().endsWith(QStringLiteral("列")));
+  }
+
+  void theDraftKeepsTheTextForTheNextStart() {
+    clicks({2, 1, 18, 4});  // か confirmed, い pending
+    QVERIFY(!QFile::exists(draft_path()));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(draft_path()), 3000);  // about a second later
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(draft_path()).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, 0600u);
+    QTest::mouseClick(form->quit_key(), Qt::LeftButton);
+    QFile file(draft_path());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), QStringLiteral("Lumeta draft\ncaret 6\nかい"));
+    form = std::make_unique<TForm1>(
+        TForm1::Draft::kept);  // the next start: empty, with 元に戻す offered
+    form->ApplicationEvents1Idle();
+    QCOMPARE(text(), QString());
+    QVERIFY(form->undo_key()->isEnabled());
+    clicks({1});
+    QTest::mouseClick(form->undo_key(), Qt::LeftButton);
+    QCOMPARE(text(), QStringLiteral("かいあ"));
+  }
+
+  void aDamagedDraftIsSetAside() {
+    form.reset();
+    QFile file(draft_path());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Lumeta draft\ncaret 0\n\xff\xfe");
+    file.close();
+    form = std::make_unique<TForm1>(TForm1::Draft::kept);
+    form->ApplicationEvents1Idle();
+    QVERIFY(!QFile::exists(draft_path()));
+    QVERIFY(QFile::exists(draft_path() + QStringLiteral(".bad")));
+    QVERIFY(!form->undo_key()->isEnabled());
+    clicks({1});
+    QCOMPARE(text(), QStringLiteral("あ"));
+    QFile::remove(draft_path() + QStringLiteral(".bad"));
+  }
+
+  void aDraftThatCannotBeWrittenNeverStopsTyping() {
+    form.reset();
+    QDir(state_home.path()).removeRecursively();
+    QFile blocker(state_home.path());  // a file where the state directory should be
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    form = std::make_unique<TForm1>(TForm1::Draft::kept);
+    form->show();
+    clicks({1});
+    form->save_draft();
+    QVERIFY(form->draft_label()->isVisibleTo(form.get()));
+    QVERIFY(!form->draft_label()->text().isEmpty());
+    clicks({4});
+    form->save_draft();
+    QCOMPARE(text(), QStringLiteral("あい"));
+    form.reset();
+    QFile::remove(state_home.path());
+    QDir().mkpath(state_home.path());
   }
 
   void modeAndCaseCyclesLightTheIndicators() {
@@ -385,9 +532,11 @@ class WindowTest : public QObject {
     QTest::mouseRelease(form->delete_all_key(), Qt::LeftButton);
     form->ApplicationEvents1Idle();
     QVERIFY(form->undo_key()->isEnabled());
+    clicks({7, 18});  // typing on keeps it
+    QVERIFY(form->undo_key()->isEnabled());
     QTest::mouseClick(form->undo_key(), Qt::LeftButton);
     form->ApplicationEvents1Idle();
-    QCOMPARE(text(), QStringLiteral("あい"));
+    QCOMPARE(text(), QStringLiteral("あいう"));
     QVERIFY(!form->undo_key()->isEnabled());
   }
 

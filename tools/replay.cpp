@@ -1,5 +1,6 @@
 #include "replay.h"
 
+#include <algorithm>
 #include <charconv>
 #include <iostream>
 #include <iterator>
@@ -25,6 +26,102 @@ constexpr std::array<const char*, kIndicatorCount> kIndicatorCaptions = {
 constexpr std::array<const char*, 6> kColourNames = {"plain", "letter", "romaji",
                                                      "kana",  "kanji",  "katakana"};
 constexpr std::array<const char*, 3> kStyleNames = {"plain", "bold", "underline"};
+
+// The command line: each option sets one field.
+struct Options {
+  bool trace = false;
+  bool lookup = false;
+  bool builtin_dictionary = false;
+  bool dump_dictionary = false;
+  bool help = false;
+};
+
+struct OptionInfo {
+  std::string_view name;
+  bool Options::*flag;
+  std::string_view help;
+};
+
+constexpr std::array<OptionInfo, 5> kOptions = {{
+    {"--trace", &Options::trace, "print the state after every key, with \"key\" added"},
+    {"--lookup", &Options::lookup,
+     "read readings (UTF-8 hiragana, one a line) from standard input and print the\n"
+     "                      candidates ↓ shows for each as a JSON line; takes no keys"},
+    {"--builtin-dictionary", &Options::builtin_dictionary,
+     "convert with the 676-reading built-in table alone"},
+    {"--dump-dictionary", &Options::dump_dictionary,
+     "print the built-in dictionary, one JSON line per reading; takes no keys"},
+    {"--help", &Options::help, "print this help"},
+}};
+
+constexpr int kExitOutputFailed = 1;
+constexpr int kExitUsage = 2;
+
+void print_help(std::ostream& out) {
+  out << "Usage: lumeta-replay [OPTION ...] [KEY ...]\n"
+         "Works Lumeta's on-screen keys without a screen and prints the state as JSON.\n"
+         "Keys come from the arguments, or from standard input (white space separated) when\n"
+         "none are given: A K H I S M U T Y E N R O Z W, BS, RET, CAPS, MODE, LEFT, RIGHT,\n"
+         "UP, DOWN, DELALL, and CARET:n (a click in the text at byte position n).\n\n"
+         "Options:\n";
+  for (const OptionInfo& option : kOptions) {
+    out << "  " << option.name << std::string(20 - option.name.size(), ' ') << option.help << '\n';
+  }
+  out << "\nExit status:\n"
+         "  0  the state was printed\n"
+         "  1  the output could not be written\n"
+         "  2  an unknown option or key, or keys given with --dump-dictionary or --lookup\n";
+}
+
+// Length of the well-formed UTF-8 character at the start of `s`, or 0.
+std::size_t utf8_length(std::string_view s) {
+  const auto byte = [&s](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char b = byte(0);
+  if (b < 0x80) return 1;
+  const std::size_t length = b >= 0xC2 && b <= 0xDF   ? 2
+                             : b >= 0xE0 && b <= 0xEF ? 3
+                             : b >= 0xF0 && b <= 0xF4 ? 4
+                                                      : 0;
+  if (length == 0 || s.size() < length) return 0;
+  // The second byte's range rules out overlong forms, surrogates and code points past U+10FFFF.
+  const unsigned char low = b == 0xE0 ? 0xA0 : b == 0xF0 ? 0x90 : 0x80;
+  const unsigned char high = b == 0xED ? 0x9F : b == 0xF4 ? 0x8F : 0xBF;
+  if (byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t k = 2; k < length; ++k) {
+    if ((byte(k) & 0xC0) != 0x80) return 0;
+  }
+  return length;
+}
+
+// At most the first 40 characters of `token` for a message: control characters, backslashes
+// and bytes that are not UTF-8 are written as \xNN.
+std::string printable(std::string_view token) {
+  constexpr int kMostChars = 40;
+  constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  std::size_t i = 0;
+  for (int chars = 0; i < token.size() && chars < kMostChars; ++chars) {
+    const std::size_t length = utf8_length(token.substr(i));
+    const auto b = static_cast<unsigned char>(token[i]);
+    const bool control =
+        length == 1 ? b < 0x20 || b == 0x7F || b == '\\'
+                    : length == 2 && b == 0xC2 && static_cast<unsigned char>(token[i + 1]) < 0xA0;
+    if (length == 0 || control) {
+      for (std::size_t k = 0; k < std::max<std::size_t>(length, 1); ++k) {
+        const auto e = static_cast<unsigned char>(token[i + k]);
+        out += "\\x";
+        out += kHex[e >> 4];
+        out += kHex[e & 15];
+      }
+      i += std::max<std::size_t>(length, 1);
+    } else {
+      out.append(token, i, length);
+      i += length;
+    }
+  }
+  if (i < token.size()) out += "...";
+  return out;
+}
 
 // One step of the replay: a key of the keypad (or delete-all), or a click in the display.
 struct Step {
@@ -150,7 +247,15 @@ void print_line(const Json& j, std::ostream& out) {
   out << line << '\n';
 }
 
-int dump_dictionary(std::ostream& out) {
+// Flushes the output; a failed write is an error, never a quiet success.
+int finish(std::ostream& out, std::ostream& err) {
+  out.flush();
+  if (out) return 0;
+  err << "lumeta-replay: cannot write the output\n";
+  return kExitOutputFailed;
+}
+
+void dump_dictionary(std::ostream& out) {
   for (const DictionaryEntry& entry : dictionary_table()) {
     Json candidates = Json::array();
     std::string_view rest = entry.candidates;
@@ -164,11 +269,10 @@ int dump_dictionary(std::ostream& out) {
     j["candidates"] = candidates;
     print_line(j, out);
   }
-  return 0;
 }
 
 // One JSON line for each reading on `in` (UTF-8, one a line): the candidates ↓ would show.
-int run_lookup(std::istream& in, std::ostream& out) {
+void run_lookup(std::istream& in, std::ostream& out) {
   std::array<std::string, kCandidateSlots + 1> slots;
   for (std::string line; std::getline(in, line);) {
     if (line.ends_with('\r')) line.pop_back();
@@ -183,21 +287,6 @@ int run_lookup(std::istream& in, std::ostream& out) {
     j["candidates"] = candidates;
     print_line(j, out);
   }
-  return 0;
-}
-
-int print_help(std::ostream& out) {
-  out << "Usage: lumeta-replay [OPTION]... [KEY]...\n"
-         "Works the keys of Lumeta's keypad without a window and prints the state as JSON.\n"
-         "Keys come from the arguments, or from standard input when there are none.\n"
-         "\n"
-         "  --trace               print the state after every key, not only at the end\n"
-         "  --lookup              read readings (UTF-8 hiragana, one a line) from standard\n"
-         "                        input and print the candidates of each as a JSON line\n"
-         "  --builtin-dictionary  convert with the 676-reading built-in table alone\n"
-         "  --dump-dictionary     print the built-in table, one JSON line a reading\n"
-         "  --help                print this help\n";
-  return 0;
 }
 
 // Restores the process's choice of dictionaries when the replay ends.
@@ -210,26 +299,44 @@ struct DictionariesRestored {
 
 int run_replay(std::span<const std::string> args, std::istream& in, std::ostream& out,
                std::ostream& err) {
-  bool trace = false;
-  bool lookup = false;
+  Options options;
   const DictionariesRestored restored;
   std::vector<std::string> tokens;
   for (const std::string& arg : args) {
-    if (arg == "--trace") {
-      trace = true;
-    } else if (arg == "--dump-dictionary") {
-      return dump_dictionary(out);
-    } else if (arg == "--builtin-dictionary") {
-      use_dictionaries(Dictionaries::builtin);
-    } else if (arg == "--lookup") {
-      lookup = true;
-    } else if (arg == "--help") {
-      return print_help(out);
-    } else {
+    if (!arg.starts_with('-')) {
       tokens.push_back(arg);
+      continue;
     }
+    const auto option = std::find_if(kOptions.begin(), kOptions.end(),
+                                     [&arg](const OptionInfo& o) { return o.name == arg; });
+    if (option == kOptions.end()) {
+      err << "lumeta-replay: unknown option: " << printable(arg)
+          << "\nTry 'lumeta-replay --help'.\n";
+      return kExitUsage;
+    }
+    options.*(option->flag) = true;
   }
-  if (lookup) return run_lookup(in, out);
+  if (options.help) {
+    print_help(out);
+    return finish(out, err);
+  }
+  if (options.dump_dictionary) {
+    if (!tokens.empty()) {
+      err << "lumeta-replay: --dump-dictionary takes no keys\n";
+      return kExitUsage;
+    }
+    dump_dictionary(out);
+    return finish(out, err);
+  }
+  if (options.builtin_dictionary) use_dictionaries(Dictionaries::builtin);
+  if (options.lookup) {
+    if (!tokens.empty()) {
+      err << "lumeta-replay: --lookup takes no keys\n";
+      return kExitUsage;
+    }
+    run_lookup(in, out);
+    return finish(out, err);
+  }
   if (tokens.empty()) {
     tokens.assign(std::istream_iterator<std::string>(in), std::istream_iterator<std::string>());
   }
@@ -237,8 +344,8 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
   for (const std::string& token : tokens) {
     std::optional<Step> step = parse_token(token);
     if (!step) {
-      err << "lumeta-replay: unknown key token: " << token << '\n';
-      return 2;
+      err << "lumeta-replay: unknown key token: " << printable(token) << '\n';
+      return kExitUsage;
     }
     steps.push_back(*step);
   }
@@ -256,10 +363,10 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
       keypad.click(step.key);
     }
     keypad.idle();
-    if (trace) print_line(state_json(engine, view, &step.token), out);
+    if (options.trace) print_line(state_json(engine, view, &step.token), out);
   }
-  if (!trace) print_line(state_json(engine, view, nullptr), out);
-  return 0;
+  if (!options.trace) print_line(state_json(engine, view, nullptr), out);
+  return finish(out, err);
 }
 
 }  // namespace lumeta

@@ -10,7 +10,8 @@
 namespace lumeta {
 
 // Runs the replay with the command-line arguments (without the program name). Returns the exit
-// status: 0, or 2 for an unknown token (named on `err`, nothing on `out`).
+// status: 0; 1 when writing `out` failed; 2 for an unknown option, an unknown token or keys
+// given with --dump-dictionary (said on `err`, nothing on `out`).
 int run_replay(std::span<const std::string> args, std::istream& in, std::ostream& out,
                std::ostream& err);
 

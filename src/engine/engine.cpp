@@ -155,8 +155,7 @@ void Engine::Decision() {
 }
 
 void Engine::delete_all() {
-  const bool erasing = !display_.text().empty();
-  if (erasing) erased_ = {display_.text(), view.caret(), 0, true};
+  if (!display_.text().empty()) erased_ = {display_.text(), true};
   reset_tap_counts();
   front_fixed.clear();
   front_text.clear();
@@ -166,18 +165,27 @@ void Engine::delete_all() {
   caret_line = 1;
   view.set_position_label("1行 0列");
   show("", {}, 0);
-  if (erasing) erased_.version = display_.version();
 }
 
 bool Engine::can_undo_delete_all() const {
-  return erased_.kept && erased_.version == display_.version();
+  return erased_.kept;
+}
+
+void Engine::keep_for_undo(std::string text) {
+  if (!text.empty()) erased_ = {std::move(text), true};
 }
 
 void Engine::undo_delete_all() {
   if (!can_undo_delete_all()) return;
-  const std::string text = std::move(erased_.text);
-  const std::size_t caret = sjis::floor_boundary(text, static_cast<std::size_t>(erased_.caret));
+  if (sjis::count_chars(erased_.text) + display_.chars() > kMaxDisplayChars) {
+    view.key_refused();
+    return;
+  }
+  // What is pending joins the text as it is shown; the erased text goes in front of it all.
+  if (composition_length() > 0 || front_fixed != front_text) Decision();
+  std::string text = std::move(erased_.text);
   erased_ = {};
+  text += display_.text();
   reset_tap_counts();
   kana_text.clear();
   romaji_text.clear();
@@ -186,10 +194,10 @@ void Engine::undo_delete_all() {
   number_conversion.clear();
   number_converting = kanji_converting = katakana_shown = 0;
   candidate_index = 0;
-  front_fixed.assign(text, 0, caret);
+  front_fixed = std::move(text);
   front_text = front_fixed;
-  back_text.assign(text, caret);
-  show(front_text, {}, static_cast<int>(caret));
+  back_text.clear();
+  show(front_text, {}, static_cast<int>(front_text.size()));
   finish_refresh();
 }
 

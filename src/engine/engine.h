@@ -34,10 +34,15 @@ class Engine : public EngineState {
   void Decision();
   // The delete-all key: empties the text and ends whatever is pending.
   void delete_all();
-  // Brings back the text and caret the last delete-all erased, while no key has changed the
-  // text since. Pressing delete-all again on the empty text keeps what can be brought back.
+  // Brings back the text the last delete-all erased, in front of whatever was typed since
+  // (anything pending is confirmed first), with the caret at the end. It stays available
+  // until the next delete-all of a non-empty text; one on the empty text keeps it.
   bool can_undo_delete_all() const;
   void undo_delete_all();
+  // The text undo_delete_all would bring back (empty when none), and a text to offer for it,
+  // such as the draft kept from an earlier run.
+  const std::string& kept_for_undo() const { return erased_.text; }
+  void keep_for_undo(std::string text);
 
   // Display refreshes: rebuild the whole display from the state.
   void mode_romaji_Show();
@@ -109,7 +114,7 @@ class Engine : public EngineState {
   void caret_forward_one_char();
 
   // Runs one key's operation; if it would grow the display past kMaxDisplayChars characters
-  // the state and the display are put back as they were.
+  // the state and the display are put back as they were, and the view is told.
   template <typename Operation>
   void guarded(Operation&& operation);
 
@@ -123,8 +128,6 @@ class Engine : public EngineState {
 
   struct ErasedText {
     std::string text;
-    int caret = 0;
-    uint64_t version = 0;
     bool kept = false;
   };
 
@@ -154,7 +157,10 @@ void Engine::guarded(Operation&& operation) {
   take_snapshot(before);
   const std::size_t chars_before = display_.chars();
   operation();
-  if (display_.chars() > kMaxDisplayChars && display_.chars() > chars_before) restore(before);
+  if (display_.chars() > kMaxDisplayChars && display_.chars() > chars_before) {
+    restore(before);
+    view.key_refused();
+  }
 }
 
 }  // namespace lumeta

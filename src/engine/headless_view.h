@@ -24,6 +24,7 @@ class HeadlessView : public View {
   void repaint() override {}
 
   void set_position_label(std::string_view caption) override { label_ = caption; }
+  void key_refused() override { ++refused_count_; }
   void set_indicator(Indicator indicator, IndicatorLook look) override;
 
   void set_key_face(int key, const Face& face) override;
@@ -45,6 +46,7 @@ class HeadlessView : public View {
   int page_highlight() const { return page_highlight_; }
   int grid_fills() const { return grid_fills_; }
   int focus_count() const { return focus_count_; }
+  int refused_count() const { return refused_count_; }
 
  private:
   std::string text_;
@@ -52,6 +54,7 @@ class HeadlessView : public View {
   std::vector<Segment> segments_;
   int caret_ = 0;
   int focus_count_ = 0;
+  int refused_count_ = 0;
   std::string label_;
   std::array<IndicatorLook, kIndicatorCount> indicators_{};
   std::array<Face, 25> faces_{};

@@ -13,6 +13,7 @@ namespace {
 using function_Unit::delete_last_char;
 using function_Unit::right_bytes;
 using function_Unit::romaji_to_kana;
+using function_Unit::zenkaku_char_to_hankaku;
 using function_Unit::zenkaku_to_lower;
 
 // One entry of a cycle: the capital form and the small form (the same text where case does
@@ -140,6 +141,13 @@ bool contains(const std::array<std::string_view, N>& list, std::string_view s) {
     if (!entry.empty() && entry == s) return true;
   }
   return false;
+}
+
+// A full-width Latin letter (Ａ..Ｚ, ａ..ｚ): the consonants that double into っ.
+bool is_romaji_letter(std::string_view s) {
+  const std::string half = zenkaku_char_to_hankaku(s);
+  return s.size() == 2 && half.size() == 1 &&
+         ((half[0] >= 'A' && half[0] <= 'Z') || (half[0] >= 'a' && half[0] <= 'z'));
 }
 
 void write_tap_cycle(std::array<std::string, 7>& tap_cycle, const Cycle& cycle, bool caps) {
@@ -327,8 +335,8 @@ void Engine::siin_through(std::string_view letter) {
         kana_text += "ん";
         romaji_text = letter;
       }
-    } else if (letter == last || letter == zenkaku_to_lower(last)) {
-      // The same consonant twice: ｋ then ｋ gives っｋ.
+    } else if (is_romaji_letter(letter) && (letter == last || letter == zenkaku_to_lower(last))) {
+      // The same consonant twice: ｋ then ｋ gives っｋ. Signs such as ・ just follow each other.
       romaji_text = delete_last_char(romaji_text);
       romaji_text += "っ";
       romaji_text += letter;

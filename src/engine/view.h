@@ -56,6 +56,9 @@ class View {
 
   // Labels.
   virtual void set_position_label(std::string_view caption) = 0;
+  // A key was refused because the text would pass its limit; nothing changed. The user should
+  // see and hear it.
+  virtual void key_refused() = 0;
   virtual void set_indicator(Indicator indicator, IndicatorLook look) = 0;
 
   // Keys: the painted face of a letter key (1..15), the centre key (18) or the case key (19);

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QStyleOptionButton>
 
+#include "click_filter.h"
 #include "ui_font.h"
 
 namespace lumeta {
@@ -44,6 +45,7 @@ KeyButton::KeyButton(int number, const QString& caption, QWidget* parent)
   (void)factory_installed;
   setFocusPolicy(Qt::NoFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  ClickFilter::install(this);
 }
 
 void KeyButton::set_face(const QPixmap& face) {
@@ -93,7 +95,7 @@ void KeyButton::mousePressEvent(QMouseEvent* event) {
   emit pressed(number_);
 }
 
-// The second press of a double click has already arrived as a press of its own.
+// ClickFilter has made the double click a press, or dropped it after its own press.
 void KeyButton::mouseDoubleClickEvent(QMouseEvent* event) {
   event->accept();
 }

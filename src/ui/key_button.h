@@ -1,6 +1,6 @@
 // An on-screen key: shows a painted face or a caption, never takes the focus, and reports the
-// press and release of any mouse button. A double click is two presses: the second press
-// arrives as a press of its own before the double-click event.
+// press and release of any mouse button. A double click is two presses, whether the second
+// press arrives as a press or only as a double-click event (ClickFilter).
 #pragma once
 
 #include <QPixmap>

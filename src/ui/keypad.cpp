@@ -173,9 +173,16 @@ void Keypad::idle() {
 }
 
 void Keypad::place_caret(int position) {
+  // Confirming leaves the text on display as it is, so `position` still points where the user
+  // clicked.
+  if (reading_pending() || engine_.front_fixed != engine_.front_text) {
+    engine_.guarded([&] { engine_.Decision(); });
+  }
   const std::string& text = engine_.display().text();
   const std::size_t p = static_cast<std::size_t>(std::max(position, 0));
   view_.set_caret(static_cast<int>(sjis::floor_boundary(text, p)));
+  refresh_caret();
+  engine_.goal_column = engine_.caret_column;
 }
 
 }  // namespace lumeta

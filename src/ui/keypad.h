@@ -54,8 +54,10 @@ class Keypad {
   // position label.
   void idle();
 
-  // A pointer click in the display: the caret goes to `position`, or before the character it
-  // falls inside; no key operation runs.
+  // A pointer click in the display: what is pending is confirmed as shown (as the centre key
+  // confirms, without a line break), the caret goes to `position`, or before the character it
+  // falls inside, and that place becomes the insertion point, as after the release of an arrow
+  // key.
   void place_caret(int position);
 
   int last_sel_start() const { return last_sel_start_; }

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  lumeta::TForm1 form;
+  lumeta::TForm1 form(lumeta::TForm1::Draft::kept);
   form.show();
   return app.exec();
 }

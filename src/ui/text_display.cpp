@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "click_filter.h"
 #include "qt_text.h"
 #include "sjis.h"
 #include "ui_font.h"
@@ -48,6 +49,7 @@ TextDisplay::TextDisplay(QWidget* parent)
   setFont(font_);
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setFocusProxy(this);
+  ClickFilter::install(viewport());
   viewport()->setCursor(Qt::IBeamCursor);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -204,6 +206,7 @@ void TextDisplay::resizeEvent(QResizeEvent* event) {
 void TextDisplay::mousePressEvent(QMouseEvent* event) {
   setFocus(Qt::MouseFocusReason);
   set_caret(position_at(event->position().toPoint()));
+  emit clicked(caret_);
 }
 
 void TextDisplay::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -38,6 +38,10 @@ class TextDisplay : public QAbstractScrollArea {
   // The top-left corner of the caret in the viewport.
   QPoint caret_point();
 
+ signals:
+  // A click put the caret at `position`; the window makes it the insertion point.
+  void clicked(int position);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;

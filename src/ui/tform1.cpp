@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "click_filter.h"
 #include "conversion.h"
 #include "qt_text.h"
 #include "ui_font.h"
@@ -122,7 +123,7 @@ const QString kAboutText =
 
 }  // namespace
 
-TForm1::TForm1() {
+TForm1::TForm1(Draft draft) : keeps_draft_(draft == Draft::kept) {
   setWindowTitle(QStringLiteral("Lumeta"));
   setFixedSize(kClientSize);
   move(6, 1);
@@ -134,6 +135,11 @@ TForm1::TForm1() {
   RichEdit1 = new TextDisplay(this);
   RichEdit1->setGeometry(54, 120, 298, 272);
   RichEdit1->installEventFilter(this);
+  connect(RichEdit1, &TextDisplay::clicked, this, [this](int position) {
+    before_key();
+    keypad_.place_caret(position);
+    refresh_extras();
+  });
 
   for (int n = 1; n <= 15; ++n) {
     keys_[n] = new KeyButton(n, QString(), this);
@@ -149,7 +155,10 @@ TForm1::TForm1() {
   }
   for (KeyButton* key : keys_) {
     if (!key) continue;
-    connect(key, &KeyButton::pressed, this, [this](int n) { keypad_.press(n); });
+    connect(key, &KeyButton::pressed, this, [this](int n) {
+      before_key();
+      keypad_.press(n);
+    });
     connect(key, &KeyButton::released, this, [this](int n) { keypad_.release(n); });
   }
 
@@ -174,10 +183,16 @@ TForm1::TForm1() {
   undo_key_->setFocusPolicy(Qt::NoFocus);
   undo_key_->setFont(ui_font(12));
   undo_key_->setEnabled(false);
-  connect(undo_key_, &QPushButton::clicked, this, [this] { keypad_.undo_delete_all(); });
+  connect(undo_key_, &QPushButton::clicked, this, [this] {
+    before_key();
+    keypad_.undo_delete_all();
+  });
   connect(SpeedButton31, &QPushButton::clicked, this, &TForm1::SpeedButton31Click);
   connect(SpeedButton32, &QPushButton::clicked, this, &TForm1::SpeedButton32Click);
   connect(SpeedButton33, &QPushButton::pressed, this, &TForm1::SpeedButton33MouseDown);
+  for (QPushButton* button : {SpeedButton31, SpeedButton32, SpeedButton33, undo_key_}) {
+    ClickFilter::install(button, ClickFilter::Buttons::all_as_left);
+  }
 
   Label1 = new QLabel(kAboutCaption, this);
   Label1->move(56, 488);
@@ -189,6 +204,13 @@ TForm1::TForm1() {
   Label10->setGeometry(280, 446, 46, 15);
   Label10->setText(QStringLiteral("1行0列"));
   Label10->adjustSize();
+  position_caption_ = Label10->text();
+
+  draft_label_ = new QLabel(this);
+  draft_label_->move(270, 478);
+  draft_label_->setFont(ui_font(12));
+  draft_label_->setStyleSheet(QStringLiteral("color: #666"));
+  draft_label_->hide();
 
   for (int i = 0; i < kIndicatorCount; ++i) {
     QLabel* label = new QLabel(QString::fromUtf8(kIndicatorPlaces[i].caption), this);
@@ -202,13 +224,18 @@ TForm1::TForm1() {
 
   candidate_bar_ = new CandidateBar(this);
   candidate_bar_->setGeometry(22, 46, 362, 66);
-  connect(candidate_bar_, &CandidateBar::chosen, this,
-          [this](int index) { keypad_.choose_candidate(index); });
+  ClickFilter::install(candidate_bar_);
+  connect(candidate_bar_, &CandidateBar::chosen, this, [this](int index) {
+    before_key();
+    keypad_.choose_candidate(index);
+  });
 
   Form2 = new TForm2(this);
   Form2->hide();
-  connect(Form2, &TForm2::symbol_picked, this,
-          [this](int page, int index) { keypad_.pick_symbol(page, index); });
+  connect(Form2, &TForm2::symbol_picked, this, [this](int page, int index) {
+    before_key();
+    keypad_.pick_symbol(page, index);
+  });
 
   RichEdit1->setAccessibleName(QStringLiteral("入力テキスト"));
   RichEdit1->setAccessibleDescription(
@@ -224,6 +251,15 @@ TForm1::TForm1() {
   }
 
   FormCreate();
+  if (keeps_draft_) {
+    load_draft();
+    draft_timer_.setSingleShot(true);
+    draft_timer_.setInterval(1000);
+    connect(&draft_timer_, &QTimer::timeout, this, &TForm1::save_draft);
+    // The session ending or the application quitting by any road writes the draft too.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &TForm1::save_draft);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &TForm1::save_draft);
+  }
   refresh_extras();
 
   if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
@@ -273,7 +309,24 @@ void TForm1::repaint() {
 }
 
 void TForm1::set_position_label(std::string_view caption) {
-  Label10->setText(to_qstring(caption));
+  position_caption_ = to_qstring(caption);
+  if (limit_sign_) return;
+  Label10->setText(position_caption_);
+  Label10->adjustSize();
+}
+
+void TForm1::key_refused() {
+  limit_sign_ = true;
+  Label10->setText(QStringLiteral("上限 1,000,000 文字"));
+  Label10->adjustSize();
+  QApplication::beep();
+}
+
+// Every key, click and pick ends the sign of a refused key.
+void TForm1::before_key() {
+  if (!limit_sign_) return;
+  limit_sign_ = false;
+  Label10->setText(position_caption_);
   Label10->adjustSize();
 }
 
@@ -348,6 +401,60 @@ void TForm1::set_symbol_page_highlight(int page) {
 void TForm1::ApplicationEvents1Idle() {
   keypad_.idle();
   refresh_extras();
+  schedule_draft();
+}
+
+// ---- The draft ----------------------------------------------------------------------------
+
+// At start the text area is empty; a draft kept from an earlier run waits behind 元に戻す.
+void TForm1::load_draft() {
+  std::string text;
+  int caret = 0;
+  switch (draft_.load(text, caret)) {
+    case DraftFile::Loaded::loaded:
+      engine_.keep_for_undo(std::move(text));
+      break;
+    case DraftFile::Loaded::set_aside:
+      draft_label_->setText(QStringLiteral("前回の下書きは読めないため .bad に移しました"));
+      draft_label_->adjustSize();
+      draft_label_->show();
+      break;
+    case DraftFile::Loaded::none:
+      break;
+  }
+  draft_written_ = draft_state();
+}
+
+TForm1::DraftState TForm1::draft_state() const {
+  return {engine_.display().version(), RichEdit1->caret(), engine_.kept_for_undo().size()};
+}
+
+void TForm1::schedule_draft() {
+  if (keeps_draft_ && draft_state() != draft_written_ && !draft_timer_.isActive())
+    draft_timer_.start();
+}
+
+// The draft holds what 元に戻す would give back: the text kept for it, then the text on
+// display. A failure never stops typing; it is shown once, quietly, under the keys.
+void TForm1::save_draft() {
+  if (!keeps_draft_) return;
+  draft_timer_.stop();
+  const DraftState state = draft_state();
+  if (state == draft_written_) return;
+  const std::string& kept = engine_.kept_for_undo();
+  std::string text = kept;
+  text += engine_.display().text();
+  if (draft_.save(text, static_cast<int>(kept.size()) + state.caret)) {
+    draft_written_ = state;
+    if (draft_failed_) draft_label_->hide();
+    draft_failed_ = false;
+  } else if (!draft_failed_) {
+    draft_failed_ = true;
+    draft_label_->setText(QStringLiteral("下書きを保存できません"));
+    draft_label_->setToolTip(draft_.path() + QStringLiteral(": ") + draft_.error());
+    draft_label_->adjustSize();
+    draft_label_->show();
+  }
 }
 
 // The candidate strip, the undo key and the keys' descriptions follow the engine.
@@ -391,10 +498,12 @@ void TForm1::SpeedButton32Click() {
 }
 
 void TForm1::SpeedButton33MouseDown() {
+  before_key();
   keypad_.press(33);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  save_draft();
   key_bitmap = QPixmap();  // no face is painted after this
   event->accept();
   Form2->hide();

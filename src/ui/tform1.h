@@ -7,10 +7,13 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 #include <array>
+#include <cstdint>
 
 #include "candidate_bar.h"
+#include "draft_file.h"
 #include "engine.h"
 #include "handset_picture.h"
 #include "key_button.h"
@@ -25,7 +28,10 @@ class TForm1 : public QWidget, public View {
   Q_OBJECT
 
  public:
-  TForm1();
+  // The program keeps the user's draft (DraftFile); tools, benchmarks and demonstrations that
+  // type into a window of their own leave it alone.
+  enum class Draft { none, kept };
+  explicit TForm1(Draft draft = Draft::none);
   ~TForm1() override;
 
   // View.
@@ -38,6 +44,7 @@ class TForm1 : public QWidget, public View {
   int caret_line_number() override;
   void repaint() override;
   void set_position_label(std::string_view caption) override;
+  void key_refused() override;
   void set_indicator(Indicator indicator, IndicatorLook look) override;
   void set_key_face(int key, const Face& face) override;
   void set_caption_held(int key, bool held) override;
@@ -62,6 +69,9 @@ class TForm1 : public QWidget, public View {
   CandidateBar* candidate_bar() const { return candidate_bar_; }
   QLabel* position_label() const { return Label10; }
   QLabel* about_label() const { return Label1; }
+  QLabel* draft_label() const { return draft_label_; }
+  // Writes the draft now, if the text or its caret changed since the last write.
+  void save_draft();
   QLabel* indicator(Indicator i) const { return indicators_[static_cast<int>(i)]; }
   TForm2* symbol_dialog() const { return Form2; }
 
@@ -81,6 +91,9 @@ class TForm1 : public QWidget, public View {
   void describe_letter_keys();
   void refresh_extras();
   void release_through_pointer(KeyButton* key);
+  void before_key();
+  void load_draft();
+  void schedule_draft();
 
   HandsetPicture* Image1;
   TextDisplay* RichEdit1;
@@ -98,6 +111,28 @@ class TForm1 : public QWidget, public View {
   bool described_caps_ = false;
   QPixmap key_bitmap;
   KeyButton* held_by_keyboard_ = nullptr;
+
+  // The position label shows "上限 1,000,000 文字" after a refused key until the next key;
+  // the caption the engine set meanwhile waits here.
+  bool limit_sign_ = false;
+  QString position_caption_;
+
+  // The draft is written at most a second after the text changes and at quit. What it was
+  // last written from: the display's text version, the caret, the length of the text kept
+  // for undo.
+  struct DraftState {
+    uint64_t version = 0;
+    int caret = -1;
+    std::size_t kept = 0;
+    bool operator==(const DraftState&) const = default;
+  };
+  DraftState draft_state() const;
+  bool keeps_draft_;
+  DraftFile draft_;
+  QTimer draft_timer_;
+  DraftState draft_written_;
+  bool draft_failed_ = false;  // the failure is on show; said once until a write succeeds
+  QLabel* draft_label_;
 
   Engine engine_{*this};
   Keypad keypad_{engine_, *this};

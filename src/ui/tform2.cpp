@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include "click_filter.h"
 #include "qt_text.h"
 #include "symbols.h"
 #include "ui_font.h"
@@ -63,6 +64,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::WindowStaysOn
   grid_->setFocusPolicy(Qt::NoFocus);
   grid_->setItemDelegate(new SymbolCellDelegate(grid_));
   grid_->setAccessibleName(QStringLiteral("記号の一覧"));
+  ClickFilter::install(grid_->viewport(), ClickFilter::Buttons::all_as_left);
   connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int column) {
     const int index = row * kSymbolColumns + column;
     if (index < static_cast<int>(symbol_page_entries(highlighted_).size())) {
