@@ -383,7 +383,7 @@ void TForm1::SpeedButton31Click() {
 void TForm1::SpeedButton32Click() {
   const int caret = RichEdit1->caret();
   QClipboard* clipboard = QGuiApplication::clipboard();
-  const QString text = RichEdit1->plain_text();
+  const QString text = to_qstring(keypad_.copy_text());
   clipboard->setText(text, QClipboard::Clipboard);
   if (clipboard->supportsSelection()) clipboard->setText(text, QClipboard::Selection);
   RichEdit1->set_caret(caret);
