@@ -1,0 +1,223 @@
+#include "text_display_accessible.h"
+
+#include <QAccessibleWidget>
+#include <QFontMetrics>
+#include <QHash>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "qt_text.h"
+#include "sjis.h"
+#include "text_display.h"
+
+namespace lumeta {
+namespace {
+
+TextEventListener g_listener = nullptr;
+
+bool listening() {
+  return g_listener || QAccessible::isActive();
+}
+
+void announce(QAccessibleEvent* event) {
+  if (g_listener) g_listener(event);
+  QAccessible::updateAccessibility(event);
+}
+
+// Units before byte `position`: one per character, CR LF being one.
+int units_before(std::string_view text, int position) {
+  const std::size_t end = std::min(static_cast<std::size_t>(std::max(position, 0)), text.size());
+  return static_cast<int>(sjis::count_chars(text.substr(0, end)));
+}
+
+// The byte position of unit `units` (the end when past it).
+int position_of(std::string_view text, int units) {
+  std::size_t i = 0;
+  for (int n = 0; n < units && i < text.size(); ++n)
+    i = sjis::next_boundary(text, i);
+  return static_cast<int>(i);
+}
+
+QString plain(std::string_view cp932) {
+  QString s = to_qstring(cp932);
+  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return s;
+}
+
+class TextDisplayAccessible;
+QHash<const TextDisplay*, TextDisplayAccessible*>& interfaces() {
+  static QHash<const TextDisplay*, TextDisplayAccessible*> map;
+  return map;
+}
+
+class TextDisplayAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+ public:
+  explicit TextDisplayAccessible(TextDisplay* display)
+      : QAccessibleWidget(display, QAccessible::EditableText), display_(display) {
+    interfaces().insert(display, this);
+  }
+  ~TextDisplayAccessible() override { interfaces().remove(display_); }
+
+  void text_changed() { stale_ = true; }
+
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+    return QAccessibleWidget::interface_cast(type);
+  }
+
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.readOnly = true;
+    s.multiLine = true;
+    s.selectableText = true;
+    return s;
+  }
+
+  // The whole text, kept until the display's text changes.
+  const QString& whole() const {
+    if (stale_) {
+      text_ = display_->plain_text();
+      stale_ = false;
+    }
+    return text_;
+  }
+
+  // Selection: the display has none.
+  void selection(int, int* start, int* end) const override { *start = *end = 0; }
+  int selectionCount() const override { return 0; }
+  void addSelection(int, int) override {}
+  void removeSelection(int) override {}
+  void setSelection(int, int, int) override {}
+
+  int cursorPosition() const override { return units_before(display_->text(), display_->caret()); }
+  // As a pointer click in the display: the caret goes there, the text stays as it is.
+  void setCursorPosition(int position) override {
+    display_->set_caret(position_of(display_->text(), position));
+  }
+
+  QString text(int start, int end) const override {
+    const QString& all = whole();
+    start = std::clamp(start, 0, static_cast<int>(all.size()));
+    end = std::clamp(end, start, static_cast<int>(all.size()));
+    return all.mid(start, end - start);
+  }
+  int characterCount() const override { return static_cast<int>(whole().size()); }
+
+  // Lines are the display's wrapped lines, each with its line break.
+  QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                       int* end) const override {
+    if (type != QAccessible::LineBoundary) {
+      return QAccessibleTextInterface::textAtOffset(offset, type, start, end);
+    }
+    return line_text(line_of_unit(offset), start, end);
+  }
+  QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                           int* end) const override {
+    if (type != QAccessible::LineBoundary) {
+      return QAccessibleTextInterface::textBeforeOffset(offset, type, start, end);
+    }
+    return line_text(line_of_unit(offset) - 1, start, end);
+  }
+  QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                          int* end) const override {
+    if (type != QAccessible::LineBoundary) {
+      return QAccessibleTextInterface::textAfterOffset(offset, type, start, end);
+    }
+    return line_text(line_of_unit(offset) + 1, start, end);
+  }
+
+  QRect characterRect(int offset) const override {
+    const std::string& bytes = display_->text();
+    const int position = position_of(bytes, offset);
+    const QFontMetrics metrics(display_->font());
+    const QChar ch = offset < characterCount() ? whole().at(offset) : QChar(u' ');
+    const QPoint at = display_->point_at(position);
+    const QRect local(at, QSize(ch == u'\n' ? 1 : metrics.horizontalAdvance(ch), metrics.height()));
+    return QRect(display_->viewport()->mapToGlobal(local.topLeft()), local.size());
+  }
+  int offsetAtPoint(const QPoint& point) const override {
+    const QPoint local = display_->viewport()->mapFromGlobal(point);
+    if (!display_->viewport()->rect().contains(local)) return -1;
+    return units_before(display_->text(), display_->position_at(local));
+  }
+
+  // The display scrolls to its caret only.
+  void scrollToSubstring(int, int) override {}
+  QString attributes(int, int* start, int* end) const override {
+    *start = 0;
+    *end = characterCount();
+    return {};
+  }
+
+ private:
+  int line_of_unit(int offset) const {
+    return display_->line_of(position_of(display_->text(), std::max(offset, 0)));
+  }
+
+  QString line_text(int line, int* start, int* end) const {
+    if (line < 0 || line >= display_->line_count()) {
+      *start = *end = -1;
+      return {};
+    }
+    const std::string& bytes = display_->text();
+    const int last = static_cast<int>(bytes.size());
+    *start = units_before(bytes, display_->line_start(line));
+    *end = line + 1 < display_->line_count() ? units_before(bytes, display_->line_start(line + 1))
+                                             : units_before(bytes, last);
+    return text(*start, *end);
+  }
+
+  TextDisplay* display_;
+  mutable QString text_;
+  mutable bool stale_ = true;
+};
+
+}  // namespace
+
+QAccessibleInterface* make_text_display_accessible(TextDisplay* display) {
+  return new TextDisplayAccessible(display);
+}
+
+PendingTextEvent accessible_text_before(const TextDisplay& display, TextChange change) {
+  if (TextDisplayAccessible* iface = interfaces().value(&display)) iface->text_changed();
+  PendingTextEvent pending;
+  if (!listening()) return pending;
+  const std::string_view text = display.text();
+  pending.announce = true;
+  pending.change = change;
+  pending.start = units_before(text, change.start);
+  pending.removed = plain(text.substr(static_cast<std::size_t>(change.start),
+                                      static_cast<std::size_t>(change.removed)));
+  pending.old_caret = display.caret();
+  return pending;
+}
+
+void accessible_text_after(TextDisplay& display, const PendingTextEvent& pending) {
+  if (!pending.announce) return;
+  const QString inserted = plain(std::string_view(display.text())
+                                     .substr(static_cast<std::size_t>(pending.change.start),
+                                             static_cast<std::size_t>(pending.change.inserted)));
+  if (pending.removed.isEmpty() && !inserted.isEmpty()) {
+    QAccessibleTextInsertEvent event(&display, pending.start, inserted);
+    announce(&event);
+  } else if (!pending.removed.isEmpty() && inserted.isEmpty()) {
+    QAccessibleTextRemoveEvent event(&display, pending.start, pending.removed);
+    announce(&event);
+  } else if (pending.removed != inserted) {
+    QAccessibleTextUpdateEvent event(&display, pending.start, pending.removed, inserted);
+    announce(&event);
+  }
+  if (display.caret() != pending.old_caret) accessible_caret_moved(display);
+}
+
+void accessible_caret_moved(TextDisplay& display) {
+  if (!listening()) return;
+  QAccessibleTextCursorEvent event(&display, units_before(display.text(), display.caret()));
+  announce(&event);
+}
+
+void listen_to_text_events(TextEventListener listener) {
+  g_listener = listener;
+}
+
+}  // namespace lumeta
