@@ -9,6 +9,7 @@
 #include "qt_text.h"
 #include "sjis.h"
 #include "text_display.h"
+#include "unit_index.h"
 
 namespace lumeta {
 namespace {
@@ -22,20 +23,6 @@ bool listening() {
 void announce(QAccessibleEvent* event) {
   if (g_listener) g_listener(event);
   QAccessible::updateAccessibility(event);
-}
-
-// Units before byte `position`: one per character, CR LF being one.
-int units_before(std::string_view text, int position) {
-  const std::size_t end = std::min(static_cast<std::size_t>(std::max(position, 0)), text.size());
-  return static_cast<int>(sjis::count_chars(text.substr(0, end)));
-}
-
-// The byte position of unit `units` (the end when past it).
-int position_of(std::string_view text, int units) {
-  std::size_t i = 0;
-  for (int n = 0; n < units && i < text.size(); ++n)
-    i = sjis::next_boundary(text, i);
-  return static_cast<int>(i);
 }
 
 QString plain(std::string_view cp932) {
@@ -58,7 +45,26 @@ class TextDisplayAccessible : public QAccessibleWidget, public QAccessibleTextIn
   }
   ~TextDisplayAccessible() override { interfaces().remove(display_); }
 
-  void text_changed() { stale_ = true; }
+  // Without a listener nothing follows the edits: start again on the next question.
+  void forget() {
+    stale_ = true;
+    index_.clear();
+  }
+  // Before an edit: where it starts, in units, and the text it removes.
+  void edit_begins(TextChange change, int* start, QString* removed) {
+    const std::string_view text = display_->text();
+    *start = units_before(change.start);
+    *removed = plain(text.substr(static_cast<std::size_t>(change.start),
+                                 static_cast<std::size_t>(change.removed)));
+  }
+  // After it: the index and the kept text follow.
+  void edit_ends(TextChange change, int start, const QString& removed, const QString& inserted) {
+    index_.edited(change, static_cast<int>(removed.size()), static_cast<int>(inserted.size()));
+    if (!stale_) text_.replace(start, removed.size(), inserted);
+  }
+
+  int units_before(int position) const { return index_.units_at(display_->text(), position); }
+  int position_of(int units) const { return index_.position_at(display_->text(), units); }
 
   void* interface_cast(QAccessible::InterfaceType type) override {
     if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
@@ -89,11 +95,9 @@ class TextDisplayAccessible : public QAccessibleWidget, public QAccessibleTextIn
   void removeSelection(int) override {}
   void setSelection(int, int, int) override {}
 
-  int cursorPosition() const override { return units_before(display_->text(), display_->caret()); }
+  int cursorPosition() const override { return units_before(display_->caret()); }
   // As a pointer click in the display: the caret goes there, the text stays as it is.
-  void setCursorPosition(int position) override {
-    display_->set_caret(position_of(display_->text(), position));
-  }
+  void setCursorPosition(int position) override { display_->set_caret(position_of(position)); }
 
   QString text(int start, int end) const override {
     const QString& all = whole();
@@ -127,8 +131,7 @@ class TextDisplayAccessible : public QAccessibleWidget, public QAccessibleTextIn
   }
 
   QRect characterRect(int offset) const override {
-    const std::string& bytes = display_->text();
-    const int position = position_of(bytes, offset);
+    const int position = position_of(offset);
     const QFontMetrics metrics(display_->font());
     const QChar ch = offset < characterCount() ? whole().at(offset) : QChar(u' ');
     const QPoint at = display_->point_at(position);
@@ -138,7 +141,7 @@ class TextDisplayAccessible : public QAccessibleWidget, public QAccessibleTextIn
   int offsetAtPoint(const QPoint& point) const override {
     const QPoint local = display_->viewport()->mapFromGlobal(point);
     if (!display_->viewport()->rect().contains(local)) return -1;
-    return units_before(display_->text(), display_->position_at(local));
+    return units_before(display_->position_at(local));
   }
 
   // The display scrolls to its caret only.
@@ -150,24 +153,21 @@ class TextDisplayAccessible : public QAccessibleWidget, public QAccessibleTextIn
   }
 
  private:
-  int line_of_unit(int offset) const {
-    return display_->line_of(position_of(display_->text(), std::max(offset, 0)));
-  }
+  int line_of_unit(int offset) const { return display_->line_of(position_of(std::max(offset, 0))); }
 
   QString line_text(int line, int* start, int* end) const {
     if (line < 0 || line >= display_->line_count()) {
       *start = *end = -1;
       return {};
     }
-    const std::string& bytes = display_->text();
-    const int last = static_cast<int>(bytes.size());
-    *start = units_before(bytes, display_->line_start(line));
-    *end = line + 1 < display_->line_count() ? units_before(bytes, display_->line_start(line + 1))
-                                             : units_before(bytes, last);
+    const int last = static_cast<int>(display_->text().size());
+    *start = units_before(display_->line_start(line));
+    *end = units_before(line + 1 < display_->line_count() ? display_->line_start(line + 1) : last);
     return text(*start, *end);
   }
 
   TextDisplay* display_;
+  mutable UnitIndex index_;
   mutable QString text_;
   mutable bool stale_ = true;
 };
@@ -178,25 +178,39 @@ QAccessibleInterface* make_text_display_accessible(TextDisplay* display) {
   return new TextDisplayAccessible(display);
 }
 
-PendingTextEvent accessible_text_before(const TextDisplay& display, TextChange change) {
-  if (TextDisplayAccessible* iface = interfaces().value(&display)) iface->text_changed();
+namespace {
+
+// The display's interface, made by the factory (which registers it) when first asked for.
+TextDisplayAccessible* interface_of(TextDisplay& display) {
+  if (TextDisplayAccessible* iface = interfaces().value(&display)) return iface;
+  QAccessible::queryAccessibleInterface(&display);
+  return interfaces().value(&display);
+}
+
+}  // namespace
+
+PendingTextEvent accessible_text_before(TextDisplay& display, TextChange change) {
   PendingTextEvent pending;
-  if (!listening()) return pending;
-  const std::string_view text = display.text();
+  if (!listening()) {
+    if (TextDisplayAccessible* iface = interfaces().value(&display)) iface->forget();
+    return pending;
+  }
+  TextDisplayAccessible* iface = interface_of(display);
+  if (!iface) return pending;
   pending.announce = true;
   pending.change = change;
-  pending.start = units_before(text, change.start);
-  pending.removed = plain(text.substr(static_cast<std::size_t>(change.start),
-                                      static_cast<std::size_t>(change.removed)));
   pending.old_caret = display.caret();
+  iface->edit_begins(change, &pending.start, &pending.removed);
   return pending;
 }
 
 void accessible_text_after(TextDisplay& display, const PendingTextEvent& pending) {
-  if (!pending.announce) return;
+  TextDisplayAccessible* iface = pending.announce ? interface_of(display) : nullptr;
+  if (!iface) return;
   const QString inserted = plain(std::string_view(display.text())
                                      .substr(static_cast<std::size_t>(pending.change.start),
                                              static_cast<std::size_t>(pending.change.inserted)));
+  iface->edit_ends(pending.change, pending.start, pending.removed, inserted);
   if (pending.removed.isEmpty() && !inserted.isEmpty()) {
     QAccessibleTextInsertEvent event(&display, pending.start, inserted);
     announce(&event);
@@ -212,7 +226,7 @@ void accessible_text_after(TextDisplay& display, const PendingTextEvent& pending
 
 void accessible_caret_moved(TextDisplay& display) {
   if (!listening()) return;
-  QAccessibleTextCursorEvent event(&display, units_before(display.text(), display.caret()));
+  QAccessibleTextCursorEvent event(&display, interface_of(display)->units_before(display.caret()));
   announce(&event);
 }
 

@@ -26,7 +26,7 @@ struct PendingTextEvent {
   int old_caret = 0;  // in bytes
   TextChange change{0, 0, 0};
 };
-PendingTextEvent accessible_text_before(const TextDisplay& display, TextChange change);
+PendingTextEvent accessible_text_before(TextDisplay& display, TextChange change);
 void accessible_text_after(TextDisplay& display, const PendingTextEvent& pending);
 void accessible_caret_moved(TextDisplay& display);
 
