@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
-  nlohmann-json3-dev fonts-ipafont-gothic xvfb xauth dpkg-dev desktop-file-utils appstream)
+  nlohmann-json3-dev fonts-ipafont-gothic xvfb xauth dpkg-dev desktop-file-utils appstream
+  at-spi2-core dbus-daemon dbus-bin libglib2.0-bin python3)
 
 missing=()
 for p in "${packages[@]}"; do
