@@ -3,7 +3,6 @@
 #include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QHash>
-#include <QScrollBar>
 #include <algorithm>
 
 #include "qt_text.h"
@@ -32,9 +31,11 @@ QString plain(std::string_view cp932) {
 }
 
 class TextDisplayAccessible;
+// Each display's interface while it has one. Never destroyed, so that an interface that Qt
+// deletes late at exit still finds it.
 QHash<const TextDisplay*, TextDisplayAccessible*>& interfaces() {
-  static QHash<const TextDisplay*, TextDisplayAccessible*> map;
-  return map;
+  static auto* map = new QHash<const TextDisplay*, TextDisplayAccessible*>;
+  return *map;
 }
 
 class TextDisplayAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
