@@ -8,6 +8,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/lumeta_window_bench
 #include <benchmark/benchmark.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
@@ -24,6 +25,7 @@
 
 #include "bench_text.h"
 #include "qt_text.h"
+#include "text_display_accessible.h"
 #include "tform1.h"
 
 namespace {
@@ -87,6 +89,30 @@ void BM_WindowKey(benchmark::State& state) {
   state.SetLabel(std::string(lines ? "lines" : "paragraph") + (middle ? ", middle" : ", end"));
 }
 
+// The same keys while a screen reader listens: every change of text and caret is announced,
+// and after each key the reader reads the line holding the caret.
+void BM_WindowKeyScreenReader(benchmark::State& state) {
+  const auto chars = static_cast<std::size_t>(state.range(0));
+  const bool middle = state.range(1) != 0;
+  TForm1 form;
+  form.show();
+  prepare(form, chars, true, middle);
+  listen_to_text_events([](QAccessibleEvent*) {});
+  QAccessibleTextInterface* text =
+      QAccessible::queryAccessibleInterface(form.display())->textInterface();
+  QWidget* viewport = form.display()->viewport();
+  QImage image(viewport->size(), QImage::Format_ARGB32_Premultiplied);
+  time_keys(state, form, [&] {
+    form.ApplicationEvents1Idle();
+    viewport->render(&image);
+    int start = 0, end = 0;
+    benchmark::DoNotOptimize(
+        text->textAtOffset(text->cursorPosition(), QAccessible::LineBoundary, &start, &end));
+  });
+  listen_to_text_events(nullptr);
+  state.SetLabel(middle ? "lines, middle" : "lines, end");
+}
+
 // The straightforward display: on every key the whole text goes into a QTextEdit, is coloured
 // and its wrapped lines are counted, then it is painted.
 void BM_StockWidgetKey(benchmark::State& state) {
@@ -142,6 +168,12 @@ BENCHMARK(BM_WindowKey)
     ->ArgNames({"chars", "lines", "middle"})
     ->UseManualTime()
     ->Iterations(300)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindowKeyScreenReader)
+    ->ArgsProduct({{1'000, 100'000, 1'000'000}, {0, 1}})
+    ->ArgNames({"chars", "middle"})
+    ->UseManualTime()
+    ->Iterations(100)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StockWidgetKey)
     ->Args({1'000, 1})

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "lumeta_fixture.h"
+#include "symbols.h"
 
 namespace lumeta::testing {
 namespace {
@@ -223,6 +224,28 @@ TEST(UndoDeleteAll, PendingTextComesBackConfirmed) {
   EXPECT_EQ(pending.text(), "回");
   EXPECT_EQ(pending.engine.front_fixed, "回");
   EXPECT_EQ(pending.engine.kana_text, "");
+}
+
+TEST(PickSymbol, OnlyACellOfTheDialogOnScreen) {
+  Lumeta t;
+  t.keys("MODE MODE");
+  t.view.hide_symbol_dialog();  // Ctrl closed it; the mode stays
+  t.keypad.pick_symbol(1, 0);
+  EXPECT_EQ(t.text(), "");
+  t.view.show_symbol_dialog();
+  t.keypad.pick_symbol(1, 0);
+  EXPECT_EQ(t.text(), "○");
+  t.keypad.pick_symbol(1, -1);
+  t.keypad.pick_symbol(1, static_cast<int>(symbol_page_entries(1).size()));
+  EXPECT_EQ(t.text(), "○");
+}
+
+TEST(CopyText, TheWholeTextWithLoneLineFeeds) {
+  Lumeta t;
+  t.keys("A RET RET I RET RET K A LEFT");
+  EXPECT_EQ(t.text(), "あ\r\nい\r\nか");
+  EXPECT_EQ(t.keypad.copy_text(), "あ\nい\nか");  // the caret and the pending か count too
+  EXPECT_EQ(t.text(), "あ\r\nい\r\nか");
 }
 
 }  // namespace

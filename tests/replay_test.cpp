@@ -6,6 +6,9 @@
 #include <sstream>
 #include <vector>
 
+#include "sjis.h"
+#include "symbols.h"
+
 namespace lumeta {
 namespace {
 
@@ -140,7 +143,7 @@ TEST(Replay, UnknownTokenIsNamedAndNothingIsPrinted) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{"A", "Q"},
                                                {"--trace", "A", "CARET:-1"},
                                                {"CARET:x"},
-                                               {"COPY"},
+                                               {"QUIT"},
                                                {"a"}}) {
     const Outcome run = replay(args);
     EXPECT_EQ(run.status, 2);
@@ -190,6 +193,132 @@ TEST(Replay, FailedOutputIsAnError) {
     EXPECT_EQ(run_replay(args, in, broken, err), 1);
     EXPECT_NE(err.str().find("cannot write"), std::string::npos);
   }
+}
+
+// The state after the last of `keys`.
+json final_state(const std::vector<std::string>& keys) {
+  const Outcome run = replay(keys);
+  EXPECT_EQ(run.status, 0) << run.err;
+  const auto objects = lines(run.out);
+  return objects.empty() ? json() : objects.back();
+}
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+std::vector<std::string> downs(int n) {
+  return std::vector<std::string>(static_cast<std::size_t>(n), "DOWN");
+}
+
+TEST(ReplayControls, PickIsDownToTheCandidateThenTheCentreKey) {
+  // かい has ten candidates; きょう fills several pages of the strip.
+  for (const std::vector<std::string>& reading :
+       {std::vector<std::string>{"K", "A", "I"}, {"K", "Y", "O", "U"}}) {
+    const int count = final_state(reading + std::vector<std::string>{"DOWN"})["candidate_count"];
+    ASSERT_GT(count, 5);
+    for (int n = 1; n <= count; ++n) {
+      EXPECT_EQ(final_state(reading + std::vector<std::string>{"PICK:" + std::to_string(n)}),
+                final_state(reading + downs(n) + std::vector<std::string>{"RET"}))
+          << n;
+    }
+  }
+  // Between confirmed text, and with a candidate already on display.
+  const std::vector<std::string> middle = {"A", "RET", "I", "RET", "LEFT", "K", "A", "I"};
+  EXPECT_EQ(final_state(middle + std::vector<std::string>{"PICK:4"}),
+            final_state(middle + downs(4) + std::vector<std::string>{"RET"}));
+  EXPECT_EQ(final_state({"K", "A", "I", "DOWN", "DOWN", "PICK:5"}),
+            final_state(std::vector<std::string>{"K", "A", "I"} + downs(5) +
+                        std::vector<std::string>{"RET"}));
+  EXPECT_EQ(final_state({"K", "A", "I", "PICK:2"})["text"], u(u8"会"));
+}
+
+TEST(ReplayControls, PickOfACandidateNotShownChangesNothing) {
+  struct Case {
+    std::vector<std::string> before;
+    bool candidates;
+  };
+  for (const Case& c : {Case{{"K", "A", "I"}, true},          // ten candidates
+                        Case{{"K", "A", "I", "DOWN"}, true},  // the first on display
+                        Case{{"K", "A", "N"}, false},         // none in the dictionary
+                        Case{{"A", "RET"}, false},            // nothing pending
+                        Case{{"MODE", "A", "I"}, false},      // alphabet mode: no strip
+                        Case{{"MODE", "MODE"}, false}}) {     // symbol mode
+    for (const std::string pick : {"PICK:11", "PICK:9999999999999", "PICK:1"}) {
+      if (pick == "PICK:1" && c.candidates) continue;
+      EXPECT_EQ(final_state(c.before + std::vector<std::string>{pick}), final_state(c.before))
+          << pick << " after " << c.before.back();
+    }
+  }
+}
+
+TEST(ReplayControls, SymInsertsThatCellOfTheCurrentPage) {
+  for (int page = 1; page <= 3; ++page) {
+    const std::vector<std::string> open =
+        std::vector<std::string>{"A", "RET", "MODE", "MODE"} + downs(page - 1);
+    const auto entries = symbol_page_entries(page);
+    for (int n : {1, 2, static_cast<int>(entries.size())}) {
+      const json s = final_state(open + std::vector<std::string>{"SYM:" + std::to_string(n)});
+      EXPECT_EQ(s["text"], u(u8"あ") + *sjis::to_utf8(entries[n - 1])) << page << " " << n;
+      EXPECT_EQ(s["front_fixed"], s["text"]);
+      EXPECT_EQ(s["mode"], 5);
+    }
+    // Past the page's last cell, and outside symbol mode, a click reaches no symbol.
+    const std::string past = "SYM:" + std::to_string(entries.size() + 1);
+    EXPECT_EQ(final_state(open + std::vector<std::string>{past}), final_state(open)) << page;
+  }
+  EXPECT_EQ(final_state({"A", "SYM:1"}), final_state({"A"}));
+  EXPECT_EQ(final_state({"MODE", "MODE", "RET", "SYM:1"}), final_state({"MODE", "MODE", "RET"}));
+  EXPECT_EQ(final_state({"MODE", "MODE", "SYM:1", "SYM:2", "LEFT", "SYM:3"})["text"],
+            u(u8"○●◎"));  // ← does nothing in symbol mode
+}
+
+TEST(ReplayControls, UndoBringsBackWhatDeleteAllErased) {
+  EXPECT_EQ(final_state({"A", "I", "RET", "LEFT", "DELALL", "UNDO"}),
+            final_state({"A", "I", "RET", "LEFT", "DELALL", "MODE", "MODE", "MODE", "UNDO"}));
+  const json back = final_state({"A", "I", "RET", "LEFT", "DELALL", "UNDO"});
+  EXPECT_EQ(back["text"], u(u8"あい"));
+  EXPECT_EQ(back["caret"], 4);  // the caret ends at the end of the text
+  // With nothing to bring back it clicks nothing: only the idle pass runs.
+  EXPECT_EQ(final_state({"UNDO"}), final_state({"SYM:1"}));
+  // What was typed since stays, behind the text brought back; the pending letter is confirmed.
+  const json typed_since = final_state({"A", "DELALL", "K", "UNDO"});
+  EXPECT_EQ(typed_since["text"], u(u8"あＫ"));
+  EXPECT_EQ(typed_since["romaji_text"], "");
+  EXPECT_EQ(typed_since["caret"], 4);
+}
+
+TEST(ReplayControls, CopyShowsTheClipboardTextAndChangesNothingElse) {
+  const Outcome plain = replay({"--trace", "A", "RET", "RET", "I"});
+  EXPECT_EQ(plain.out.find("copied"), std::string::npos);  // only once a COPY has happened
+  const Outcome run = replay({"--trace", "A", "RET", "RET", "I", "COPY", "LEFT"});
+  ASSERT_EQ(run.status, 0);
+  EXPECT_TRUE(run.out.starts_with(plain.out));
+  auto objects = lines(run.out);
+  ASSERT_EQ(objects.size(), 6u);
+  EXPECT_EQ(objects[4]["copied"], u(u8"あ\nい"));  // line breaks as LF
+  EXPECT_EQ(objects[5]["copied"], u(u8"あ\nい"));
+  for (json* o : {&objects[3], &objects[4]})
+    o->erase("key");
+  objects[4].erase("copied");
+  EXPECT_EQ(objects[4], objects[3]);
+  // The last field, printed as the others are.
+  EXPECT_TRUE(run.out.ends_with(u(u8"}, \"copied\": \"あ\\nい\"}\n"))) << run.out;
+  EXPECT_EQ(final_state({"COPY"})["copied"], "");
+  EXPECT_EQ(lines(replay({"A", "COPY", "DELALL"}).out)[0]["copied"], u(u8"あ"));
+}
+
+TEST(ReplayControls, BadNumbersAreUnknownTokens) {
+  for (const std::string token :
+       {"PICK:0", "PICK:", "PICK:x", "PICK:-1", "PICK:+1", "PICK:1.5", "SYM:0", "SYM:", "SYM:1a",
+        "SYM: 1", "pick:1", "sym:1", "UNDO:1", "COPY:1", "undo", "copy", "PICK1"}) {
+    const Outcome run = replay({"A", token});
+    EXPECT_EQ(run.status, 2) << token;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(token), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(replay({"PICK:0001"}).status, 0);
 }
 
 TEST(Replay, DumpsTheWholeDictionary) {

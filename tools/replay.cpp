@@ -21,6 +21,8 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr std::string_view kCaretPrefix = "CARET:";
+constexpr std::string_view kPickPrefix = "PICK:";
+constexpr std::string_view kSymbolPrefix = "SYM:";
 constexpr std::array<const char*, kIndicatorCount> kIndicatorCaptions = {
     "全", "半", "ローマ", "数", "英", "大", "小", "記"};
 constexpr std::array<const char*, 6> kColourNames = {"plain", "letter", "romaji",
@@ -62,7 +64,9 @@ void print_help(std::ostream& out) {
          "Works Lumeta's on-screen keys without a screen and prints the state as JSON.\n"
          "Keys come from the arguments, or from standard input (white space separated) when\n"
          "none are given: A K H I S M U T Y E N R O Z W, BS, RET, CAPS, MODE, LEFT, RIGHT,\n"
-         "UP, DOWN, DELALL, and CARET:n (a click in the text at byte position n).\n\n"
+         "UP, DOWN, DELALL, UNDO, COPY, CARET:n (a click in the text at byte position n),\n"
+         "PICK:n (a click on candidate n of the strip) and SYM:n (a click on cell n of the\n"
+         "symbol picker's page).\n\n"
          "Options:\n";
   for (const OptionInfo& option : kOptions) {
     out << "  " << option.name << std::string(20 - option.name.size(), ' ') << option.help << '\n';
@@ -123,29 +127,48 @@ std::string printable(std::string_view token) {
   return out;
 }
 
-// One step of the replay: a key of the keypad (or delete-all), or a click in the display.
+// One step of the replay: a key of the keypad (or delete-all), a click in the display, on a
+// candidate of the strip or on a cell of the symbol picker, 元に戻す, or the copy key.
+enum class Action { key, caret, pick, symbol, undo, copy };
 struct Step {
   std::string token;
+  Action action = Action::key;
   int key = 0;
-  std::optional<int> caret;
+  int number = 0;  // the caret position, or the candidate or cell numbered from 1
 };
+
+// The decimal number after `prefix`, digits only; past the largest int it stays the largest.
+std::optional<int> number_after(std::string_view token, std::string_view prefix) {
+  const std::string_view digits = token.substr(prefix.size());
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  unsigned long long n = 0;
+  const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+  return ec == std::errc::result_out_of_range || n > std::numeric_limits<int>::max()
+             ? std::numeric_limits<int>::max()
+             : static_cast<int>(n);
+}
 
 std::optional<Step> parse_token(const std::string& token) {
   if (token.starts_with(kCaretPrefix)) {
-    const std::string_view digits = std::string_view(token).substr(kCaretPrefix.size());
-    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
-      return std::nullopt;
-    }
-    unsigned long long n = 0;
-    const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-    const int position = ec == std::errc::result_out_of_range || n > std::numeric_limits<int>::max()
-                             ? std::numeric_limits<int>::max()
-                             : static_cast<int>(n);
-    return Step{token, 0, position};
+    const std::optional<int> position = number_after(token, kCaretPrefix);
+    if (!position) return std::nullopt;
+    return Step{token, Action::caret, 0, *position};
   }
+  // Candidates and cells are numbered from 1, so 0 names none.
+  for (const auto& [prefix, action] :
+       {std::pair{kPickPrefix, Action::pick}, std::pair{kSymbolPrefix, Action::symbol}}) {
+    if (!token.starts_with(prefix)) continue;
+    const std::optional<int> n = number_after(token, prefix);
+    if (!n || *n == 0) return std::nullopt;
+    return Step{token, action, 0, *n};
+  }
+  if (token == "UNDO") return Step{token, Action::undo};
+  if (token == "COPY") return Step{token, Action::copy};
   const KeyInfo* key = find_key_by_token(token);
   if (!key || (key->kind == KeyKind::window && key->number != 33)) return std::nullopt;
-  return Step{token, key->number, std::nullopt};
+  return Step{token, Action::key, key->number};
 }
 
 std::string utf8(std::string_view cp932) {
@@ -172,7 +195,8 @@ Json segments_json(const std::vector<Segment>& segments) {
   return list;
 }
 
-Json state_json(const Engine& e, const HeadlessView& view, const std::string* key) {
+Json state_json(const Engine& e, const HeadlessView& view, const std::string* key,
+                const std::optional<std::string>& copied) {
   Json j;
   if (key) j["key"] = *key;
   j["text"] = utf8(view.text());
@@ -213,6 +237,7 @@ Json state_json(const Engine& e, const HeadlessView& view, const std::string* ke
     if (e.tap_count[k] != 0) taps[std::to_string(k)] = e.tap_count[k];
   }
   j["tap_count"] = taps;
+  if (copied) j["copied"] = utf8(*copied);
   return j;
 }
 
@@ -354,18 +379,36 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
   Engine engine(view);
   Keypad keypad(engine, view);
   engine.initialise();
+  std::optional<std::string> copied;  // what the last COPY put on the clipboard
   for (const Step& step : steps) {
-    if (step.caret) {
-      keypad.place_caret(*step.caret);
-    } else if (step.key == 33) {
-      keypad.press(33);  // delete-all acts on the press
-    } else {
-      keypad.click(step.key);
+    switch (step.action) {
+      case Action::key:
+        if (step.key == 33) {
+          keypad.press(33);  // delete-all acts on the press
+        } else {
+          keypad.click(step.key);
+        }
+        break;
+      case Action::caret:
+        keypad.place_caret(step.number);
+        break;
+      case Action::pick:
+        keypad.choose_candidate(step.number);
+        break;
+      case Action::symbol:
+        keypad.pick_symbol(view.page_highlight(), step.number - 1);
+        break;
+      case Action::undo:
+        keypad.undo_delete_all();
+        break;
+      case Action::copy:
+        copied = keypad.copy_text();
+        break;
     }
     keypad.idle();
-    if (options.trace) print_line(state_json(engine, view, &step.token), out);
+    if (options.trace) print_line(state_json(engine, view, &step.token, copied), out);
   }
-  if (!options.trace) print_line(state_json(engine, view, nullptr), out);
+  if (!options.trace) print_line(state_json(engine, view, nullptr, copied), out);
   return finish(out, err);
 }
 

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "accessible.h"
 #include "qt_text.h"
 #include "ui_font.h"
 
@@ -18,6 +19,7 @@ constexpr int kPadding = 6;
 }  // namespace
 
 CandidateBar::CandidateBar(QWidget* parent) : QWidget(parent) {
+  install_accessible_factory();
   setFocusPolicy(Qt::NoFocus);
   setFont(ui_font(20));
   setAccessibleName(QStringLiteral("変換候補"));
@@ -133,6 +135,10 @@ void CandidateBar::mousePressEvent(QMouseEvent* event) {
       return;
     }
   }
+}
+
+void CandidateBar::choose(int index) {
+  if (active_ && index >= 1 && index <= candidate_count()) emit chosen(index);
 }
 
 void CandidateBar::resizeEvent(QResizeEvent*) {

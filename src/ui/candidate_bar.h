@@ -24,6 +24,14 @@ class CandidateBar : public QWidget {
   QRect previous_page_rect() const;
   QRect next_page_rect() const;
 
+  // What the strip holds, for assistive tools: whether a reading is pending, its candidates'
+  // labels ("2 会"), which one is on display (0: none), and a pick as a click would make it.
+  bool active() const { return active_; }
+  int candidate_count() const { return static_cast<int>(labels_.size()); }
+  QString label(int index) const { return labels_[index - 1]; }
+  int shown() const { return shown_; }
+  void choose(int index);
+
  signals:
   void chosen(int index);
 

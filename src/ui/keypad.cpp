@@ -153,6 +153,9 @@ void Keypad::undo_delete_all() {
 }
 
 void Keypad::choose_candidate(int index) {
+  // Only a candidate the strip shows can be clicked; any other number leaves everything alone.
+  const CandidateStrip strip = candidate_strip(engine_);
+  if (!strip.active || index < 1 || index > static_cast<int>(strip.candidates.size())) return;
   engine_.guarded([&] { show_candidate(engine_, index); });
   if (!engine_.kanji_converting) return;
   press(18);
@@ -160,9 +163,22 @@ void Keypad::choose_candidate(int index) {
 }
 
 void Keypad::pick_symbol(int page, int index) {
+  if (!view_.symbol_dialog_visible()) return;
   const auto entries = symbol_page_entries(page);
   if (index < 0 || index >= static_cast<int>(entries.size())) return;
   engine_.guarded([&] { insert_symbol(engine_, entries[index]); });
+}
+
+std::string Keypad::copy_text() const {
+  // No trail byte is a CR, so a CR LF pair is found byte by byte.
+  const std::string& text = engine_.display().text();
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  return out;
 }
 
 void Keypad::idle() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "engine.h"
@@ -44,11 +45,16 @@ class Keypad {
   void undo_delete_all();
 
   // A click on candidate `index` (1-based) of the strip: shown as if ↓ had reached it, then
-  // confirmed as by the centre key.
+  // confirmed as by the centre key. Nothing happens for a number the strip does not show.
   void choose_candidate(int index);
 
-  // A click on cell `index` of the symbol dialog's page `page`.
+  // A click on cell `index` (from 0) of the symbol dialog's page `page`; nothing while the
+  // dialog is hidden or the page has no such cell.
   void pick_symbol(int page, int index);
+
+  // What the copy key puts on the clipboard: the whole display text, each CR LF a lone LF
+  // (Shift-JIS).
+  std::string copy_text() const;
 
   // Runs whenever the event queue empties: a caret moved since the last pass refreshes the
   // position label.

@@ -35,4 +35,10 @@ QString to_qstring(std::string_view cp932) {
   return out;
 }
 
+QString spoken(std::string_view cp932) {
+  if (cp932 == "\x81\x40") return QStringLiteral("全角スペース");
+  if (cp932 == " ") return QStringLiteral("スペース");
+  return to_qstring(cp932);
+}
+
 }  // namespace lumeta

@@ -12,4 +12,7 @@ char16_t unicode_of(uint16_t code);
 
 QString to_qstring(std::string_view cp932);
 
+// A character as assistive tools should say it: the spaces by name, anything else as it is.
+QString spoken(std::string_view cp932);
+
 }  // namespace lumeta

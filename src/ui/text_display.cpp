@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "accessible.h"
 #include "click_filter.h"
 #include "qt_text.h"
 #include "sjis.h"
+#include "text_display_accessible.h"
 #include "ui_font.h"
 
 namespace lumeta {
@@ -42,6 +44,7 @@ TextDisplay::TextDisplay(QWidget* parent)
         const QChar ch(unicode_of(code));
         return static_cast<int32_t>(std::lround(QFontMetricsF(font_).horizontalAdvance(ch) * 64));
       }) {
+  install_accessible_factory();
   font_ = ui_font(27);
   font_.setKerning(false);
   bold_font_ = font_;
@@ -86,6 +89,7 @@ void TextDisplay::update_scroll_range() {
 }
 
 void TextDisplay::set_text(std::string_view text, TextChange change) {
+  const PendingTextEvent announcement = accessible_text_before(*this, change);
   text_.replace(static_cast<std::size_t>(change.start), static_cast<std::size_t>(change.removed),
                 text.substr(static_cast<std::size_t>(change.start),
                             static_cast<std::size_t>(change.inserted)));
@@ -93,6 +97,7 @@ void TextDisplay::set_text(std::string_view text, TextChange change) {
   update_scroll_range();
   caret_ = std::min(caret_, static_cast<int>(text_.size()));
   viewport()->update();
+  accessible_text_after(*this, announcement);
 }
 
 void TextDisplay::set_segments(std::span<const Segment> segments) {
@@ -101,9 +106,11 @@ void TextDisplay::set_segments(std::span<const Segment> segments) {
 }
 
 void TextDisplay::set_caret(int position) {
+  const int before = caret_;
   caret_ = std::clamp(position, 0, static_cast<int>(text_.size()));
   scroll_to_caret();
   viewport()->update();
+  if (caret_ != before) accessible_caret_moved(*this);
 }
 
 void TextDisplay::repaint_now() {
@@ -152,8 +159,12 @@ int TextDisplay::position_at(QPoint point) {
 }
 
 QPoint TextDisplay::caret_point() {
-  const int line = layout_.line_of(caret_);
-  return {kMargin + x_of(line, caret_) / 64, (line - first_visible_line()) * line_height()};
+  return point_at(caret_);
+}
+
+QPoint TextDisplay::point_at(int position) {
+  const int line = layout_.line_of(position);
+  return {kMargin + x_of(line, position) / 64, (line - first_visible_line()) * line_height()};
 }
 
 void TextDisplay::paintEvent(QPaintEvent*) {

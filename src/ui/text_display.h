@@ -37,6 +37,13 @@ class TextDisplay : public QAbstractScrollArea {
   int position_at(QPoint point);
   // The top-left corner of the caret in the viewport.
   QPoint caret_point();
+  // The top-left corner of the character at `position` in the viewport.
+  QPoint point_at(int position);
+
+  // The wrapped display lines, counted from 0.
+  int line_count() const { return layout_.line_count(); }
+  int line_of(int position) const { return layout_.line_of(position); }
+  int line_start(int line) const { return layout_.line_start(line); }
 
  signals:
   // A click put the caret at `position`; the window makes it the insertion point.

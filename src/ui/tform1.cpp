@@ -103,12 +103,6 @@ constexpr std::array<KeyDescription, 12> kKeyDescriptions = {{
     {34, "元に戻す", "最後に消去した文章を元に戻す"},
 }};
 
-QString spoken(std::string_view cp932) {
-  if (cp932 == "\x81\x40") return QStringLiteral("全角スペース");
-  if (cp932 == " ") return QStringLiteral("スペース");
-  return to_qstring(cp932);
-}
-
 // The keys whose release lets go of the on-screen key held from the keyboard: the mapped keys
 // and Space.
 bool releases_held_key(int vk) {
@@ -464,7 +458,8 @@ void TForm1::refresh_extras() {
   describe_letter_keys();
 }
 
-// Each letter key tells assistive tools the characters it types in the current mode.
+// Each letter key tells assistive tools the characters it types in the current mode, separated
+// by spaces: 、 and , are characters of key Z, while a space is always spoken by name.
 void TForm1::describe_letter_keys() {
   if (engine_.input_mode == described_mode_ && engine_.is_caps() == described_caps_) return;
   described_mode_ = engine_.input_mode;
@@ -479,7 +474,7 @@ void TForm1::describe_letter_keys() {
         QStringLiteral("キー ") +
         QString::fromUtf8(token.data(), static_cast<qsizetype>(token.size())));
     keys_[n]->setAccessibleDescription(typed.isEmpty() ? QStringLiteral("入力なし")
-                                                       : typed.join(QStringLiteral("、")));
+                                                       : typed.join(QLatin1Char(' ')));
   }
 }
 
@@ -490,7 +485,7 @@ void TForm1::SpeedButton31Click() {
 void TForm1::SpeedButton32Click() {
   const int caret = RichEdit1->caret();
   QClipboard* clipboard = QGuiApplication::clipboard();
-  const QString text = RichEdit1->plain_text();
+  const QString text = to_qstring(keypad_.copy_text());
   clipboard->setText(text, QClipboard::Clipboard);
   if (clipboard->supportsSelection()) clipboard->setText(text, QClipboard::Selection);
   RichEdit1->set_caret(caret);

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include "accessible.h"
 #include "click_filter.h"
 #include "qt_text.h"
 #include "symbols.h"
@@ -37,6 +38,7 @@ class SymbolCellDelegate : public QStyledItemDelegate {
 }  // namespace
 
 TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
+  install_accessible_factory();
   setWindowTitle(QStringLiteral("記号モード"));
   setFixedSize(304, 444);  // the three panels, with the page's grid below them
   setAttribute(Qt::WA_QuitOnClose, false);
@@ -65,13 +67,16 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::WindowStaysOn
   grid_->setItemDelegate(new SymbolCellDelegate(grid_));
   grid_->setAccessibleName(QStringLiteral("記号の一覧"));
   ClickFilter::install(grid_->viewport(), ClickFilter::Buttons::all_as_left);
-  connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int column) {
-    const int index = row * kSymbolColumns + column;
-    if (index < static_cast<int>(symbol_page_entries(highlighted_).size())) {
-      emit symbol_picked(highlighted_, index);
-    }
-  });
+  connect(grid_, &QTableWidget::cellClicked, this, &TForm2::pick_cell);
   set_page_highlight(1);
+}
+
+void TForm2::pick_cell(int row, int column) {
+  if (row < 0 || column < 0 || column >= kSymbolColumns) return;
+  const int index = row * kSymbolColumns + column;
+  if (index < static_cast<int>(symbol_page_entries(highlighted_).size())) {
+    emit symbol_picked(highlighted_, index);
+  }
 }
 
 void TForm2::fill_symbol_grid() {
@@ -97,7 +102,9 @@ void TForm2::set_page_highlight(int page) {
     palette.setColor(QPalette::Window, on ? QColor(Qt::black) : palette.color(QPalette::Button));
     palette.setColor(QPalette::WindowText, on ? QColor(Qt::white) : QColor(Qt::black));
     panels_[p - 1]->setPalette(palette);
+    panels_[p - 1]->setAccessibleDescription(on ? QStringLiteral("表示中のページ") : QString());
   }
+  grid_->setAccessibleDescription(to_qstring(symbol_page_name(page)));
 }
 
 void TForm2::keyPressEvent(QKeyEvent* event) {

@@ -21,6 +21,8 @@ class TForm2 : public QWidget {
   int highlighted_page() const { return highlighted_; }
   QLabel* panel(int page) const { return panels_[page - 1]; }
   QTableWidget* grid() const { return grid_; }
+  // A pick of the cell at `row`, `column`, as a click on it makes it.
+  void pick_cell(int row, int column);
 
  signals:
   void symbol_picked(int page, int index);

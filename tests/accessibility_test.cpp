@@ -1,0 +1,294 @@
+// The window as a screen reader sees it, through QAccessible only: the typed text, the caret and
+// the lines of the display and the news of their changes, the candidates of the strip and the
+// cells of the symbol picker, each worked by its "Press" action.
+#include <QAccessible>
+#include <QApplication>
+#include <QTest>
+
+#include "dictionary.h"
+#include "qt_text.h"
+#include "text_display_accessible.h"
+#include "tform1.h"
+
+namespace lumeta {
+
+namespace {
+
+// What a screen reader hears of the display, copied out of each event.
+struct Heard {
+  QAccessible::Event type;
+  int position = -1;
+  QString removed;
+  QString inserted;
+};
+QList<Heard> g_heard;
+QObject* g_listened = nullptr;
+
+void hear(QAccessibleEvent* event) {
+  if (event->object() != g_listened) return;
+  Heard h{event->type(), -1, {}, {}};
+  switch (event->type()) {
+    case QAccessible::TextInserted: {
+      auto* e = static_cast<QAccessibleTextInsertEvent*>(event);
+      h.position = e->changePosition();
+      h.inserted = e->textInserted();
+      break;
+    }
+    case QAccessible::TextRemoved: {
+      auto* e = static_cast<QAccessibleTextRemoveEvent*>(event);
+      h.position = e->changePosition();
+      h.removed = e->textRemoved();
+      break;
+    }
+    case QAccessible::TextUpdated: {
+      auto* e = static_cast<QAccessibleTextUpdateEvent*>(event);
+      h.position = e->changePosition();
+      h.removed = e->textRemoved();
+      h.inserted = e->textInserted();
+      break;
+    }
+    case QAccessible::TextCaretMoved:
+      h.position = static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition();
+      break;
+    default:
+      return;
+  }
+  g_heard << h;
+}
+
+}  // namespace
+
+class AccessibilityTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<TForm1> form;
+
+  void click(int key) {
+    QTest::mousePress(form->key(key), Qt::LeftButton);
+    QTest::mouseRelease(form->key(key), Qt::LeftButton);
+    form->ApplicationEvents1Idle();
+  }
+  void clicks(std::initializer_list<int> keys) {
+    for (int key : keys)
+      click(key);
+  }
+  QString shown() const { return to_qstring(form->engine().display().text()); }
+  QAccessibleInterface* display() const {
+    return QAccessible::queryAccessibleInterface(form->display());
+  }
+  QAccessibleTextInterface* text() const { return display()->textInterface(); }
+  QString all() const { return text()->text(0, text()->characterCount()); }
+  static void press(QAccessibleInterface* iface) {
+    QVERIFY(iface && iface->actionInterface());
+    QVERIFY(iface->actionInterface()->actionNames().contains(
+        QAccessibleActionInterface::pressAction()));
+    iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  }
+
+ private slots:
+  // The strip's lists are those of the built-in dictionary alone.
+  void initTestCase() { use_dictionaries(Dictionaries::builtin); }
+  void init() {
+    form = std::make_unique<TForm1>();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+  }
+  void cleanup() { form.reset(); }
+
+  void displayIsReadOnlyTextWithACaret() {
+    QAccessibleInterface* iface = display();
+    QVERIFY(iface);
+    QCOMPARE(iface->role(), QAccessible::EditableText);
+    QVERIFY(iface->state().readOnly);
+    QVERIFY(iface->state().multiLine);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("入力テキスト"));
+    QVERIFY(text());
+    QCOMPARE(text()->characterCount(), 0);
+    clicks({1, 18, 18, 2, 1, 18});              // あ, a line break, か
+    QCOMPARE(all(), QStringLiteral("あ\nか"));  // one unit per character, the break a LF
+    QCOMPARE(text()->cursorPosition(), 3);
+    click(21);  // ←
+    QCOMPARE(form->display()->caret(), 4);
+    QCOMPARE(text()->cursorPosition(), 2);
+    int start = -1, end = -1;
+    QCOMPARE(text()->textAtOffset(2, QAccessible::CharBoundary, &start, &end),
+             QStringLiteral("か"));
+    QCOMPARE(std::pair(start, end), std::pair(2, 3));
+    QCOMPARE(text()->textAtOffset(0, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("あ\n"));
+    QCOMPARE(std::pair(start, end), std::pair(0, 2));
+    QCOMPARE(text()->textAtOffset(2, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("か"));
+    QCOMPARE(text()->textBeforeOffset(2, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("あ\n"));
+    QCOMPARE(text()->textAfterOffset(0, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("か"));
+    QCOMPARE(text()->textAfterOffset(2, QAccessible::LineBoundary, &start, &end), QString());
+    QCOMPARE(text()->text(1, 3), QStringLiteral("\nか"));
+    // A tool that moves the caret moves it as a click in the display would.
+    text()->setCursorPosition(1);
+    QCOMPARE(form->display()->caret(), 2);
+    QCOMPARE(text()->selectionCount(), 0);
+  }
+
+  void wrappedLinesAreLinesAndPointsAreCharacters() {
+    int guard = 0;
+    while (form->display()->line_count() < 2 && guard++ < 40)
+      clicks({1, 18});
+    QCOMPARE(form->display()->line_count(), 2);
+    const int wrap = form->display()->line_start(1) / 2;  // all two-byte あ
+    int start = -1, end = -1;
+    const QString first = text()->textAtOffset(0, QAccessible::LineBoundary, &start, &end);
+    QCOMPARE(std::pair(start, end), std::pair(0, wrap));
+    QCOMPARE(first, QString(wrap, QChar(u'あ')));
+    text()->textAtOffset(wrap, QAccessible::LineBoundary, &start, &end);
+    QCOMPARE(std::pair(start, end), std::pair(wrap, text()->characterCount()));
+    const QRect second = text()->characterRect(1);
+    QVERIFY(!second.isEmpty());
+    QCOMPARE(text()->offsetAtPoint(second.center()), 1);
+    QVERIFY(text()->characterRect(wrap).top() > second.top());
+  }
+
+  // A screen reader keeps its own copy of the text from the news of each change.
+  void changesAndCaretMovesAreAnnounced() {
+    g_heard.clear();
+    g_listened = form->display();
+    listen_to_text_events(hear);
+    QString mirror;
+    int caret = 0;
+    auto follow = [&] {
+      for (const Heard& h : g_heard) {
+        if (h.type == QAccessible::TextCaretMoved) {
+          caret = h.position;
+          continue;
+        }
+        QCOMPARE(mirror.mid(h.position, h.removed.size()), h.removed);
+        mirror.replace(h.position, h.removed.size(), h.inserted);
+      }
+      g_heard.clear();
+      QCOMPARE(mirror, all());
+      QCOMPARE(caret, text()->cursorPosition());
+    };
+    for (int key : {1, 2, 1, 4, 24, 24, 23, 18, 18, 5, 10, 21, 21, 16, 22, 22, 2, 1, 16, 22, 24}) {
+      click(key);
+      follow();
+    }
+    QTest::mouseClick(form->delete_all_key(), Qt::LeftButton);
+    form->ApplicationEvents1Idle();
+    follow();
+    QCOMPARE(mirror, QString());
+    QTest::mouseClick(form->undo_key(), Qt::LeftButton);
+    form->ApplicationEvents1Idle();
+    follow();
+    QVERIFY(!mirror.isEmpty());
+    // A click in the display moves the caret and says so.
+    QTest::mouseClick(form->display()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(3, 5));
+    QCOMPARE(g_heard.size(), 1);
+    QCOMPARE(g_heard[0].type, QAccessible::TextCaretMoved);
+    QCOMPARE(g_heard[0].position, 0);
+    listen_to_text_events(nullptr);
+    g_listened = nullptr;
+  }
+
+  void candidatesAreChildrenPressedToPick() {
+    QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(form->candidate_bar());
+    QVERIFY(strip);
+    QCOMPARE(strip->role(), QAccessible::List);
+    QCOMPARE(strip->childCount(), 0);
+    clicks({2, 1, 4});  // かい: ten candidates
+    QCOMPARE(strip->childCount(), 10);
+    QCOMPARE(strip->child(0)->text(QAccessible::Name), QStringLiteral("1 回"));
+    QCOMPARE(strip->child(1)->text(QAccessible::Name), QStringLiteral("2 会"));
+    QCOMPARE(strip->child(1)->role(), QAccessible::ListItem);
+    QCOMPARE(strip->indexOfChild(strip->child(7)), 7);
+    QCOMPARE(strip->child(1)->parent(), strip);
+    QVERIFY(!strip->child(10));
+    clicks({24, 24});  // 会 on display
+    QVERIFY(strip->child(1)->state().selected);
+    QVERIFY(!strip->child(0)->state().selected);
+    const QRect third = strip->child(2)->rect();
+    QVERIFY(!third.isEmpty());
+    QCOMPARE(strip->childAt(third.center().x(), third.center().y()), strip->child(2));
+    QAccessibleInterface* fourth = strip->child(3);
+    press(fourth);
+    form->ApplicationEvents1Idle();
+    const QString chosen = to_qstring(form->engine().candidate[4]);
+    QCOMPARE(shown(), chosen);
+    QCOMPARE(to_qstring(form->engine().front_fixed), chosen);  // confirmed, as a click does
+    QCOMPARE(strip->childCount(), 0);
+    QVERIFY(!fourth->isValid());
+    fourth->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(shown(), chosen);  // a candidate no longer shown picks nothing
+    // A candidate on a page of the strip not in view can be picked all the same.
+    clicks({2, 9, 13, 7});  // きょう
+    QVERIFY(form->candidate_bar()->page_count() > 1);
+    QAccessibleInterface* last = strip->child(strip->childCount() - 1);
+    QVERIFY(last->state().offscreen);
+    const QString candidate = last->text(QAccessible::Name).section(QLatin1Char(' '), 1);
+    press(last);
+    form->ApplicationEvents1Idle();
+    QCOMPARE(shown(), chosen + candidate);
+  }
+
+  void symbolCellsArePressedToInsert() {
+    clicks({1, 18, 20, 20});  // あ confirmed, symbol mode
+    TForm2* picker = form->symbol_dialog();
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(picker->grid());
+    QVERIFY(grid);
+    QCOMPARE(grid->role(), QAccessible::Table);
+    QVERIFY(grid->tableInterface());
+    QCOMPARE(grid->tableInterface()->columnCount(), 10);
+    QCOMPARE(grid->tableInterface()->rowCount(), 15);
+    QCOMPARE(grid->childCount(), 150);
+    QAccessibleInterface* cell = grid->tableInterface()->cellAt(0, 1);
+    QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("●"));
+    QCOMPARE(cell->role(), QAccessible::Cell);
+    QCOMPARE(cell->tableCellInterface()->rowIndex(), 0);
+    QCOMPARE(cell->tableCellInterface()->columnIndex(), 1);
+    QCOMPARE(grid->indexOfChild(cell), 1);
+    QCOMPARE(grid->child(58)->text(QAccessible::Name), QStringLiteral("全角スペース"));
+    QVERIFY(!grid->child(150));
+    QCOMPARE(picker->panel(1)->accessibleDescription(), QStringLiteral("表示中のページ"));
+    QCOMPARE(picker->panel(2)->accessibleDescription(), QString());
+    QCOMPARE(grid->text(QAccessible::Description), QStringLiteral("全角記号"));
+    press(cell);
+    QCOMPARE(shown(), QStringLiteral("あ●"));
+    QVERIFY(cell->state().selected);
+    QCOMPARE(grid->tableInterface()->selectedCellCount(), 1);
+    click(24);  // the half-width page: the same cell now holds its symbol
+    QCOMPARE(picker->panel(2)->accessibleDescription(), QStringLiteral("表示中のページ"));
+    QCOMPARE(picker->panel(1)->accessibleDescription(), QString());
+    QCOMPARE(grid->text(QAccessible::Description), QStringLiteral("半角記号"));
+    QCOMPARE(grid->tableInterface()->rowCount(), 4);
+    const QString second = grid->tableInterface()->cellAt(0, 1)->text(QAccessible::Name);
+    press(grid->tableInterface()->cellAt(0, 1));
+    QCOMPARE(shown(), QStringLiteral("あ●") + second);
+    QVERIFY(!grid->child(grid->childCount()));
+    // A hidden picker inserts nothing.
+    QTest::keyClick(picker, Qt::Key_Control);
+    QVERIFY(!picker->isVisible());
+    press(grid->child(0));
+    QCOMPARE(shown(), QStringLiteral("あ●") + second);
+  }
+
+  void keyDescriptionsKeepTheMarksApart() {
+    auto description = [this](int key) {
+      return QAccessible::queryAccessibleInterface(form->key(key))->text(QAccessible::Description);
+    };
+    QCOMPARE(description(14), QStringLiteral("、 。 ？ ！"));
+    QCOMPARE(description(2), QStringLiteral("Ｋ Ｇ Ｑ"));
+    QCOMPARE(description(15), QStringLiteral("Ｗ Ｘ 全角スペース"));
+    click(20);  // half-width alphabet
+    QCOMPARE(description(14), QStringLiteral(", . ? !"));
+    QCOMPARE(description(15), QStringLiteral("W X スペース"));
+    click(19);  // digits
+    QCOMPARE(description(14), QStringLiteral("0"));
+    QCOMPARE(description(2), QStringLiteral("入力なし"));
+  }
+};
+
+}  // namespace lumeta
+
+QTEST_MAIN(lumeta::AccessibilityTest)
+#include "accessibility_test.moc"
