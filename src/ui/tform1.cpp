@@ -247,9 +247,11 @@ TForm1::TForm1(Draft draft) : keeps_draft_(draft == Draft::kept) {
   FormCreate();
   if (keeps_draft_) {
     load_draft();
+    draft_writer_ = std::make_unique<DraftWriter>(draft_.path());
+    connect(draft_writer_.get(), &DraftWriter::written, this, &TForm1::draft_written);
     draft_timer_.setSingleShot(true);
     draft_timer_.setInterval(1000);
-    connect(&draft_timer_, &QTimer::timeout, this, &TForm1::save_draft);
+    connect(&draft_timer_, &QTimer::timeout, this, &TForm1::queue_draft);
     // The session ending or the application quitting by any road writes the draft too.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &TForm1::save_draft);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TForm1::save_draft);
@@ -429,26 +431,44 @@ void TForm1::schedule_draft() {
 }
 
 // The draft holds what 元に戻す would give back: the text kept for it, then the text on
-// display. A failure never stops typing; it is shown once, quietly, under the keys.
-void TForm1::save_draft() {
-  if (!keeps_draft_) return;
+// display. It is written on a thread of its own, so a key never waits for the disk.
+bool TForm1::queue_draft() {
+  if (!draft_writer_) return false;
   draft_timer_.stop();
   const DraftState state = draft_state();
-  if (state == draft_written_) return;
+  if (state == draft_written_) return false;
   const std::string& kept = engine_.kept_for_undo();
-  std::string text = kept;
+  std::string text;
+  text.reserve(kept.size() + engine_.display().text().size());
+  text += kept;
   text += engine_.display().text();
-  if (draft_.save(text, static_cast<int>(kept.size()) + state.caret)) {
-    draft_written_ = state;
+  draft_writer_->write(std::move(text), static_cast<int>(kept.size()) + state.caret);
+  draft_written_ = state;
+  return true;
+}
+
+void TForm1::save_draft() {
+  if (!queue_draft()) return;
+  draft_writer_->wait();
+  // The write's outcome is on its way through the event queue; take it now.
+  QCoreApplication::sendPostedEvents(draft_writer_.get(), QEvent::MetaCall);
+}
+
+// A failure never stops typing; it is shown once, quietly, under the keys, and the next change
+// tries again.
+void TForm1::draft_written(bool ok, const QString& error) {
+  if (ok) {
     if (draft_failed_) draft_label_->hide();
     draft_failed_ = false;
-  } else if (!draft_failed_) {
-    draft_failed_ = true;
-    draft_label_->setText(QStringLiteral("下書きを保存できません"));
-    draft_label_->setToolTip(draft_.path() + QStringLiteral(": ") + draft_.error());
-    draft_label_->adjustSize();
-    draft_label_->show();
+    return;
   }
+  draft_written_ = {};
+  if (draft_failed_) return;
+  draft_failed_ = true;
+  draft_label_->setText(QStringLiteral("下書きを保存できません"));
+  draft_label_->setToolTip(draft_.path() + QStringLiteral(": ") + error);
+  draft_label_->adjustSize();
+  draft_label_->show();
 }
 
 // The candidate strip, the undo key and the keys' descriptions follow the engine.

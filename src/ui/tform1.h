@@ -11,9 +11,11 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "candidate_bar.h"
 #include "draft_file.h"
+#include "draft_writer.h"
 #include "engine.h"
 #include "handset_picture.h"
 #include "key_button.h"
@@ -70,7 +72,8 @@ class TForm1 : public QWidget, public View {
   QLabel* position_label() const { return Label10; }
   QLabel* about_label() const { return Label1; }
   QLabel* draft_label() const { return draft_label_; }
-  // Writes the draft now, if the text or its caret changed since the last write.
+  // Writes the draft now and waits for it, if the text or its caret changed since the last
+  // write (at quit, and for the tests).
   void save_draft();
   QLabel* indicator(Indicator i) const { return indicators_[static_cast<int>(i)]; }
   TForm2* symbol_dialog() const { return Form2; }
@@ -94,6 +97,9 @@ class TForm1 : public QWidget, public View {
   void before_key();
   void load_draft();
   void schedule_draft();
+  // Hands the draft to the writing thread, if it changed since the last write; returns at once.
+  bool queue_draft();
+  void draft_written(bool ok, const QString& error);
 
   HandsetPicture* Image1;
   TextDisplay* RichEdit1;
@@ -129,6 +135,7 @@ class TForm1 : public QWidget, public View {
   DraftState draft_state() const;
   bool keeps_draft_;
   DraftFile draft_;
+  std::unique_ptr<DraftWriter> draft_writer_;  // only while the draft is kept
   QTimer draft_timer_;
   DraftState draft_written_;
   bool draft_failed_ = false;  // the failure is on show; said once until a write succeeds

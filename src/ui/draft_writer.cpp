@@ -1,0 +1,50 @@
+#include "draft_writer.h"
+
+#include <QMetaObject>
+
+namespace lumeta {
+
+DraftWriter::DraftWriter(QString path) : file_(std::move(path)), thread_([this] { run(); }) {}
+
+DraftWriter::~DraftWriter() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  thread_.join();
+}
+
+void DraftWriter::write(std::string text, int caret) {
+  {
+    std::lock_guard lock(mutex_);
+    queued_ = Request{std::move(text), caret};
+  }
+  changed_.notify_all();
+}
+
+void DraftWriter::wait() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return !queued_ && !busy_; });
+}
+
+void DraftWriter::run() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return queued_ || stopping_; });
+    if (!queued_) return;  // stopping with nothing left to write
+    Request request = std::move(*queued_);
+    queued_.reset();
+    busy_ = true;
+    lock.unlock();
+    const bool ok = file_.save(request.text, request.caret);
+    const QString error = file_.error();
+    QMetaObject::invokeMethod(
+        this, [this, ok, error] { emit written(ok, error); }, Qt::QueuedConnection);
+    lock.lock();
+    busy_ = false;
+    changed_.notify_all();
+  }
+}
+
+}  // namespace lumeta
