@@ -145,7 +145,7 @@ TEST(CandidateStrip, FollowsTheReadingAndTheDownKey) {
   t.keys("K A");
   CandidateStrip strip = candidate_strip(t.engine);
   EXPECT_TRUE(strip.active);
-  EXPECT_TRUE(strip.candidates.empty() || strip.candidates[0] != "");
+  EXPECT_EQ(strip.shown, 0);
   t.keys("I");
   strip = candidate_strip(t.engine);
   ASSERT_EQ(strip.candidates.size(), 10u);
@@ -180,6 +180,62 @@ TEST(CandidateStrip, ClickShowsAndConfirms) {
   none.keys("K A N");
   none.keypad.choose_candidate(1);  // no candidates: nothing is confirmed
   EXPECT_EQ(none.engine.front_fixed, "");
+}
+
+TEST(Conversion, CycleBackToTheReadingKeepsTheWholeReading) {
+  Lumeta t;
+  t.keys("M E R U LEFT Y Y Y DOWN");
+  const int count = t.engine.candidate_count;
+  for (int i = 0; i < count; ++i)
+    t.keys("DOWN");
+  EXPECT_EQ(t.text(), "めーる");
+  EXPECT_EQ(t.engine.reading(), "めーる");
+  t.keys("A");
+  EXPECT_EQ(t.text(), "めーるあ");
+}
+
+TEST(Conversion, ReadingWithoutCandidatesIsShownAsItStands) {
+  Lumeta t;
+  t.keys("K A N DOWN");  // かん is not in the dictionary
+  EXPECT_EQ(t.engine.kana_text, "かん");
+  EXPECT_EQ(t.text(), "かん");
+  const std::vector<Segment> red = {{0, 4, Colour::kana, Style::underline}};
+  EXPECT_EQ(t.view.segments(), red);
+  EXPECT_EQ(t.engine.kanji_converting, 0);
+}
+
+TEST(NumberConversion, HalfWidthFormLeavesNoMarkerAndNoReading) {
+  Lumeta left;
+  left.keys("CAPS I S DOWN LEFT");
+  EXPECT_EQ(left.text(), "12");
+  EXPECT_EQ(left.caret(), 1);
+  EXPECT_EQ(left.engine.kana_text, "");
+  EXPECT_EQ(left.engine.front_fixed, "1");  // the release re-divided at the caret
+  Lumeta up;
+  up.keys("CAPS I S DOWN UP");
+  EXPECT_EQ(up.text(), "12");
+  EXPECT_EQ(up.engine.kana_text, "");
+  EXPECT_EQ(up.engine.number_converting, 0);
+  Lumeta back;
+  back.keys("CAPS I S DOWN DOWN LEFT");  // the marker stays when the full width returns
+  EXPECT_EQ(back.text(), "１２");
+  EXPECT_EQ(back.caret(), 2);
+  Lumeta cleared;
+  cleared.keys("CAPS I S DOWN BS LEFT");
+  EXPECT_EQ(cleared.text(), "１２");
+  EXPECT_EQ(cleared.text().find("XXX"), std::string::npos);
+}
+
+TEST(NumberConversion, DigitTypedOverTheHalfWidthFormGoesBackToFullWidth) {
+  Lumeta t;
+  t.keys("CAPS I S DOWN M");
+  EXPECT_EQ(t.text(), "１２３");
+  EXPECT_EQ(t.engine.number_converting, 0);
+  EXPECT_EQ(t.engine.number_conversion, "");
+  const std::vector<Segment> red = {{0, 6, Colour::kana, Style::underline}};
+  EXPECT_EQ(t.view.segments(), red);
+  t.keys("DOWN");
+  EXPECT_EQ(t.text(), "123");
 }
 
 }  // namespace

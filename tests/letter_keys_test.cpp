@@ -150,5 +150,64 @@ TEST(LetterKeys, ConfirmAConversionOnDisplayFirst) {
   EXPECT_EQ(t.engine.kanji_converting, 0);
 }
 
+TEST(NumberModes, LongRunsOfDigitsAreKeptWhole) {
+  Lumeta t;
+  t.keys("CAPS");
+  for (int i = 0; i < 130; ++i)
+    t.keys("I");
+  EXPECT_EQ(t.engine.zenkaku_digits.size(), 260u);
+  EXPECT_EQ(t.text().size(), 260u);
+  t.keys("DOWN");
+  EXPECT_EQ(t.text(), std::string(130, '1'));
+}
+
+TEST(RomajiComposition, OnlyLettersDoubleIntoSmallTsu) {
+  Lumeta t;
+  t.keys("N N N RIGHT N N N");
+  EXPECT_EQ(t.text(), "・・");
+  Lumeta letters;  // a letter typed twice still doubles into っ
+  letters.keys("K RIGHT K A");
+  EXPECT_EQ(letters.text(), "っか");
+  Lumeta n;
+  n.keys("N N RIGHT N N");
+  EXPECT_EQ(n.text(), "んん");
+}
+
+TEST(TextLimit, StopsGrowingAtOneMillionCharacters) {
+  Lumeta t;
+  std::string big;
+  for (std::size_t i = 0; i + 1 < kMaxDisplayChars; ++i)
+    big += "あ";
+  t.engine.front_fixed = t.engine.front_text = big;
+  t.engine.mode_romaji_Show();
+  ASSERT_EQ(t.engine.display().chars(), kMaxDisplayChars - 1);
+  t.keys("K");  // one more character: the limit itself
+  EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars);
+  t.keys("A");  // Ｋ becomes か: no growth
+  EXPECT_EQ(t.engine.kana_text, "か");
+  EXPECT_EQ(t.view.refused_count(), 0);
+  t.keys("K");  // would be one too many: nothing changes, and the view is told
+  EXPECT_EQ(t.engine.romaji_text, "");
+  EXPECT_EQ(t.view.refused_count(), 1);
+  EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars);
+  EXPECT_EQ(t.text().size(), 2 * kMaxDisplayChars);
+  t.keys("RET RET DOWN RIGHT");
+  EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars);
+  EXPECT_EQ(t.text().substr(t.text().size() - 4), "あか");
+  t.keys("BS BS");  // shrinking is always allowed
+  EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars - 2);
+  EXPECT_TRUE(sjis::is_valid(t.text().substr(t.text().size() - 100)));
+  // Undoing a delete-all that would pass the limit is refused too, and stays available.
+  const int refused = t.view.refused_count();
+  t.keys("DELALL K A K A K A");
+  t.keypad.undo_delete_all();
+  EXPECT_EQ(t.text(), "かかか");
+  EXPECT_EQ(t.view.refused_count(), refused + 1);
+  EXPECT_TRUE(t.engine.can_undo_delete_all());
+  t.keys("BS BS");
+  t.keypad.undo_delete_all();
+  EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars - 1);
+}
+
 }  // namespace
 }  // namespace lumeta::testing
