@@ -64,6 +64,24 @@ TEST(CentreKey, ConfirmsOrBreaksTheLine) {
   EXPECT_EQ(letter.engine.front_fixed, "B");
 }
 
+TEST(CentreKey, ReleaseDividesTheTextAtTheCaret) {
+  Lumeta t;
+  t.keys("A I U RET");
+  t.keypad.press(18);
+  ASSERT_EQ(t.text(), "あいう\r\n");
+  t.view.set_caret(2);  // the display's caret moved while the key was held
+  t.keypad.release(18);
+  EXPECT_EQ(t.engine.front_text, "あ");
+  EXPECT_EQ(t.engine.front_fixed, "あ");
+  EXPECT_EQ(t.engine.back_text, "いう\r\n");
+  t.keys("K A");
+  EXPECT_EQ(t.text(), "あかいう\r\n");
+  Lumeta taps;  // the release ends every multi-tap cycle
+  taps.keys("MODE A A RET");
+  for (int k = 1; k <= kKeyCount; ++k)
+    EXPECT_EQ(taps.engine.tap_count[k], 0) << k;
+}
+
 TEST(CentreKey, LineBreakInTheMiddleKeepsTheRest) {
   Lumeta t;
   t.keys("A I U RET LEFT RET");

@@ -164,6 +164,14 @@ TEST(IdlePass, RefreshesTheLabelForAMovedCaret) {
   EXPECT_EQ(t.engine.goal_column, 6);
 }
 
+TEST(PlaceCaret, SetsTheColumnTheVerticalArrowsKeep) {
+  Lumeta t;
+  t.keys("A I U RET RET RET I U E RET");  // あいう, an empty line, いうえ
+  t.keys("CARET:2 DOWN DOWN");
+  EXPECT_EQ(t.label(), "3行 2列");
+  EXPECT_EQ(t.caret(), 12);
+}
+
 }  // namespace
 }  // namespace lumeta::testing
 

@@ -21,6 +21,7 @@ TEST(RomajiComposition, ConsonantsWaitAndVowelsCompleteSyllables) {
   EXPECT_EQ(Lumeta().keys("T S U").engine.kana_text, "つ");
   EXPECT_EQ(Lumeta().keys("N K A").engine.kana_text, "んか");
   EXPECT_EQ(Lumeta().keys("N Y A").engine.kana_text, "にゃ");
+  EXPECT_EQ(Lumeta().keys("CAPS CAPS N Y A").engine.kana_text, "にゃ");
   EXPECT_EQ(Lumeta().keys("Y Y K A").engine.kana_text, "っか");
   EXPECT_EQ(Lumeta().keys("T T T H O").engine.kana_text, "ちょ");  // T T T is Ｃ
   EXPECT_EQ(Lumeta().keys("H H I").engine.kana_text, "び");
@@ -33,6 +34,11 @@ TEST(RomajiComposition, RepeatedConsonantDoublesIntoSmallTsu) {
   EXPECT_EQ(t.engine.romaji_text, "っＫ");
   t.keys("A");
   EXPECT_EQ(t.engine.kana_text, "っか");
+  Lumeta small;  // the same with small letters
+  small.keys("CAPS CAPS K RIGHT K");
+  EXPECT_EQ(small.engine.romaji_text, "っｋ");
+  small.keys("A");
+  EXPECT_EQ(small.engine.kana_text, "っか");
 }
 
 TEST(RomajiComposition, VowelKeysCycleKanaSmallKanaAndLetter) {

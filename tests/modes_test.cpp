@@ -100,6 +100,37 @@ TEST(Modes, FullWidthNumberReturnsWhereItCameFrom) {
   EXPECT_EQ(full.engine.input_mode, 2);
 }
 
+TEST(Modes, CentreKeyCaptionFollowsTheMode) {
+  // 改行 where the centre key only breaks lines, 決定 where it confirms or leaves a mode.
+  struct Case {
+    const char* keys;
+    std::string_view caption;
+  };
+  for (const Case& c : {Case{"", "決定"}, Case{"MODE", "改行"}, Case{"MODE CAPS", "決定"},
+                        Case{"CAPS", "決定"}, Case{"MODE MODE", "決定"}}) {
+    Lumeta t;
+    t.keys(c.keys);
+    const Face face = t.view.face(18);
+    ASSERT_EQ(face.count, 1) << c.keys;
+    EXPECT_EQ(face.marks[0].text, c.caption) << c.keys;
+  }
+  Lumeta full;
+  full.engine.Change_MODE(2);
+  EXPECT_EQ(full.view.face(18).marks[0].text, "改行");
+}
+
+TEST(Modes, FullWidthAlphabetStartsWithCapitals) {
+  Lumeta t;
+  t.keys("CAPS CAPS");  // romaji with small letters
+  ASSERT_EQ(t.engine.caps, 0);
+  t.engine.Change_MODE(2);
+  EXPECT_EQ(t.engine.caps, 1);
+  EXPECT_EQ(lit(t), (Lit{I::zen, I::alphabet, I::capital}));
+  EXPECT_EQ(t.view.face(2).marks[0].text, "K");
+  t.keys("K");
+  EXPECT_EQ(t.text(), "Ｋ");
+}
+
 TEST(Modes, SwitchingConfirmsWhatIsShown) {
   Lumeta t;
   t.keys("K A I DOWN MODE");
