@@ -120,6 +120,14 @@ TEST(LeftKey, StepsOverLineBreaksAndTwoByteCharacters) {
   EXPECT_EQ(t.label(), "1行 0列");
 }
 
+TEST(LeftKey, SetsTheColumnTheVerticalArrowsKeep) {
+  Lumeta t;
+  t.keys("A I U RET RET RET I U E RET");  // あいう, an empty line, いうえ
+  t.keys("LEFT UP UP");
+  EXPECT_EQ(t.label(), "1行 4列");
+  EXPECT_EQ(t.caret(), 4);
+}
+
 TEST(RightKey, StepsOverWholeCharacters) {
   Lumeta d;
   d.engine.back_text = "日a";  // 日 is 0x93 0xFA: its second byte is in the lead-byte range
@@ -132,6 +140,15 @@ TEST(RightKey, StepsOverWholeCharacters) {
   EXPECT_EQ(d.caret(), 2);
   d.keys("LEFT");
   EXPECT_EQ(d.caret(), 0);
+}
+
+TEST(RightKey, TakesAPendingLetterIntoTheReadingBeforeTheCursor) {
+  Lumeta t;
+  t.keys("A I U LEFT LEFT K RIGHT");
+  EXPECT_EQ(t.text(), "あＫいう");
+  EXPECT_EQ(t.engine.kana_text, "あＫ");
+  EXPECT_EQ(t.engine.romaji_text, "");
+  EXPECT_EQ(t.engine.kana_after_caret, "いう");
 }
 
 TEST(RightKey, TypesASpaceAtTheEnd) {

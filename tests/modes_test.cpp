@@ -140,6 +140,9 @@ TEST(Modes, SwitchingConfirmsWhatIsShown) {
   reading.keys("K A CAPS");
   EXPECT_EQ(reading.engine.front_fixed, "か");
   EXPECT_EQ(reading.text(), "か");
+  Lumeta next;  // the next reading's candidates start from the first again
+  next.keys("K A I DOWN DOWN MODE MODE MODE A I DOWN");
+  EXPECT_EQ(next.text(), "会愛");
 }
 
 TEST(Modes, CaseKeyInSymbolModeChangesNothing) {
