@@ -74,6 +74,10 @@ TEST(Conversion, UpShowsKatakanaAndBack) {
   EXPECT_EQ(t.text(), "トウキョウ");
   t.keys("RET");
   EXPECT_EQ(t.engine.front_fixed, "トウキョウ");
+  Lumeta n;  // a lone Ｎ is ん here too
+  n.keys("S A N UP");
+  EXPECT_EQ(n.text(), "サン");
+  EXPECT_EQ(n.engine.romaji_text, "");
 }
 
 TEST(Conversion, FullWidthDigitsToHalfWidthAndBack) {
@@ -215,6 +219,10 @@ TEST(CandidateStrip, MarksNoCandidateWhileTheKatakanaIsShown) {
   ASSERT_EQ(t.text(), "アイ");
   EXPECT_TRUE(candidate_strip(t.engine).active);
   EXPECT_EQ(candidate_strip(t.engine).shown, 0);
+  Lumeta back;  // ↑ twice over a conversion: the reading again, no candidate marked
+  back.keys("K A I DOWN UP UP");
+  ASSERT_EQ(back.text(), "かい");
+  EXPECT_EQ(candidate_strip(back.engine).shown, 0);
 }
 
 TEST(CandidateStrip, MarksNoCandidateForTheKatakanaOfAConversion) {
