@@ -104,6 +104,8 @@ TEST(Conversion, DownExtendsTheLastLine) {
   full.engine.Change_MODE(2);
   full.keys("DOWN");
   EXPECT_EQ(full.text(), "　");
+  full.keys("K DOWN K");  // the space ends the letter's cycle: the next tap starts anew
+  EXPECT_EQ(full.text(), "　Ｋ　Ｋ");
   EXPECT_EQ(Lumeta().keys("MODE DOWN").text(), " ");
   EXPECT_EQ(Lumeta().keys("MODE CAPS I DOWN").text(), "1 ");
 }
@@ -141,11 +143,27 @@ TEST(Conversion, GoalColumnInsideATwoByteCharacter) {
   EXPECT_EQ(odd.caret(), 9);
 }
 
-}  // namespace
-}  // namespace lumeta::testing
+TEST(Conversion, CycleBackToTheReadingKeepsTheWholeReading) {
+  Lumeta t;
+  t.keys("M E R U LEFT Y Y Y DOWN");
+  const int count = t.engine.candidate_count;
+  for (int i = 0; i < count; ++i)
+    t.keys("DOWN");
+  EXPECT_EQ(t.text(), "めーる");
+  EXPECT_EQ(t.engine.reading(), "めーる");
+  t.keys("A");
+  EXPECT_EQ(t.text(), "めーるあ");
+}
 
-namespace lumeta::testing {
-namespace {
+TEST(Conversion, ReadingWithoutCandidatesIsShownAsItStands) {
+  Lumeta t;
+  t.keys("K A N DOWN");  // かん is not in the dictionary
+  EXPECT_EQ(t.engine.kana_text, "かん");
+  EXPECT_EQ(t.text(), "かん");
+  const std::vector<Segment> red = {{0, 4, Colour::kana, Style::underline}};
+  EXPECT_EQ(t.view.segments(), red);
+  EXPECT_EQ(t.engine.kanji_converting, 0);
+}
 
 TEST(CandidateStrip, FollowsTheReadingAndTheDownKey) {
   Lumeta t;
@@ -231,28 +249,6 @@ TEST(CandidateStrip, MarksNoCandidateForTheKatakanaOfAConversion) {
   t.keys("K A I DOWN DOWN UP");
   ASSERT_EQ(t.text(), "カイ");
   EXPECT_EQ(candidate_strip(t.engine).shown, 0);
-}
-
-TEST(Conversion, CycleBackToTheReadingKeepsTheWholeReading) {
-  Lumeta t;
-  t.keys("M E R U LEFT Y Y Y DOWN");
-  const int count = t.engine.candidate_count;
-  for (int i = 0; i < count; ++i)
-    t.keys("DOWN");
-  EXPECT_EQ(t.text(), "めーる");
-  EXPECT_EQ(t.engine.reading(), "めーる");
-  t.keys("A");
-  EXPECT_EQ(t.text(), "めーるあ");
-}
-
-TEST(Conversion, ReadingWithoutCandidatesIsShownAsItStands) {
-  Lumeta t;
-  t.keys("K A N DOWN");  // かん is not in the dictionary
-  EXPECT_EQ(t.engine.kana_text, "かん");
-  EXPECT_EQ(t.text(), "かん");
-  const std::vector<Segment> red = {{0, 4, Colour::kana, Style::underline}};
-  EXPECT_EQ(t.view.segments(), red);
-  EXPECT_EQ(t.engine.kanji_converting, 0);
 }
 
 TEST(NumberConversion, HalfWidthFormLeavesNoMarkerAndNoReading) {

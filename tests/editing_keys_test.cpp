@@ -47,6 +47,51 @@ TEST(ClearKey, AlphabetAndNumberModes) {
   EXPECT_EQ(digits.engine.zenkaku_digits, "１");
 }
 
+TEST(ClearKey, KeepsTheReadingBehindTheCursor) {
+  Lumeta t;
+  t.keys("A I U LEFT LEFT");
+  ASSERT_EQ(t.engine.kana_after_caret, "いう");
+  t.keys("BS");
+  EXPECT_EQ(t.engine.kana_text, "");
+  EXPECT_EQ(t.engine.kana_after_caret, "いう");
+  EXPECT_EQ(t.text(), "いう");
+  EXPECT_EQ(t.caret(), 0);
+  t.keys("BS");  // at the start of the reading: nothing to remove
+  EXPECT_EQ(t.text(), "いう");
+  t.keys("K A");
+  EXPECT_EQ(t.text(), "かいう");
+  EXPECT_EQ(t.caret(), 2);
+
+  Lumeta romaji;
+  romaji.keys("A I LEFT K BS");
+  EXPECT_EQ(romaji.text(), "あい");
+  EXPECT_EQ(romaji.engine.kana_after_caret, "い");
+}
+
+TEST(ClearKey, CancellingAConversionKeepsTheWholeReading) {
+  Lumeta t;
+  t.keys("M E R U LEFT Y Y Y");  // め, ー being cycled, る behind the cursor
+  ASSERT_EQ(t.engine.reading(), "めーる");
+  ASSERT_EQ(t.engine.kana_after_caret, "る");
+  t.keys("DOWN");
+  ASSERT_TRUE(t.engine.kanji_converting);
+  t.keys("BS");
+  EXPECT_EQ(t.text(), "めーる");
+  EXPECT_EQ(t.engine.kana_text, "めーる");
+  t.keys("K A");
+  EXPECT_EQ(t.text(), "めーるか");
+}
+
+TEST(ClearKey, RemovesAOneByteCharacterAfterATwoByteOne) {
+  Lumeta t;
+  t.keys("N N RET MODE CAPS I");  // ん, then 1 in half-width number mode
+  ASSERT_EQ(t.text(), "ん1");
+  t.keys("BS");
+  EXPECT_EQ(t.text(), "ん");
+  t.keys("BS");
+  EXPECT_EQ(t.text(), "");
+}
+
 TEST(CentreKey, ConfirmsOrBreaksTheLine) {
   Lumeta t;
   t.keys("RET");
@@ -126,6 +171,27 @@ TEST(LeftKey, SetsTheColumnTheVerticalArrowsKeep) {
   t.keys("LEFT UP UP");
   EXPECT_EQ(t.label(), "1行 4列");
   EXPECT_EQ(t.caret(), 4);
+}
+
+TEST(LeftKey, OnAConversionActsOnTheReading) {
+  Lumeta left;
+  left.keys("K A I DOWN LEFT");
+  EXPECT_EQ(left.text(), "かい");
+  EXPECT_EQ(left.engine.kana_text, "か");
+  EXPECT_EQ(left.engine.kana_after_caret, "い");
+  EXPECT_EQ(left.caret(), 2);
+  const std::vector<Segment> red = {{0, 2, Colour::kana, Style::underline},
+                                    {2, 4, Colour::kana, Style::underline}};
+  EXPECT_EQ(left.view.segments(), red);
+  Lumeta right;
+  right.keys("K A I DOWN RIGHT");
+  EXPECT_EQ(right.text(), "かい");
+  EXPECT_EQ(right.engine.kanji_converting, 0);
+  Lumeta katakana;
+  katakana.keys("K A I UP LEFT");
+  EXPECT_EQ(katakana.text(), "かい");
+  EXPECT_EQ(katakana.engine.katakana_shown, 0);
+  EXPECT_EQ(katakana.engine.kana_after_caret, "い");
 }
 
 TEST(RightKey, StepsOverWholeCharacters) {
@@ -226,72 +292,6 @@ TEST(Division, AClickConfirmsWhatIsPendingAsShown) {
   Lumeta t;
   t.keys("K A I DOWN CARET:2 A");
   EXPECT_EQ(t.text(), "回あ");
-}
-
-TEST(ClearKey, KeepsTheReadingBehindTheCursor) {
-  Lumeta t;
-  t.keys("A I U LEFT LEFT");
-  ASSERT_EQ(t.engine.kana_after_caret, "いう");
-  t.keys("BS");
-  EXPECT_EQ(t.engine.kana_text, "");
-  EXPECT_EQ(t.engine.kana_after_caret, "いう");
-  EXPECT_EQ(t.text(), "いう");
-  EXPECT_EQ(t.caret(), 0);
-  t.keys("BS");  // at the start of the reading: nothing to remove
-  EXPECT_EQ(t.text(), "いう");
-  t.keys("K A");
-  EXPECT_EQ(t.text(), "かいう");
-  EXPECT_EQ(t.caret(), 2);
-
-  Lumeta romaji;
-  romaji.keys("A I LEFT K BS");
-  EXPECT_EQ(romaji.text(), "あい");
-  EXPECT_EQ(romaji.engine.kana_after_caret, "い");
-}
-
-TEST(ClearKey, CancellingAConversionKeepsTheWholeReading) {
-  Lumeta t;
-  t.keys("M E R U LEFT Y Y Y");  // め, ー being cycled, る behind the cursor
-  ASSERT_EQ(t.engine.reading(), "めーる");
-  ASSERT_EQ(t.engine.kana_after_caret, "る");
-  t.keys("DOWN");
-  ASSERT_TRUE(t.engine.kanji_converting);
-  t.keys("BS");
-  EXPECT_EQ(t.text(), "めーる");
-  EXPECT_EQ(t.engine.kana_text, "めーる");
-  t.keys("K A");
-  EXPECT_EQ(t.text(), "めーるか");
-}
-
-TEST(ClearKey, RemovesAOneByteCharacterAfterATwoByteOne) {
-  Lumeta t;
-  t.keys("N N RET MODE CAPS I");  // ん, then 1 in half-width number mode
-  ASSERT_EQ(t.text(), "ん1");
-  t.keys("BS");
-  EXPECT_EQ(t.text(), "ん");
-  t.keys("BS");
-  EXPECT_EQ(t.text(), "");
-}
-
-TEST(LeftKey, OnAConversionActsOnTheReading) {
-  Lumeta left;
-  left.keys("K A I DOWN LEFT");
-  EXPECT_EQ(left.text(), "かい");
-  EXPECT_EQ(left.engine.kana_text, "か");
-  EXPECT_EQ(left.engine.kana_after_caret, "い");
-  EXPECT_EQ(left.caret(), 2);
-  const std::vector<Segment> red = {{0, 2, Colour::kana, Style::underline},
-                                    {2, 4, Colour::kana, Style::underline}};
-  EXPECT_EQ(left.view.segments(), red);
-  Lumeta right;
-  right.keys("K A I DOWN RIGHT");
-  EXPECT_EQ(right.text(), "かい");
-  EXPECT_EQ(right.engine.kanji_converting, 0);
-  Lumeta katakana;
-  katakana.keys("K A I UP LEFT");
-  EXPECT_EQ(katakana.text(), "かい");
-  EXPECT_EQ(katakana.engine.katakana_shown, 0);
-  EXPECT_EQ(katakana.engine.kana_after_caret, "い");
 }
 
 }  // namespace

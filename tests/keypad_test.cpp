@@ -35,6 +35,24 @@ std::string mark_for(std::string_view typed) {
   return std::string(typed);
 }
 
+TEST(KeyList, OneEntryPerKeyWithItsKeyboardKey) {
+  std::set<int> numbers;
+  std::set<std::string_view> tokens;
+  for (const KeyInfo& key : key_list()) {
+    EXPECT_TRUE(numbers.insert(key.number).second);
+    EXPECT_TRUE(tokens.insert(key.token).second);
+    EXPECT_EQ(key.operation == nullptr, key.kind == KeyKind::window);
+  }
+  EXPECT_EQ(find_key_by_keyboard('A')->number, 1);
+  EXPECT_EQ(find_key_by_keyboard('P')->number, 19);
+  EXPECT_EQ(find_key_by_keyboard(17)->number, 20);  // Ctrl is the mode key
+  EXPECT_EQ(find_key_by_keyboard(8)->number, 16);   // Backspace
+  EXPECT_EQ(find_key_by_keyboard(40)->number, 24);  // Down
+  EXPECT_EQ(find_key_by_keyboard('V'), nullptr);
+  EXPECT_EQ(find_key_by_keyboard('1'), nullptr);
+  EXPECT_EQ(find_key(17), nullptr);
+}
+
 TEST(LetterFaces, PressLightsTheMarkOfTheCharacterReached) {
   // Every letter key, tapped again and again, in romaji and alphabet modes and both cases: the
   // face lights the mark of what the tap has just put on display, and the release puts it out.
@@ -171,12 +189,6 @@ TEST(PlaceCaret, SetsTheColumnTheVerticalArrowsKeep) {
   EXPECT_EQ(t.label(), "3行 2列");
   EXPECT_EQ(t.caret(), 12);
 }
-
-}  // namespace
-}  // namespace lumeta::testing
-
-namespace lumeta::testing {
-namespace {
 
 TEST(UndoDeleteAll, BringsBackTheTextWithTheCaretAtTheEnd) {
   Lumeta t;

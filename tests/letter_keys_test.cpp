@@ -89,6 +89,18 @@ TEST(RomajiComposition, ReadingIsColouredAndCaretFollowsTheRomaji) {
   EXPECT_EQ(t.label(), "1行 6列");
 }
 
+TEST(RomajiComposition, OnlyLettersDoubleIntoSmallTsu) {
+  Lumeta t;
+  t.keys("N N N RIGHT N N N");
+  EXPECT_EQ(t.text(), "・・");
+  Lumeta letters;  // a letter typed twice still doubles into っ
+  letters.keys("K RIGHT K A");
+  EXPECT_EQ(letters.text(), "っか");
+  Lumeta n;
+  n.keys("N N RIGHT N N");
+  EXPECT_EQ(n.text(), "んん");
+}
+
 TEST(AlphabetModes, MultiTapReplacesAndAnotherKeyConfirms) {
   Lumeta t;
   t.keys("MODE A A A");
@@ -139,6 +151,17 @@ TEST(NumberModes, FullWidthDigitsWaitUnconfirmed) {
   EXPECT_EQ(t.engine.zenkaku_digits, "");
 }
 
+TEST(NumberModes, LongRunsOfDigitsAreKeptWhole) {
+  Lumeta t;
+  t.keys("CAPS");
+  for (int i = 0; i < 130; ++i)
+    t.keys("I");
+  EXPECT_EQ(t.engine.zenkaku_digits.size(), 260u);
+  EXPECT_EQ(t.text().size(), 260u);
+  t.keys("DOWN");
+  EXPECT_EQ(t.text(), std::string(130, '1'));
+}
+
 TEST(SymbolMode, LetterKeysTypeNothing) {
   Lumeta t;
   t.keys("MODE MODE A K W");
@@ -154,29 +177,6 @@ TEST(LetterKeys, ConfirmAConversionOnDisplayFirst) {
   EXPECT_EQ(t.engine.romaji_text, "Ｋ");
   EXPECT_EQ(t.text(), "回Ｋ");
   EXPECT_EQ(t.engine.kanji_converting, 0);
-}
-
-TEST(NumberModes, LongRunsOfDigitsAreKeptWhole) {
-  Lumeta t;
-  t.keys("CAPS");
-  for (int i = 0; i < 130; ++i)
-    t.keys("I");
-  EXPECT_EQ(t.engine.zenkaku_digits.size(), 260u);
-  EXPECT_EQ(t.text().size(), 260u);
-  t.keys("DOWN");
-  EXPECT_EQ(t.text(), std::string(130, '1'));
-}
-
-TEST(RomajiComposition, OnlyLettersDoubleIntoSmallTsu) {
-  Lumeta t;
-  t.keys("N N N RIGHT N N N");
-  EXPECT_EQ(t.text(), "・・");
-  Lumeta letters;  // a letter typed twice still doubles into っ
-  letters.keys("K RIGHT K A");
-  EXPECT_EQ(letters.text(), "っか");
-  Lumeta n;
-  n.keys("N N RIGHT N N");
-  EXPECT_EQ(n.text(), "んん");
 }
 
 TEST(TextLimit, StopsGrowingAtOneMillionCharacters) {
