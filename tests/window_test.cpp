@@ -350,6 +350,17 @@ class WindowTest : public QObject {
     QCOMPARE(text(), QStringLiteral("ぁ\r\n@"));
   }
 
+  void aSecondPhysicalKeyLetsGoOfTheFirst() {
+    QTest::keyPress(form->display(), Qt::Key_K);
+    QTest::keyPress(form->display(), Qt::Key_A);
+    QVERIFY(!form->key(2)->is_down());
+    QVERIFY(form->key(1)->is_down());
+    QTest::keyRelease(form->display(), Qt::Key_A);
+    QTest::keyRelease(form->display(), Qt::Key_K);
+    QVERIFY(!form->key(1)->is_down());
+    QCOMPARE(text(), QStringLiteral("か"));
+  }
+
   void keyboardClicksNothingButLumetasKeys() {
     // Every mouse press the keyboard produces lands on one of the window's own keys.
     struct PressWatcher : QObject {
