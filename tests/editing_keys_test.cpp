@@ -225,6 +225,13 @@ TEST(RightKey, TypesASpaceAtTheEnd) {
   letter.keys("MODE H RIGHT");  // something pending: confirmed, no space
   EXPECT_EQ(letter.text(), "H");
   EXPECT_EQ(letter.engine.front_fixed, "H");
+  Lumeta full;  // the same in full-width alphabet mode
+  full.engine.Change_MODE(2);
+  full.keys("H RIGHT");
+  EXPECT_EQ(full.text(), "Ｈ");
+  EXPECT_EQ(full.engine.front_fixed, "Ｈ");
+  full.keys("RIGHT");
+  EXPECT_EQ(full.text(), "Ｈ　");
 }
 
 TEST(RightKey, ConfirmsPendingDigitsAtTheEnd) {
