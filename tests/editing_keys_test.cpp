@@ -47,6 +47,51 @@ TEST(ClearKey, AlphabetAndNumberModes) {
   EXPECT_EQ(digits.engine.zenkaku_digits, "１");
 }
 
+TEST(ClearKey, KeepsTheReadingBehindTheCursor) {
+  Lumeta t;
+  t.keys("A I U LEFT LEFT");
+  ASSERT_EQ(t.engine.kana_after_caret, "いう");
+  t.keys("BS");
+  EXPECT_EQ(t.engine.kana_text, "");
+  EXPECT_EQ(t.engine.kana_after_caret, "いう");
+  EXPECT_EQ(t.text(), "いう");
+  EXPECT_EQ(t.caret(), 0);
+  t.keys("BS");  // at the start of the reading: nothing to remove
+  EXPECT_EQ(t.text(), "いう");
+  t.keys("K A");
+  EXPECT_EQ(t.text(), "かいう");
+  EXPECT_EQ(t.caret(), 2);
+
+  Lumeta romaji;
+  romaji.keys("A I LEFT K BS");
+  EXPECT_EQ(romaji.text(), "あい");
+  EXPECT_EQ(romaji.engine.kana_after_caret, "い");
+}
+
+TEST(ClearKey, CancellingAConversionKeepsTheWholeReading) {
+  Lumeta t;
+  t.keys("M E R U LEFT Y Y Y");  // め, ー being cycled, る behind the cursor
+  ASSERT_EQ(t.engine.reading(), "めーる");
+  ASSERT_EQ(t.engine.kana_after_caret, "る");
+  t.keys("DOWN");
+  ASSERT_TRUE(t.engine.kanji_converting);
+  t.keys("BS");
+  EXPECT_EQ(t.text(), "めーる");
+  EXPECT_EQ(t.engine.kana_text, "めーる");
+  t.keys("K A");
+  EXPECT_EQ(t.text(), "めーるか");
+}
+
+TEST(ClearKey, RemovesAOneByteCharacterAfterATwoByteOne) {
+  Lumeta t;
+  t.keys("N N RET MODE CAPS I");  // ん, then 1 in half-width number mode
+  ASSERT_EQ(t.text(), "ん1");
+  t.keys("BS");
+  EXPECT_EQ(t.text(), "ん");
+  t.keys("BS");
+  EXPECT_EQ(t.text(), "");
+}
+
 TEST(CentreKey, ConfirmsOrBreaksTheLine) {
   Lumeta t;
   t.keys("RET");
@@ -62,6 +107,24 @@ TEST(CentreKey, ConfirmsOrBreaksTheLine) {
   letter.keys("MODE H H RET");
   EXPECT_EQ(letter.text(), "B");
   EXPECT_EQ(letter.engine.front_fixed, "B");
+}
+
+TEST(CentreKey, ReleaseDividesTheTextAtTheCaret) {
+  Lumeta t;
+  t.keys("A I U RET");
+  t.keypad.press(18);
+  ASSERT_EQ(t.text(), "あいう\r\n");
+  t.view.set_caret(2);  // the display's caret moved while the key was held
+  t.keypad.release(18);
+  EXPECT_EQ(t.engine.front_text, "あ");
+  EXPECT_EQ(t.engine.front_fixed, "あ");
+  EXPECT_EQ(t.engine.back_text, "いう\r\n");
+  t.keys("K A");
+  EXPECT_EQ(t.text(), "あかいう\r\n");
+  Lumeta taps;  // the release ends every multi-tap cycle
+  taps.keys("MODE A A RET");
+  for (int k = 1; k <= kKeyCount; ++k)
+    EXPECT_EQ(taps.engine.tap_count[k], 0) << k;
 }
 
 TEST(CentreKey, LineBreakInTheMiddleKeepsTheRest) {
@@ -102,6 +165,35 @@ TEST(LeftKey, StepsOverLineBreaksAndTwoByteCharacters) {
   EXPECT_EQ(t.label(), "1行 0列");
 }
 
+TEST(LeftKey, SetsTheColumnTheVerticalArrowsKeep) {
+  Lumeta t;
+  t.keys("A I U RET RET RET I U E RET");  // あいう, an empty line, いうえ
+  t.keys("LEFT UP UP");
+  EXPECT_EQ(t.label(), "1行 4列");
+  EXPECT_EQ(t.caret(), 4);
+}
+
+TEST(LeftKey, OnAConversionActsOnTheReading) {
+  Lumeta left;
+  left.keys("K A I DOWN LEFT");
+  EXPECT_EQ(left.text(), "かい");
+  EXPECT_EQ(left.engine.kana_text, "か");
+  EXPECT_EQ(left.engine.kana_after_caret, "い");
+  EXPECT_EQ(left.caret(), 2);
+  const std::vector<Segment> red = {{0, 2, Colour::kana, Style::underline},
+                                    {2, 4, Colour::kana, Style::underline}};
+  EXPECT_EQ(left.view.segments(), red);
+  Lumeta right;
+  right.keys("K A I DOWN RIGHT");
+  EXPECT_EQ(right.text(), "かい");
+  EXPECT_EQ(right.engine.kanji_converting, 0);
+  Lumeta katakana;
+  katakana.keys("K A I UP LEFT");
+  EXPECT_EQ(katakana.text(), "かい");
+  EXPECT_EQ(katakana.engine.katakana_shown, 0);
+  EXPECT_EQ(katakana.engine.kana_after_caret, "い");
+}
+
 TEST(RightKey, StepsOverWholeCharacters) {
   Lumeta d;
   d.engine.back_text = "日a";  // 日 is 0x93 0xFA: its second byte is in the lead-byte range
@@ -116,6 +208,15 @@ TEST(RightKey, StepsOverWholeCharacters) {
   EXPECT_EQ(d.caret(), 0);
 }
 
+TEST(RightKey, TakesAPendingLetterIntoTheReadingBeforeTheCursor) {
+  Lumeta t;
+  t.keys("A I U LEFT LEFT K RIGHT");
+  EXPECT_EQ(t.text(), "あＫいう");
+  EXPECT_EQ(t.engine.kana_text, "あＫ");
+  EXPECT_EQ(t.engine.romaji_text, "");
+  EXPECT_EQ(t.engine.kana_after_caret, "いう");
+}
+
 TEST(RightKey, TypesASpaceAtTheEnd) {
   EXPECT_EQ(Lumeta().keys("RIGHT").text(), "　");
   EXPECT_EQ(Lumeta().keys("MODE RIGHT").text(), " ");
@@ -124,6 +225,13 @@ TEST(RightKey, TypesASpaceAtTheEnd) {
   letter.keys("MODE H RIGHT");  // something pending: confirmed, no space
   EXPECT_EQ(letter.text(), "H");
   EXPECT_EQ(letter.engine.front_fixed, "H");
+  Lumeta full;  // the same in full-width alphabet mode
+  full.engine.Change_MODE(2);
+  full.keys("H RIGHT");
+  EXPECT_EQ(full.text(), "Ｈ");
+  EXPECT_EQ(full.engine.front_fixed, "Ｈ");
+  full.keys("RIGHT");
+  EXPECT_EQ(full.text(), "Ｈ　");
 }
 
 TEST(RightKey, ConfirmsPendingDigitsAtTheEnd) {

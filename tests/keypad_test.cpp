@@ -2,16 +2,37 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <set>
 
+#include "function_Unit.h"
 #include "lumeta_fixture.h"
 #include "symbols.h"
 
 namespace lumeta::testing {
 namespace {
 
-Face highlighted(int key, int mode, bool caps, int mark) {
-  return with_highlight(letter_face(key, mode, caps), key, mode, mark);
+// The texts of the marks a face shows lit, lime green.
+std::string lit_marks(const Face& face) {
+  std::string lit;
+  for (int i = 0; i < face.count; ++i) {
+    if (face.marks[i].colour == kLime) lit += face.marks[i].text;
+  }
+  return lit;
+}
+
+// The mark that stands for the character `typed` on a letter key's face: the half-width
+// letter for a full-width one, the large kana for a small one, □ for a space.
+std::string mark_for(std::string_view typed) {
+  static const std::pair<std::string_view, std::string_view> kSmall[] = {
+      {"ぁ", "あ"}, {"ぃ", "い"}, {"ぅ", "う"}, {"ぇ", "え"}, {"ぉ", "お"}};
+  for (const auto& [small, large] : kSmall) {
+    if (typed == small) return std::string(large);
+  }
+  if (typed == "　" || typed == " ") return "□";
+  const std::string half = function_Unit::zenkaku_char_to_hankaku(typed);
+  if (half.size() == 1 && std::isalpha(static_cast<unsigned char>(half[0]))) return half;
+  return std::string(typed);
 }
 
 TEST(KeyList, OneEntryPerKeyWithItsKeyboardKey) {
@@ -32,29 +53,36 @@ TEST(KeyList, OneEntryPerKeyWithItsKeyboardKey) {
   EXPECT_EQ(find_key(17), nullptr);
 }
 
-TEST(LetterFaces, PressLightsTheReachedMark) {
-  Lumeta t;
-  t.keypad.press(2);
-  EXPECT_EQ(t.view.face(2), highlighted(2, 0, true, 1));
-  EXPECT_EQ(t.view.face(2).marks[0].colour, kLime);
-  t.keypad.release(2);
-  EXPECT_EQ(t.view.face(2), letter_face(2, 0, true));
-  for (int taps = 1; taps <= 5; ++taps) {
-    t.keypad.press(14);
-    const int mark = taps % 4 == 0 ? 4 : taps % 4;
-    EXPECT_EQ(t.view.face(14), highlighted(14, 0, true, mark)) << taps;
-    t.keypad.release(14);
+TEST(LetterFaces, PressLightsTheMarkOfTheCharacterReached) {
+  // Every letter key, tapped again and again, in romaji and alphabet modes and both cases: the
+  // face lights the mark of what the tap has just put on display, and the release puts it out.
+  for (const char* setup : {"", "CAPS CAPS", "MODE", "MODE CAPS CAPS"}) {
+    for (int key = 1; key <= 15; ++key) {
+      Lumeta t;
+      t.keys(setup);
+      const bool romaji = t.engine.input_mode == 0;
+      for (int taps = 1; taps <= 7; ++taps) {
+        t.keypad.press(key);
+        const std::string reached =
+            romaji ? t.engine.romaji_text : t.text().substr(t.engine.front_fixed.size());
+        EXPECT_EQ(lit_marks(t.view.face(key)), mark_for(reached))
+            << setup << " key " << key << " tap " << taps << " " << u8(reached);
+        t.keypad.release(key);
+        EXPECT_EQ(lit_marks(t.view.face(key)), "") << setup << " key " << key;
+      }
+    }
   }
 }
 
 TEST(LetterFaces, VowelKeyLightsItsLetterAfterASyllable) {
   Lumeta t;
   t.keys("K");
-  t.keypad.press(1);  // completes か: every count back to 0, so mark 1 ("A")
-  EXPECT_EQ(t.view.face(1), highlighted(1, 0, true, 1));
+  t.keypad.press(1);  // completes か and the counts start over: the letter is lit
+  EXPECT_EQ(t.engine.kana_text, "か");
+  EXPECT_EQ(lit_marks(t.view.face(1)), "A");
   t.keypad.release(1);
-  t.keypad.press(1);  // あ cycling: count 1, mark 2
-  EXPECT_EQ(t.view.face(1), highlighted(1, 0, true, 2));
+  t.keypad.press(1);  // あ
+  EXPECT_EQ(lit_marks(t.view.face(1)), "あ");
 }
 
 TEST(LetterFaces, NumberModesKeepTheirColouredMarks) {
@@ -71,16 +99,7 @@ TEST(LetterFaces, NumberModesKeepTheirColouredMarks) {
   EXPECT_EQ(t.view.face(5).marks[0].colour, kLime);
 }
 
-TEST(LetterFaces, AlphabetModeMarks) {
-  Lumeta t;
-  t.keys("MODE");
-  t.keypad.press(9);
-  EXPECT_EQ(t.view.face(9), highlighted(9, 1, true, 1));
-  t.keypad.release(9);
-  t.keypad.press(9);
-  EXPECT_EQ(t.view.face(9), highlighted(9, 1, true, 2));
-  t.keypad.press(11);
-  EXPECT_EQ(t.view.face(11), highlighted(11, 1, true, 1));
+TEST(LetterFaces, CaseFlagPicksTheForms) {
   EXPECT_EQ(letter_face(9, 0, false).marks[0].text, "y");
   EXPECT_EQ(letter_face(9, 0, true).marks[0].text, "Y");
   EXPECT_EQ(letter_face(9, 0, false).marks[1].text, "っ");
@@ -163,11 +182,13 @@ TEST(IdlePass, RefreshesTheLabelForAMovedCaret) {
   EXPECT_EQ(t.engine.goal_column, 6);
 }
 
-}  // namespace
-}  // namespace lumeta::testing
-
-namespace lumeta::testing {
-namespace {
+TEST(PlaceCaret, SetsTheColumnTheVerticalArrowsKeep) {
+  Lumeta t;
+  t.keys("A I U RET RET RET I U E RET");  // あいう, an empty line, いうえ
+  t.keys("CARET:2 DOWN DOWN");
+  EXPECT_EQ(t.label(), "3行 2列");
+  EXPECT_EQ(t.caret(), 12);
+}
 
 TEST(UndoDeleteAll, BringsBackTheTextWithTheCaretAtTheEnd) {
   Lumeta t;

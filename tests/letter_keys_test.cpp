@@ -21,6 +21,7 @@ TEST(RomajiComposition, ConsonantsWaitAndVowelsCompleteSyllables) {
   EXPECT_EQ(Lumeta().keys("T S U").engine.kana_text, "つ");
   EXPECT_EQ(Lumeta().keys("N K A").engine.kana_text, "んか");
   EXPECT_EQ(Lumeta().keys("N Y A").engine.kana_text, "にゃ");
+  EXPECT_EQ(Lumeta().keys("CAPS CAPS N Y A").engine.kana_text, "にゃ");
   EXPECT_EQ(Lumeta().keys("Y Y K A").engine.kana_text, "っか");
   EXPECT_EQ(Lumeta().keys("T T T H O").engine.kana_text, "ちょ");  // T T T is Ｃ
   EXPECT_EQ(Lumeta().keys("H H I").engine.kana_text, "び");
@@ -33,6 +34,11 @@ TEST(RomajiComposition, RepeatedConsonantDoublesIntoSmallTsu) {
   EXPECT_EQ(t.engine.romaji_text, "っＫ");
   t.keys("A");
   EXPECT_EQ(t.engine.kana_text, "っか");
+  Lumeta small;  // the same with small letters
+  small.keys("CAPS CAPS K RIGHT K");
+  EXPECT_EQ(small.engine.romaji_text, "っｋ");
+  small.keys("A");
+  EXPECT_EQ(small.engine.kana_text, "っか");
 }
 
 TEST(RomajiComposition, VowelKeysCycleKanaSmallKanaAndLetter) {
@@ -81,6 +87,18 @@ TEST(RomajiComposition, ReadingIsColouredAndCaretFollowsTheRomaji) {
   EXPECT_EQ(t.view.segments(), expected);
   EXPECT_EQ(t.caret(), 6);
   EXPECT_EQ(t.label(), "1行 6列");
+}
+
+TEST(RomajiComposition, OnlyLettersDoubleIntoSmallTsu) {
+  Lumeta t;
+  t.keys("N N N RIGHT N N N");
+  EXPECT_EQ(t.text(), "・・");
+  Lumeta letters;  // a letter typed twice still doubles into っ
+  letters.keys("K RIGHT K A");
+  EXPECT_EQ(letters.text(), "っか");
+  Lumeta n;
+  n.keys("N N RIGHT N N");
+  EXPECT_EQ(n.text(), "んん");
 }
 
 TEST(AlphabetModes, MultiTapReplacesAndAnotherKeyConfirms) {
@@ -133,6 +151,17 @@ TEST(NumberModes, FullWidthDigitsWaitUnconfirmed) {
   EXPECT_EQ(t.engine.zenkaku_digits, "");
 }
 
+TEST(NumberModes, LongRunsOfDigitsAreKeptWhole) {
+  Lumeta t;
+  t.keys("CAPS");
+  for (int i = 0; i < 130; ++i)
+    t.keys("I");
+  EXPECT_EQ(t.engine.zenkaku_digits.size(), 260u);
+  EXPECT_EQ(t.text().size(), 260u);
+  t.keys("DOWN");
+  EXPECT_EQ(t.text(), std::string(130, '1'));
+}
+
 TEST(SymbolMode, LetterKeysTypeNothing) {
   Lumeta t;
   t.keys("MODE MODE A K W");
@@ -148,6 +177,43 @@ TEST(LetterKeys, ConfirmAConversionOnDisplayFirst) {
   EXPECT_EQ(t.engine.romaji_text, "Ｋ");
   EXPECT_EQ(t.text(), "回Ｋ");
   EXPECT_EQ(t.engine.kanji_converting, 0);
+}
+
+TEST(TextLimit, StopsGrowingAtOneMillionCharacters) {
+  Lumeta t;
+  std::string big;
+  for (std::size_t i = 0; i + 1 < kMaxDisplayChars; ++i)
+    big += "あ";
+  t.engine.front_fixed = t.engine.front_text = big;
+  t.engine.mode_romaji_Show();
+  ASSERT_EQ(t.engine.display().chars(), kMaxDisplayChars - 1);
+  t.keys("K");  // one more character: the limit itself
+  EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars);
+  t.keys("A");  // Ｋ becomes か: no growth
+  EXPECT_EQ(t.engine.kana_text, "か");
+  EXPECT_EQ(t.view.refused_count(), 0);
+  t.keys("K");  // would be one too many: nothing changes, and the view is told
+  EXPECT_EQ(t.engine.romaji_text, "");
+  EXPECT_EQ(t.view.refused_count(), 1);
+  EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars);
+  EXPECT_EQ(t.text().size(), 2 * kMaxDisplayChars);
+  t.keys("RET RET DOWN RIGHT");
+  EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars);
+  EXPECT_EQ(t.text().substr(t.text().size() - 4), "あか");
+  t.keys("BS BS");  // shrinking is always allowed
+  EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars - 2);
+  EXPECT_TRUE(sjis::is_valid(t.text().substr(t.text().size() - 100)));
+  // Undoing a delete-all that would pass the limit is refused too, and stays available.
+  const int refused = t.view.refused_count();
+  t.keys("DELALL K A K A K A");
+  t.keypad.undo_delete_all();
+  EXPECT_EQ(t.text(), "かかか");
+  EXPECT_EQ(t.view.refused_count(), refused + 1);
+  EXPECT_TRUE(t.engine.can_undo_delete_all());
+  t.keys("BS");  // reaching the limit itself is allowed
+  t.keypad.undo_delete_all();
+  EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars);
+  EXPECT_EQ(t.view.refused_count(), refused + 1);
 }
 
 }  // namespace

@@ -100,6 +100,37 @@ TEST(Modes, FullWidthNumberReturnsWhereItCameFrom) {
   EXPECT_EQ(full.engine.input_mode, 2);
 }
 
+TEST(Modes, CentreKeyCaptionFollowsTheMode) {
+  // 改行 where the centre key only breaks lines, 決定 where it confirms or leaves a mode.
+  struct Case {
+    const char* keys;
+    std::string_view caption;
+  };
+  for (const Case& c : {Case{"", "決定"}, Case{"MODE", "改行"}, Case{"MODE CAPS", "決定"},
+                        Case{"CAPS", "決定"}, Case{"MODE MODE", "決定"}}) {
+    Lumeta t;
+    t.keys(c.keys);
+    const Face face = t.view.face(18);
+    ASSERT_EQ(face.count, 1) << c.keys;
+    EXPECT_EQ(face.marks[0].text, c.caption) << c.keys;
+  }
+  Lumeta full;
+  full.engine.Change_MODE(2);
+  EXPECT_EQ(full.view.face(18).marks[0].text, "改行");
+}
+
+TEST(Modes, FullWidthAlphabetStartsWithCapitals) {
+  Lumeta t;
+  t.keys("CAPS CAPS");  // romaji with small letters
+  ASSERT_EQ(t.engine.caps, 0);
+  t.engine.Change_MODE(2);
+  EXPECT_EQ(t.engine.caps, 1);
+  EXPECT_EQ(lit(t), (Lit{I::zen, I::alphabet, I::capital}));
+  EXPECT_EQ(t.view.face(2).marks[0].text, "K");
+  t.keys("K");
+  EXPECT_EQ(t.text(), "Ｋ");
+}
+
 TEST(Modes, SwitchingConfirmsWhatIsShown) {
   Lumeta t;
   t.keys("K A I DOWN MODE");
@@ -109,6 +140,9 @@ TEST(Modes, SwitchingConfirmsWhatIsShown) {
   reading.keys("K A CAPS");
   EXPECT_EQ(reading.engine.front_fixed, "か");
   EXPECT_EQ(reading.text(), "か");
+  Lumeta next;  // the next reading's candidates start from the first again
+  next.keys("K A I DOWN DOWN MODE MODE MODE A I DOWN");
+  EXPECT_EQ(next.text(), "会愛");
 }
 
 TEST(Modes, CaseKeyInSymbolModeChangesNothing) {

@@ -31,7 +31,7 @@ TEST(Boundaries, TrailBytesInTheLeadRangeAreNotStarts) {
   EXPECT_EQ(count_chars(text), 7u);
 }
 
-TEST(Conversion, RoundTripsThroughUtf8) {
+TEST(Utf8, RoundTripsThroughShiftJis) {
   const std::string cp932 = "漢字\r\nｶﾅ～－￥\\";
   const auto utf8 = to_utf8(cp932);
   ASSERT_TRUE(utf8);

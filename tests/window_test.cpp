@@ -261,7 +261,6 @@ class WindowTest : public QObject {
   void facesFollowTheModeAndLightThePressedMark() {
     const QColor lime(0, 255, 0);
     const QPixmap romaji = form->key(2)->face();
-    QCOMPARE(romaji.size(), QSize(50, 50));
     QCOMPARE(count_colour(romaji, lime), 0);
     QTest::mousePress(form->key(2), Qt::LeftButton);
     QVERIFY(count_colour(form->key(2)->face(), lime) > 0);
@@ -349,6 +348,17 @@ class WindowTest : public QObject {
     QTest::keyPress(form->display(), Qt::Key_A, Qt::NoModifier, -1);
     QTest::keyRelease(form->display(), Qt::Key_A);
     QCOMPARE(text(), QStringLiteral("ぁ\r\n@"));
+  }
+
+  void aSecondPhysicalKeyLetsGoOfTheFirst() {
+    QTest::keyPress(form->display(), Qt::Key_K);
+    QTest::keyPress(form->display(), Qt::Key_A);
+    QVERIFY(!form->key(2)->is_down());
+    QVERIFY(form->key(1)->is_down());
+    QTest::keyRelease(form->display(), Qt::Key_A);
+    QTest::keyRelease(form->display(), Qt::Key_K);
+    QVERIFY(!form->key(1)->is_down());
+    QCOMPARE(text(), QStringLiteral("か"));
   }
 
   void keyboardClicksNothingButLumetasKeys() {
@@ -574,7 +584,6 @@ class WindowTest : public QObject {
   }
 
   void closingEndsTheProgram() {
-    QSignalSpy quit(qApp, &QCoreApplication::aboutToQuit);
     clicks({20, 20});
     QTest::mouseClick(form->quit_key(), Qt::LeftButton);
     QVERIFY(!form->isVisible());
