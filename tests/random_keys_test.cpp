@@ -94,7 +94,9 @@ TEST(RandomKeys, InvariantsHoldAfterEveryKey) {
   // Every mode gets its share of a run long enough to tell.
   for (int mode = 0; mode <= 5 && presses >= 20'000; ++mode)
     EXPECT_GT(presses_in_mode[mode], presses / 200) << mode;
-  if (presses >= 20'000) EXPECT_GT(longest, 200u);
+  if (presses >= 20'000) {
+    EXPECT_GT(longest, 200u);
+  }
   std::cout << "presses by mode:";
   for (int n : presses_in_mode)
     std::cout << ' ' << n;

@@ -154,7 +154,10 @@ CandidateStrip candidate_strip(const Engine& e) {
   std::array<std::string, kCandidateSlots + 1> slots;
   const int count = lookup_candidates(reading, slots);
   strip.candidates.assign(slots.begin() + 1, slots.begin() + 1 + count);
-  if (e.kanji_converting && count > 0) strip.shown = e.candidate_index % (count + 1);
+  // While ↑ shows the katakana form over a conversion, no candidate is on display.
+  if (e.kanji_converting && !e.katakana_shown && count > 0) {
+    strip.shown = e.candidate_index % (count + 1);
+  }
   return strip;
 }
 
