@@ -39,7 +39,6 @@ TEST(WrapLayout, IncrementalUpdatesMatchAFullLayout) {
   std::mt19937 random(11);
   WrapLayout incremental = make_layout();
   WrapLayout full = make_layout();
-  DisplayText display;
   std::string text;
   incremental.reset(text);
   for (int step = 0; step < 4000; ++step) {
@@ -52,8 +51,8 @@ TEST(WrapLayout, IncrementalUpdatesMatchAFullLayout) {
     for (int k = random() % 4; k > 0; --k)
       insert += pieces[random() % std::size(pieces)];
     next = text.substr(0, at) + insert + text.substr(cut);
+    const TextChange change = minimal_change(text, next);
     text = next;
-    const TextChange change = display.replace(next);
     incremental.update(text, change);
     full.reset(text);
     ASSERT_EQ(incremental.line_count(), full.line_count()) << "step " << step;

@@ -7,8 +7,8 @@ namespace lumeta {
 // The position label's design caption, shown until its first update.
 HeadlessView::HeadlessView() : label_("1行0列") {}
 
-void HeadlessView::set_text(std::string_view text, TextChange change) {
-  text_.replace(change.start, change.removed, text.substr(change.start, change.inserted));
+void HeadlessView::edit_text(TextChange change, std::string_view inserted) {
+  text_.replace(change.start, change.start + change.removed, inserted);
   // Line starts whose CR LF lies inside or against the changed bytes are found again; the
   // ones after it move by the change in length.
   const int delta = change.inserted - change.removed;

@@ -173,7 +173,7 @@ void Keypad::idle() {
 }
 
 void Keypad::place_caret(int position) {
-  const std::string& text = engine_.display().text();
+  const std::string_view text = engine_.display().text();
   const std::size_t p = static_cast<std::size_t>(std::max(position, 0));
   view_.set_caret(static_cast<int>(sjis::floor_boundary(text, p)));
 }

@@ -83,10 +83,9 @@ void TextDisplay::update_scroll_range() {
   verticalScrollBar()->setRange(0, std::max(0, layout_.line_count() - visible));
 }
 
-void TextDisplay::set_text(std::string_view text, TextChange change) {
+void TextDisplay::edit_text(TextChange change, std::string_view inserted) {
   text_.replace(static_cast<std::size_t>(change.start), static_cast<std::size_t>(change.removed),
-                text.substr(static_cast<std::size_t>(change.start),
-                            static_cast<std::size_t>(change.inserted)));
+                inserted);
   layout_.update(text_, change);
   update_scroll_range();
   caret_ = std::min(caret_, static_cast<int>(text_.size()));

@@ -20,7 +20,8 @@ class TextDisplay : public QAbstractScrollArea {
  public:
   explicit TextDisplay(QWidget* parent = nullptr);
 
-  void set_text(std::string_view text, TextChange change);
+  // Applies one change of the engine's text to the display's copy.
+  void edit_text(TextChange change, std::string_view inserted);
   void set_segments(std::span<const Segment> segments);
   void set_caret(int position);
   int caret() const { return caret_; }
