@@ -51,7 +51,24 @@ class HeadlessView : public View {
 
  private:
   GapBuffer text_;
-  std::vector<int> line_starts_;  // positions just after each CR LF, ascending
+  // The positions just after each CR LF, kept in two stacks around the last edit so that an
+  // edit moves only the entries between it and the one before: `before_` ascending, `after_`
+  // descending and less `shift_` (the change in length since they were put there).
+  class LineStarts {
+   public:
+    void split_at(int position);    // before_: the starts up to `position`; after_: the rest
+    void drop_up_to(int position);  // drops the starts of after_ up to `position`
+    void shift_after(int delta) { shift_ += delta; }
+    void push_before(int start) { before_.push_back(start); }
+    int count_up_to(int position) const;
+    int at(int index) const;
+
+   private:
+    std::vector<int> before_;
+    std::vector<int> after_;
+    int shift_ = 0;
+  };
+  LineStarts line_starts_;
   std::vector<Segment> segments_;
   int caret_ = 0;
   int focus_count_ = 0;
