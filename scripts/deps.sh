@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
-  nlohmann-json3-dev fonts-ipafont-gothic xvfb xauth dpkg-dev desktop-file-utils appstream)
+  nlohmann-json3-dev fonts-ipafont-gothic xvfb xauth dpkg-dev desktop-file-utils appstream
+  libx11-dev libxtst-dev libxdamage-dev)
 
 missing=()
 for p in "${packages[@]}"; do
