@@ -6,6 +6,7 @@
 namespace lumeta {
 
 std::string_view GapBuffer::view(std::size_t a, std::size_t b) const {
+  if (!data_) return std::string_view("", 0);  // never a null pointer, as std::string's
   if (a < gap_start_ && b > gap_start_) {
     // Move the gap to whichever end of [a, b) is nearer.
     move_gap(gap_start_ - a <= b - gap_start_ ? a : b);

@@ -25,7 +25,12 @@ struct EditJournal {
 
   void clear() {
     active = false;
-    old_bytes.clear();  // keeps its capacity: no allocation per key
+    // Keeps a key's worth of capacity, so no key allocates; a delete-all's megabytes go.
+    if (old_bytes.capacity() > (std::size_t{1} << 16)) {
+      std::string().swap(old_bytes);
+    } else {
+      old_bytes.clear();
+    }
   }
 };
 
