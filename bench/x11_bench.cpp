@@ -110,9 +110,19 @@ void time_clicks(benchmark::State& state, unsigned long window, bench::Area area
   if (!probe.connected()) return state.SkipWithError("no X server with XTest and DAMAGE");
   probe.watch(window);
   probe.drain(200);
+  // Two key cycles untimed first: the glyphs and key faces they show are drawn once.
+  std::size_t n = 0;
+  for (; n < 2 * bench::kKeyCycle.size(); ++n) {
+    const QPoint at = key_at(n);
+    probe.move_pointer(at.x(), at.y());
+    probe.drain(3);
+    probe.press();
+    probe.wait_for_damage(area, 1000);
+    probe.release();
+    probe.drain(kSettleMs);
+  }
   std::vector<double> ms;
   int missed = 0;
-  std::size_t n = 0;
   for (auto _ : state) {
     const QPoint at = key_at(n++);
     probe.move_pointer(at.x(), at.y());
@@ -318,15 +328,15 @@ void BM_Memory(benchmark::State& state) {
   state.SetLabel("window, 1,000,000 characters, after 60 keys");
 }
 
-BENCHMARK(BM_X11Floor)->UseManualTime()->Iterations(120)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_X11Floor)->UseManualTime()->Iterations(300)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_X11Key)
     ->Args({0, 1, 0})
     ->ArgsProduct({{1'000, 100'000, 1'000'000}, {1, 0}, {0, 1}})
     ->ArgNames({"chars", "lines", "middle"})
     ->UseManualTime()
-    ->Iterations(120)
+    ->Iterations(300)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_X11Floor)->UseManualTime()->Iterations(120)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_X11Floor)->UseManualTime()->Iterations(300)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartUp)
     ->ArgsProduct({{1, 0}, {0, 1}})
     ->ArgNames({"floor", "cold"})
