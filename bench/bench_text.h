@@ -33,4 +33,12 @@ inline std::string make_text(std::size_t chars, bool lines) {
 // K A I ↓ (回) centre (confirmed) clear (removed): the text ends as it began.
 inline constexpr std::array<int, 6> kKeyCycle = {2, 1, 4, 24, 18, 16};
 
+// The size the benchmarks preload for a text of `chars` characters: one short, so that the
+// cycle's K brings it to exactly `chars`. At 1,000,000 that is the limit, so every cycle also
+// meets a refused key: I would add a 1,000,001st character and is taken back whole, ↓ then
+// converts か alone (下), the centre key confirms it and the clear key removes it again.
+inline constexpr std::size_t preloaded_chars(std::size_t chars) {
+  return chars - 1;
+}
+
 }  // namespace lumeta::bench

@@ -181,7 +181,7 @@ TEST(LargeDictionaryConversion, DownGoesThroughEightyAndBackToTheReading) {
   std::vector<std::string> shown;
   for (int i = 0; i < 80; ++i) {
     t.keys("DOWN");
-    shown.push_back(t.text());
+    shown.push_back(std::string(t.text()));
   }
   EXPECT_EQ(t.engine.candidate_count, 80);
   EXPECT_EQ(shown, lookup("かい"));

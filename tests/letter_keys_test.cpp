@@ -216,5 +216,50 @@ TEST(TextLimit, StopsGrowingAtOneMillionCharacters) {
   EXPECT_EQ(t.view.refused_count(), refused + 1);
 }
 
+// A key refused at the limit is taken back whole: the text, its styling, the caret and every
+// field of the engine are as they were, typing at the end or in the middle.
+TEST(TextLimit, ARefusedKeyLeavesEverythingAsItWas) {
+  for (const bool middle : {false, true}) {
+    Lumeta t;
+    std::string big;
+    for (std::size_t i = 0; i + 1 < kMaxDisplayChars; ++i)
+      big += i % 40 == 39 ? "\r\n" : "あ";
+    const std::size_t split = middle ? big.size() / 4 * 2 : big.size();  // on a boundary
+    t.engine.front_fixed = t.engine.front_text = big.substr(0, split);
+    t.engine.back_text = big.substr(split);
+    t.engine.mode_romaji_Show();
+    t.keys("K A");  // か: the text holds 1,000,000 characters
+    ASSERT_EQ(t.engine.display().chars(), kMaxDisplayChars);
+    const std::string text(t.text());
+    const std::vector<Segment> segments = t.view.segments();
+    const int caret = t.caret();
+    const std::string label = t.label();
+    const std::string front_fixed(t.engine.front_fixed.view());
+    const std::string front_text(t.engine.front_text.view());
+    const EngineState& e = t.engine;
+    const std::string kana = e.kana_text, romaji = e.romaji_text;
+    const auto taps = e.tap_count;
+    const int line = e.caret_line, column = e.caret_column, goal = e.goal_column;
+    t.keys("I");  // い would be the 1,000,001st character
+    EXPECT_EQ(t.view.refused_count(), 1);
+    EXPECT_TRUE(t.text() == text) << middle;
+    EXPECT_EQ(t.view.segments(), segments);
+    EXPECT_EQ(t.caret(), caret);
+    EXPECT_EQ(t.label(), label);
+    EXPECT_TRUE(t.engine.front_fixed == front_fixed);
+    EXPECT_TRUE(t.engine.front_text == front_text);
+    EXPECT_TRUE(t.engine.back_text == big.substr(split));
+    EXPECT_EQ(e.kana_text, kana);
+    EXPECT_EQ(e.romaji_text, romaji);
+    EXPECT_EQ(e.tap_count, taps);
+    EXPECT_EQ(e.caret_line, line);
+    EXPECT_EQ(e.caret_column, column);
+    EXPECT_EQ(e.goal_column, goal);
+    EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars);
+    t.keys("DOWN RET BS");  // 下 confirmed and cleared again
+    EXPECT_TRUE(t.text() == big) << middle;
+  }
+}
+
 }  // namespace
 }  // namespace lumeta::testing

@@ -42,7 +42,7 @@ struct Lumeta {
     return *this;
   }
 
-  const std::string& text() const { return view.text(); }
+  std::string_view text() const { return view.text(); }
   int caret() const { return view.caret(); }
   const std::string& label() const { return view.label(); }
   bool lit(Indicator i) const { return view.indicator(i) == IndicatorLook::lit; }

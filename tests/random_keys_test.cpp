@@ -17,7 +17,7 @@ namespace {
 
 void check_invariants(Lumeta& t, int step) {
   const Engine& e = t.engine;
-  const std::string& text = t.text();
+  const std::string_view text = t.text();
   ASSERT_EQ(text, e.front_text + e.back_text) << "step " << step;
   ASSERT_TRUE(e.front_text.starts_with(e.front_fixed)) << "step " << step;
   int non_zero = 0;

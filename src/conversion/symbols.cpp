@@ -67,9 +67,8 @@ std::string_view symbol_page_name(int page) {
 void insert_symbol(Engine& engine, std::string_view symbol) {
   if (engine.input_mode != 5 || symbol.empty()) return;
   engine.reset_tap_counts();
+  engine.front_text += symbol;
   engine.front_fixed = engine.front_text;
-  engine.front_fixed += symbol;
-  engine.front_text = engine.front_fixed;
   engine.mode_romaji_Show();  // nothing pending: plain text, the caret after the symbol
 }
 

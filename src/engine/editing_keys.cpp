@@ -10,10 +10,7 @@ using function_Unit::delete_last_char;
 void Engine::division12() {
   reset_tap_counts();
   view.set_focus();
-  const std::string& text = display_.text();
-  const std::size_t p = std::min<std::size_t>(static_cast<std::size_t>(view.caret()), text.size());
-  front_text.assign(text, 0, p);
-  back_text.assign(text, p);
+  display_.divide_at(static_cast<std::size_t>(std::max(view.caret(), 0)));
   front_fixed = front_text;
   zenkaku_digits.clear();
   view.repaint();
@@ -36,8 +33,8 @@ void Engine::Button_BS() {
         }
         front_text = front_fixed + reading();
       } else {
-        if (front_text == front_fixed) front_fixed = delete_last_char(front_fixed);
-        front_text = delete_last_char(front_text);
+        if (front_text == front_fixed) front_fixed.drop_last_char();
+        front_text.drop_last_char();
       }
       mode_romaji_Show();
       break;
@@ -45,8 +42,8 @@ void Engine::Button_BS() {
     case 2:
     case 3:
       reset_tap_counts();
-      front_fixed = delete_last_char(front_text);
-      front_text = front_fixed;
+      front_text.drop_last_char();
+      front_fixed = front_text;
       mode_eigo_Show();
       break;
     case 4:
@@ -57,8 +54,8 @@ void Engine::Button_BS() {
         number_conversion.clear();
         zenkaku_number_through(zenkaku_digits);
       } else {
-        if (front_text == front_fixed) front_fixed = delete_last_char(front_fixed);
-        front_text = delete_last_char(front_text);
+        if (front_text == front_fixed) front_fixed.drop_last_char();
+        front_text.drop_last_char();
         zenkaku_digits = delete_last_char(zenkaku_digits);
         mode_zenkaku_number_Show();
       }
@@ -75,12 +72,8 @@ void Engine::Button_RETURN() {
     case 4:
       reset_tap_counts();
       ++tap_count[18];
-      if (front_fixed == front_text) {
-        front_fixed = front_text + "\r\n";
-      } else {
-        front_fixed = front_text;
-      }
-      front_text = front_fixed;
+      if (front_fixed == front_text) front_text += "\r\n";
+      front_fixed = front_text;
       zenkaku_digits.clear();
       number_conversion.clear();
       kana_text.clear();
@@ -95,12 +88,8 @@ void Engine::Button_RETURN() {
     case 1:
     case 2:
     case 3:
-      if (front_fixed == front_text) {
-        front_fixed = front_text + "\r\n";
-      } else {
-        front_fixed = front_text;
-      }
-      front_text = front_fixed;
+      if (front_fixed == front_text) front_text += "\r\n";
+      front_fixed = front_text;
       reset_tap_counts();
       ++tap_count[18];
       mode_eigo_Show();

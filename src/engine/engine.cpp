@@ -6,7 +6,11 @@
 
 namespace lumeta {
 
-Engine::Engine(View& view) : view(view) {}
+Engine::Engine(View& view) : view(view) {
+  front_fixed.bind(display_);
+  front_text.bind(display_);
+  back_text.bind(display_);
+}
 
 void Engine::initialise() {
   symbol_page = 1;
@@ -17,9 +21,7 @@ void Engine::initialise() {
   caret_column = 0;
   caret_line = 0;
   goal_column = -1;
-  scratch_.clear();
-  const TextChange change = display_.replace(scratch_);
-  view.set_text(display_.text(), change);
+  publish_text();
   segments_.clear();
   view.set_segments(segments_);
   caps = 1;
@@ -60,12 +62,17 @@ bool Engine::reading_pending() const {
   return input_mode != 4 && composition_length() > 0;
 }
 
+void Engine::publish_text() {
+  const TextChange change = display_.take_change(inserted_);
+  view.edit_text(change, inserted_);
+}
+
 void Engine::show(std::string_view front, std::span<const Segment> segments, int caret) {
-  scratch_.clear();
-  scratch_.reserve(front.size() + back_text.size());
-  scratch_.append(front).append(back_text);
-  const TextChange change = display_.replace(scratch_);
-  view.set_text(display_.text(), change);
+  if (front.size() != front_text.size() ||
+      (!front.empty() && front.data() != front_text.view().data())) {
+    front_text = front;
+  }
+  publish_text();
   segments_.clear();
   for (const Segment& s : segments) {
     if (s.end > s.start) segments_.push_back(s);
@@ -155,7 +162,7 @@ void Engine::Decision() {
 }
 
 void Engine::delete_all() {
-  if (!display_.text().empty()) erased_ = {display_.text(), true};
+  if (!display_.text().empty()) erased_ = {std::string(display_.text()), true};
   reset_tap_counts();
   front_fixed.clear();
   front_text.clear();
@@ -225,31 +232,30 @@ void Engine::cancel_conversion() {
 
 void Engine::caret_back_one_char() {
   const int p = view.caret();
-  if (p > 0) view.set_caret(static_cast<int>(sjis::previous_boundary(display_.text(), p)));
+  if (p <= 0) return;
+  // The caret stands in front_text as a rule; only there is the text read in place.
+  const std::string_view text =
+      static_cast<std::size_t>(p) <= display_.split() ? display_.front() : display_.text();
+  view.set_caret(static_cast<int>(sjis::previous_boundary(text, p)));
 }
 
 void Engine::caret_forward_one_char() {
   const int p = view.caret();
-  if (p < static_cast<int>(display_.text().size())) {
-    view.set_caret(static_cast<int>(sjis::next_boundary(display_.text(), p)));
-  }
+  if (p < 0 || p >= static_cast<int>(display_.size())) return;
+  // The character's end shows in its first two bytes.
+  const std::size_t at = static_cast<std::size_t>(p);
+  const char pair[2] = {display_[at], at + 1 < display_.size() ? display_[at + 1] : '\0'};
+  const std::string_view local(pair, std::min<std::size_t>(2, display_.size() - at));
+  view.set_caret(p + static_cast<int>(sjis::next_boundary(local, 0)));
 }
 
-void Engine::take_snapshot(Snapshot& snapshot) const {
-  snapshot.state = static_cast<const EngineState&>(*this);
-  snapshot.text = display_.text();
-  snapshot.segments = segments_;
-  snapshot.caret = view.caret();
-}
-
-void Engine::restore(const Snapshot& snapshot) {
-  static_cast<EngineState&>(*this) = snapshot.state;
-  scratch_ = snapshot.text;
-  const TextChange change = display_.replace(scratch_);
-  view.set_text(display_.text(), change);
-  segments_ = snapshot.segments;
+void Engine::take_back(const Before& before) {
+  display_.take_back();
+  static_cast<EngineState&>(*this) = before.state;
+  publish_text();
+  segments_ = before.segments;
   view.set_segments(segments_);
-  view.set_caret(snapshot.caret);
+  view.set_caret(before.caret);
   Get_caret_position();
 }
 

@@ -52,7 +52,8 @@ class Engine : public EngineState {
   // The end of every refresh: the caret's line, column and label, and goal_column.
   void finish_refresh();
 
-  // Shows `front` + `back_text` with the given styled segments and puts the caret at `caret`.
+  // Shows `front` + `back_text` with the given styled segments and puts the caret at `caret`;
+  // `front` is front_text as a rule. The display receives only what changed.
   void show(std::string_view front, std::span<const Segment> segments, int caret);
 
   // ---- Letter keys -----------------------------------------------------------------------
@@ -114,7 +115,8 @@ class Engine : public EngineState {
   void caret_forward_one_char();
 
   // Runs one key's operation; if it would grow the display past kMaxDisplayChars characters
-  // the state and the display are put back as they were, and the view is told.
+  // the state and the display are put back as they were (the key's edits of the text are
+  // undone, and the small fields of the record restored), and the view is told.
   template <typename Operation>
   void guarded(Operation&& operation);
 
@@ -122,9 +124,14 @@ class Engine : public EngineState {
   const DisplayText& display() const { return display_; }
 
  private:
-  struct Snapshot;
-  void take_snapshot(Snapshot& snapshot) const;
-  void restore(const Snapshot& snapshot);
+  // What a key near the limit may have to be taken back to.
+  struct Before {
+    EngineState state;  // the small fields; the text itself is undone in display_
+    std::vector<Segment> segments;
+    int caret = 0;
+  };
+  void publish_text();
+  void take_back(const Before& before);
 
   struct ErasedText {
     std::string text;
@@ -133,15 +140,9 @@ class Engine : public EngineState {
 
   DisplayText display_;
   ErasedText erased_;
-  std::string scratch_;
+  std::string inserted_;  // the bytes of the last change handed to the display
   std::vector<Segment> segments_;
-};
-
-struct Engine::Snapshot {
-  EngineState state;
-  std::string text;
-  std::vector<Segment> segments;
-  int caret;
+  Before before_;
 };
 
 template <typename Operation>
@@ -153,14 +154,17 @@ void Engine::guarded(Operation&& operation) {
     operation();
     return;
   }
-  Snapshot before;
-  take_snapshot(before);
+  before_.state = static_cast<const EngineState&>(*this);
+  before_.segments = segments_;
+  before_.caret = view.caret();
   const std::size_t chars_before = display_.chars();
+  display_.begin_trial();
   operation();
   if (display_.chars() > kMaxDisplayChars && display_.chars() > chars_before) {
-    restore(before);
+    take_back(before_);
     view.key_refused();
   }
+  display_.end_trial();
 }
 
 }  // namespace lumeta

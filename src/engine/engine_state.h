@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "text_fields.h"
+
 namespace lumeta {
 
 inline constexpr int kKeyCount = 24;  // key numbers 1..24 index tap_count
@@ -19,9 +21,10 @@ struct EngineState {
   // The display shows front_text + back_text; the caret normally stands at the end of
   // front_text. After typing あ, confirming it, then K: front_fixed "あ", romaji_text "Ｋ",
   // front_text "あＫ", back_text "".
-  std::string front_fixed;       // confirmed text before the caret
-  std::string front_text;        // front_fixed + what is unconfirmed
-  std::string back_text;         // confirmed text after the caret
+  // The three are views of the engine's one copy of the display text (text_fields.h).
+  FrontFixed front_fixed;        // confirmed text before the caret
+  FrontText front_text;          // front_fixed + what is unconfirmed
+  BackText back_text;            // confirmed text after the caret
   std::string kana_text;         // "か" after K, A; "XXX" in full-width number mode (see above)
   std::string romaji_text;       // "Ｋｙ" after K, Y; the vowel A turns it into きゃ
   std::string kana_after_caret;  // "なだ" after かなだ and ← ←: the reading behind the cursor

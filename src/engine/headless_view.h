@@ -1,11 +1,13 @@
 // A display without a screen: keeps what the engine shows so the replay tool, the tests and
-// the benchmarks can read it back. Lines break only at CR LF (no wrapping).
+// the benchmarks can read it back. Lines break only at CR LF (no wrapping). Edits go into the
+// text where they happen, so a key costs the same on a short text and on a long one.
 #pragma once
 
 #include <array>
 #include <string>
 #include <vector>
 
+#include "gap_buffer.h"
 #include "view.h"
 
 namespace lumeta {
@@ -14,7 +16,7 @@ class HeadlessView : public View {
  public:
   HeadlessView();
 
-  void set_text(std::string_view text, TextChange change) override;
+  void edit_text(TextChange change, std::string_view inserted) override;
   void set_segments(std::span<const Segment> segments) override;
   void set_caret(int position) override;
   int caret() const override { return caret_; }
@@ -37,7 +39,8 @@ class HeadlessView : public View {
   void set_symbol_page_highlight(int page) override { page_highlight_ = page; }
 
   // What is on display.
-  const std::string& text() const { return text_; }
+  // The whole text in one piece.
+  std::string_view text() const { return text_.all(); }
   const std::vector<Segment>& segments() const { return segments_; }
   const std::string& label() const { return label_; }
   IndicatorLook indicator(Indicator i) const { return indicators_[static_cast<int>(i)]; }
@@ -49,8 +52,25 @@ class HeadlessView : public View {
   int refused_count() const { return refused_count_; }
 
  private:
-  std::string text_;
-  std::vector<int> line_starts_;  // positions just after each CR LF, ascending
+  GapBuffer text_;
+  // The positions just after each CR LF, kept in two stacks around the last edit so that an
+  // edit moves only the entries between it and the one before: `before_` ascending, `after_`
+  // descending and less `shift_` (the change in length since they were put there).
+  class LineStarts {
+   public:
+    void split_at(int position);    // before_: the starts up to `position`; after_: the rest
+    void drop_up_to(int position);  // drops the starts of after_ up to `position`
+    void shift_after(int delta) { shift_ += delta; }
+    void push_before(int start) { before_.push_back(start); }
+    int count_up_to(int position) const;
+    int at(int index) const;
+
+   private:
+    std::vector<int> before_;
+    std::vector<int> after_;
+    int shift_ = 0;
+  };
+  LineStarts line_starts_;
   std::vector<Segment> segments_;
   int caret_ = 0;
   int focus_count_ = 0;

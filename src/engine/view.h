@@ -25,7 +25,8 @@ struct Segment {
 };
 
 // How the display text changed: `removed` bytes at `start` were replaced by `inserted` bytes.
-// Lets a display update only what changed.
+// The display applies it to its own copy of the text, so neither side copies or compares the
+// whole text.
 struct TextChange {
   int start;
   int removed;
@@ -45,7 +46,8 @@ class View {
   virtual ~View() = default;
 
   // The text display.
-  virtual void set_text(std::string_view text, TextChange change) = 0;
+  // Replaces change.removed bytes at change.start with `inserted` (change.inserted bytes).
+  virtual void edit_text(TextChange change, std::string_view inserted) = 0;
   virtual void set_segments(std::span<const Segment> segments) = 0;
   virtual void set_caret(int position) = 0;
   virtual int caret() const = 0;

@@ -171,7 +171,7 @@ void Keypad::pick_symbol(int page, int index) {
 
 std::string Keypad::copy_text() const {
   // No trail byte is a CR, so a CR LF pair is found byte by byte.
-  const std::string& text = engine_.display().text();
+  const std::string_view text = engine_.display().text();
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -194,7 +194,7 @@ void Keypad::place_caret(int position) {
   if (reading_pending() || engine_.front_fixed != engine_.front_text) {
     engine_.guarded([&] { engine_.Decision(); });
   }
-  const std::string& text = engine_.display().text();
+  const std::string_view text = engine_.display().text();
   const std::size_t p = static_cast<std::size_t>(std::max(position, 0));
   view_.set_caret(static_cast<int>(sjis::floor_boundary(text, p)));
   refresh_caret();

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -88,16 +89,40 @@ void TextDisplay::update_scroll_range() {
   verticalScrollBar()->setRange(0, std::max(0, layout_.line_count() - visible));
 }
 
-void TextDisplay::set_text(std::string_view text, TextChange change) {
+void TextDisplay::edit_text(TextChange change, std::string_view inserted) {
   const PendingTextEvent announcement = accessible_text_before(*this, change);
+  // Lines left unchecked by an earlier edit must lie beyond this one (as a rule they do).
+  layout_.finish_to_position(text_, change.start + change.removed);
   text_.replace(static_cast<std::size_t>(change.start), static_cast<std::size_t>(change.removed),
-                text.substr(static_cast<std::size_t>(change.start),
-                            static_cast<std::size_t>(change.inserted)));
+                inserted);
   layout_.update(text_, change);
+  if (layout_.pending() && !finishing_) {
+    finishing_ = true;
+    QTimer::singleShot(0, this, &TextDisplay::finish_layout);
+  }
   update_scroll_range();
   caret_ = std::min(caret_, static_cast<int>(text_.size()));
   viewport()->update();
   accessible_text_after(*this, announcement);
+}
+
+void TextDisplay::finish_layout() {
+  finishing_ = false;
+  if (!layout_.finish(text_, 8192)) {
+    finishing_ = true;
+    QTimer::singleShot(0, this, &TextDisplay::finish_layout);
+  }
+  update_scroll_range();
+}
+
+int TextDisplay::caret_line_start() {
+  layout_.finish_to_position(text_, caret_);
+  return layout_.line_start(layout_.line_of(caret_));
+}
+
+int TextDisplay::caret_line_number() {
+  layout_.finish_to_position(text_, caret_);
+  return layout_.line_of(caret_);
 }
 
 void TextDisplay::set_segments(std::span<const Segment> segments) {
@@ -118,6 +143,7 @@ void TextDisplay::repaint_now() {
 }
 
 void TextDisplay::scroll_to_caret() {
+  layout_.finish_to_position(text_, caret_);
   const int line = layout_.line_of(caret_);
   const int first = first_visible_line();
   const int visible = visible_lines();
@@ -144,6 +170,7 @@ int32_t TextDisplay::x_of(int line, int position) {
 }
 
 int TextDisplay::position_at(QPoint point) {
+  layout_.finish_to_line(text_, first_visible_line() + point.y() / std::max(1, line_height()));
   const int line = std::clamp(first_visible_line() + point.y() / std::max(1, line_height()), 0,
                               layout_.line_count() - 1);
   const int end = layout_.line_end(text_, line);
@@ -163,6 +190,7 @@ QPoint TextDisplay::caret_point() {
 }
 
 QPoint TextDisplay::point_at(int position) {
+  layout_.finish_to_position(text_, position);
   const int line = layout_.line_of(position);
   return {kMargin + x_of(line, position) / 64, (line - first_visible_line()) * line_height()};
 }
@@ -172,6 +200,7 @@ void TextDisplay::paintEvent(QPaintEvent*) {
   const int height = line_height();
   const int ascent = QFontMetrics(font_).ascent();
   const int first = first_visible_line();
+  layout_.finish_to_line(text_, first + visible_lines() + 1);
   const int last = std::min(layout_.line_count(), first + visible_lines() + 1);
   auto style_at = [this](int position) -> const Segment* {
     for (const Segment& s : segments_) {

@@ -20,12 +20,13 @@ class TextDisplay : public QAbstractScrollArea {
  public:
   explicit TextDisplay(QWidget* parent = nullptr);
 
-  void set_text(std::string_view text, TextChange change);
+  // Applies one change of the engine's text to the display's copy.
+  void edit_text(TextChange change, std::string_view inserted);
   void set_segments(std::span<const Segment> segments);
   void set_caret(int position);
   int caret() const { return caret_; }
-  int caret_line_start() const { return layout_.line_start(layout_.line_of(caret_)); }
-  int caret_line_number() const { return layout_.line_of(caret_); }
+  int caret_line_start();
+  int caret_line_number();
   void repaint_now();
 
   const std::string& text() const { return text_; }
@@ -58,6 +59,8 @@ class TextDisplay : public QAbstractScrollArea {
 
  private:
   void relayout();
+  // Re-wraps, a piece at a time while the window is idle, what the last edit left pending.
+  void finish_layout();
   void update_scroll_range();
   void scroll_to_caret();
   int line_height() const;
@@ -69,6 +72,7 @@ class TextDisplay : public QAbstractScrollArea {
   QFont font_;
   QFont bold_font_;
   int caret_ = 0;
+  bool finishing_ = false;  // finish_layout() is scheduled
 };
 
 }  // namespace lumeta

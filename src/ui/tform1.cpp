@@ -279,8 +279,8 @@ void TForm1::bmp_clear() {
 
 // ---- View ---------------------------------------------------------------------------------
 
-void TForm1::set_text(std::string_view text, TextChange change) {
-  RichEdit1->set_text(text, change);
+void TForm1::edit_text(TextChange change, std::string_view inserted) {
+  RichEdit1->edit_text(change, inserted);
 }
 void TForm1::set_segments(std::span<const Segment> segments) {
   RichEdit1->set_segments(segments);

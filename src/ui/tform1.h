@@ -37,7 +37,7 @@ class TForm1 : public QWidget, public View {
   ~TForm1() override;
 
   // View.
-  void set_text(std::string_view text, TextChange change) override;
+  void edit_text(TextChange change, std::string_view inserted) override;
   void set_segments(std::span<const Segment> segments) override;
   void set_caret(int position) override;
   int caret() const override;
