@@ -63,9 +63,9 @@ TEST(LetterFaces, PressLightsTheMarkOfTheCharacterReached) {
       const bool romaji = t.engine.input_mode == 0;
       for (int taps = 1; taps <= 7; ++taps) {
         t.keypad.press(key);
-        const std::string reached =
-            romaji ? t.engine.romaji_text
-                   : std::string(t.text().substr(t.engine.front_fixed.size()));
+        const std::string reached = romaji
+                                        ? t.engine.romaji_text
+                                        : std::string(t.text().substr(t.engine.front_fixed.size()));
         EXPECT_EQ(lit_marks(t.view.face(key)), mark_for(reached))
             << setup << " key " << key << " tap " << taps << " " << u8(reached);
         t.keypad.release(key);
