@@ -112,8 +112,8 @@ bool releases_held_key(int vk) {
 }
 
 const QString kAboutCaption = QStringLiteral("バージョン情報");
-const QString kAboutText =
-    QStringLiteral("Lumeta 0.54\nポインタだけで日本語を入力\n© 2026 Lumeta developers");
+const QString kAboutText = QStringLiteral("Lumeta " LUMETA_VERSION
+                                          "\nポインタだけで日本語を入力\n© 2026 Lumeta developers");
 
 }  // namespace
 
