@@ -93,7 +93,7 @@ TEST(Conversion, DownExtendsTheLastLine) {
   EXPECT_EQ(t.text(), "あい\r\n");
   EXPECT_EQ(t.caret(), 6);
   Lumeta full;
-  full.engine.Change_MODE(2);
+  full.engine.Change_MODE(InputMode::full_alphabet);
   full.keys("DOWN");
   EXPECT_EQ(full.text(), "　");
   EXPECT_EQ(Lumeta().keys("MODE DOWN").text(), " ");
@@ -170,7 +170,7 @@ TEST(CandidateStrip, ClickShowsAndConfirms) {
   EXPECT_EQ(t.engine.front_fixed, t.text());
   EXPECT_EQ(t.engine.kanji_converting, 0);
   EXPECT_EQ(t.engine.kana_text, "");
-  EXPECT_EQ(t.view.face(18), centre_face(1, false));
+  EXPECT_EQ(t.view.face(18), centre_face(KeyCaption::confirm, false));
   // The same as ↓ three times and the centre key.
   Lumeta keys;
   keys.keys("A RET K A I DOWN DOWN DOWN RET");

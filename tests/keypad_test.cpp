@@ -10,7 +10,7 @@
 namespace lumeta::testing {
 namespace {
 
-Face highlighted(int key, int mode, bool caps, int mark) {
+Face highlighted(int key, InputMode mode, bool caps, int mark) {
   return with_highlight(letter_face(key, mode, caps), key, mode, mark);
 }
 
@@ -35,14 +35,14 @@ TEST(KeyList, OneEntryPerKeyWithItsKeyboardKey) {
 TEST(LetterFaces, PressLightsTheReachedMark) {
   Lumeta t;
   t.keypad.press(2);
-  EXPECT_EQ(t.view.face(2), highlighted(2, 0, true, 1));
+  EXPECT_EQ(t.view.face(2), highlighted(2, InputMode::romaji, true, 1));
   EXPECT_EQ(t.view.face(2).marks[0].colour, kLime);
   t.keypad.release(2);
-  EXPECT_EQ(t.view.face(2), letter_face(2, 0, true));
+  EXPECT_EQ(t.view.face(2), letter_face(2, InputMode::romaji, true));
   for (int taps = 1; taps <= 5; ++taps) {
     t.keypad.press(14);
     const int mark = taps % 4 == 0 ? 4 : taps % 4;
-    EXPECT_EQ(t.view.face(14), highlighted(14, 0, true, mark)) << taps;
+    EXPECT_EQ(t.view.face(14), highlighted(14, InputMode::romaji, true, mark)) << taps;
     t.keypad.release(14);
   }
 }
@@ -51,10 +51,10 @@ TEST(LetterFaces, VowelKeyLightsItsLetterAfterASyllable) {
   Lumeta t;
   t.keys("K");
   t.keypad.press(1);  // completes か: every count back to 0, so mark 1 ("A")
-  EXPECT_EQ(t.view.face(1), highlighted(1, 0, true, 1));
+  EXPECT_EQ(t.view.face(1), highlighted(1, InputMode::romaji, true, 1));
   t.keypad.release(1);
   t.keypad.press(1);  // あ cycling: count 1, mark 2
-  EXPECT_EQ(t.view.face(1), highlighted(1, 0, true, 2));
+  EXPECT_EQ(t.view.face(1), highlighted(1, InputMode::romaji, true, 2));
 }
 
 TEST(LetterFaces, NumberModesKeepTheirColouredMarks) {
@@ -75,15 +75,15 @@ TEST(LetterFaces, AlphabetModeMarks) {
   Lumeta t;
   t.keys("MODE");
   t.keypad.press(9);
-  EXPECT_EQ(t.view.face(9), highlighted(9, 1, true, 1));
+  EXPECT_EQ(t.view.face(9), highlighted(9, InputMode::half_alphabet, true, 1));
   t.keypad.release(9);
   t.keypad.press(9);
-  EXPECT_EQ(t.view.face(9), highlighted(9, 1, true, 2));
+  EXPECT_EQ(t.view.face(9), highlighted(9, InputMode::half_alphabet, true, 2));
   t.keypad.press(11);
-  EXPECT_EQ(t.view.face(11), highlighted(11, 1, true, 1));
-  EXPECT_EQ(letter_face(9, 0, false).marks[0].text, "y");
-  EXPECT_EQ(letter_face(9, 0, true).marks[0].text, "Y");
-  EXPECT_EQ(letter_face(9, 0, false).marks[1].text, "っ");
+  EXPECT_EQ(t.view.face(11), highlighted(11, InputMode::half_alphabet, true, 1));
+  EXPECT_EQ(letter_face(9, InputMode::romaji, false).marks[0].text, "y");
+  EXPECT_EQ(letter_face(9, InputMode::romaji, true).marks[0].text, "Y");
+  EXPECT_EQ(letter_face(9, InputMode::romaji, false).marks[1].text, "っ");
 }
 
 TEST(LetterFaces, SymbolModeBlanksAllFifteen) {
@@ -105,11 +105,12 @@ TEST(CaptionKeys, GreenWhileHeld) {
 TEST(CentreKey, FacesThroughPressAndRelease) {
   Lumeta t;
   t.keys("MODE");
-  EXPECT_EQ(t.view.face(18), centre_face(2, false));  // 改行 in the alphabet modes
+  EXPECT_EQ(t.view.face(18),
+            centre_face(KeyCaption::line_break, false));  // 改行 in the alphabet modes
   t.keypad.press(18);
-  EXPECT_EQ(t.view.face(18), centre_face(1, true));
+  EXPECT_EQ(t.view.face(18), centre_face(KeyCaption::confirm, true));
   t.keypad.release(18);
-  EXPECT_EQ(t.view.face(18), centre_face(1, false));
+  EXPECT_EQ(t.view.face(18), centre_face(KeyCaption::confirm, false));
 }
 
 TEST(CaseKey, FaceGreenWhileHeld) {

@@ -203,9 +203,9 @@ Json state_json(const Engine& e, const HeadlessView& view, const std::string* ke
   j["bytes"] = view.text().size();
   j["caret"] = view.caret();
   j["label"] = utf8(view.label());
-  j["mode"] = e.input_mode;
+  j["mode"] = static_cast<int>(e.input_mode);
   j["caps"] = e.caps;
-  j["saved_mode"] = e.saved_mode;
+  j["saved_mode"] = static_cast<int>(e.saved_mode);
   Json indicators = Json::array();
   for (int i = 0; i < kIndicatorCount; ++i) {
     if (view.indicator(static_cast<Indicator>(i)) == IndicatorLook::lit) {

@@ -72,18 +72,19 @@ void caret_up(Engine& e) {
 }
 
 void caret_down(Engine& e) {
-  const int mode = e.input_mode;
-  if (mode == 0 || mode == 2) {
-    ++e.tap_count[24];
+  const bool romaji = e.input_mode == InputMode::romaji;
+  const bool full_alphabet = e.input_mode == InputMode::full_alphabet;
+  if (romaji || full_alphabet) {
+    ++e.tap_count[key::down];
     e.reset_tap_counts();
   }
   if (e.back_text.find(kLineBreak) == std::string::npos) {
     // On the last line: go to the end and extend the text.
     e.front_text += e.back_text;
-    e.front_text += mode == 2 ? "　" : kLineBreak;
+    e.front_text += full_alphabet ? "　" : kLineBreak;
     e.back_text.clear();
     e.front_fixed = e.front_text;
-    mode == 0 || mode == 2 ? e.mode_romaji_Show() : e.mode_eigo_Show();
+    romaji || full_alphabet ? e.mode_romaji_Show() : e.mode_eigo_Show();
   } else {
     const std::string_view text = e.display().text();
     const std::size_t brk = text.find(kLineBreak, static_cast<std::size_t>(e.view.caret()));
@@ -129,7 +130,7 @@ void convert_reading(Engine& e) {
 }
 
 void toggle_half_width_digits(Engine& e) {
-  if (e.tap_count[24] % 2 == 1) {
+  if (e.tap_count[key::down] % 2 == 1) {
     e.number_converting = 1;
     e.kana_text = kNumberMarker;
     e.number_conversion = function_Unit::zenkaku_to_hankaku(e.zenkaku_digits);
@@ -146,7 +147,7 @@ void toggle_half_width_digits(Engine& e) {
 
 CandidateStrip candidate_strip(const Engine& e) {
   CandidateStrip strip;
-  if (e.input_mode != 0 || e.composition_length() == 0) return strip;
+  if (e.input_mode != InputMode::romaji || e.composition_length() == 0) return strip;
   strip.active = true;
   const bool lone_n = e.romaji_text == "Ｎ" || e.romaji_text == "ｎ";
   const std::string reading =
@@ -159,7 +160,7 @@ CandidateStrip candidate_strip(const Engine& e) {
 }
 
 void show_candidate(Engine& e, int index) {
-  if (e.input_mode != 0 || e.composition_length() == 0) return;
+  if (e.input_mode != InputMode::romaji || e.composition_length() == 0) return;
   look_up_reading(e);
   if (index < 1 || index > e.candidate_count) return;
   e.kanji_converting = 1;
@@ -197,11 +198,10 @@ void katakana_Show(Engine& e) {
 }
 
 void Button_UP(Engine& e) {
-  key_prologue(e, 23);
-  if (e.input_mode == 5) return previous_symbol_page(e);
-  if (e.input_mode > 5) return;
+  key_prologue(e, key::up);
+  if (e.input_mode == InputMode::symbol) return previous_symbol_page(e);
   if (!e.reading_pending()) return caret_up(e);
-  if (e.tap_count[23] % 2 == 1) {
+  if (e.tap_count[key::up] % 2 == 1) {
     settle_lone_n(e);
     e.katakana_shown = 1;
     katakana_Show(e);
@@ -217,14 +217,14 @@ void Button_UP(Engine& e) {
 }
 
 void Button_DOWN(Engine& e) {
-  key_prologue(e, 24);
+  key_prologue(e, key::down);
   switch (e.input_mode) {
-    case 0:
-    case 2:
+    case InputMode::romaji:
+    case InputMode::full_alphabet:
       if (e.composition_length() > 0) return convert_reading(e);
       return caret_down(e);
-    case 1:
-    case 3:
+    case InputMode::half_alphabet:
+    case InputMode::half_number:
       if (e.back_text.empty()) {
         confirm_pending_shown(e);
         e.number_through(" ");
@@ -232,13 +232,11 @@ void Button_DOWN(Engine& e) {
       }
       confirm_pending_shown(e);
       return caret_down(e);
-    case 4:
+    case InputMode::full_number:
       if (e.front_fixed != e.front_text) return toggle_half_width_digits(e);
       return caret_down(e);
-    case 5:
+    case InputMode::symbol:
       return next_symbol_page(e);
-    default:
-      return;
   }
 }
 

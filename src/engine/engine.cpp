@@ -26,15 +26,15 @@ void Engine::initialise() {
   kanji_converting = 0;
   katakana_shown = 0;
   number_converting = 0;
-  input_mode = 0;
-  set_indicators(0);
+  input_mode = InputMode::romaji;
+  set_indicators(InputMode::romaji);
   kana_text.clear();
   romaji_text.clear();
   kana_after_caret.clear();
-  SB15_all(0, true);
-  SB171819(18, 1, false);
-  SB171819(19, 2, false);
-  saved_mode = 0;
+  SB15_all(InputMode::romaji, true);
+  SB171819(key::centre, KeyCaption::confirm, false);
+  SB171819(key::caps, KeyCaption::case_words, false);
+  saved_mode = InputMode::romaji;
   key_number = 0;
   candidate_count = 0;
   candidate_index = 0;
@@ -57,7 +57,7 @@ std::string Engine::reading() const {
 }
 
 bool Engine::reading_pending() const {
-  return input_mode != 4 && composition_length() > 0;
+  return input_mode != InputMode::full_number && composition_length() > 0;
 }
 
 void Engine::show(std::string_view front, std::span<const Segment> segments, int caret) {
@@ -126,7 +126,7 @@ void Engine::Get_caret_position() {
 
 void Engine::Decision() {
   switch (input_mode) {
-    case 0:
+    case InputMode::romaji:
       front_fixed = front_text;
       kana_text.clear();
       romaji_text.clear();
@@ -136,12 +136,12 @@ void Engine::Decision() {
       candidate_index = 0;
       mode_romaji_Show();
       break;
-    case 1:
-    case 2:
+    case InputMode::half_alphabet:
+    case InputMode::full_alphabet:
       front_fixed = front_text;
       mode_eigo_Show();
       break;
-    case 4:
+    case InputMode::full_number:
       front_fixed = front_text;
       number_converting = 0;
       kana_text.clear();
@@ -149,7 +149,8 @@ void Engine::Decision() {
       zenkaku_digits.clear();
       mode_zenkaku_number_Show();
       break;
-    default:
+    case InputMode::half_number:
+    case InputMode::symbol:
       break;  // half-width numbers are confirmed at once; symbol mode holds nothing
   }
 }
@@ -203,7 +204,7 @@ void Engine::undo_delete_all() {
 
 void Engine::confirm_pending() {
   front_fixed = front_text;
-  if (input_mode == 4) {
+  if (input_mode == InputMode::full_number) {
     zenkaku_digits.clear();
     number_conversion.clear();
     kana_text.clear();

@@ -19,7 +19,7 @@ namespace lumeta {
 inline constexpr std::size_t kMaxDisplayChars = 1'000'000;
 
 // What letter key `key` types in `mode` with the case flag `caps`, in tap order.
-std::vector<std::string_view> letter_key_characters(int key, int mode, bool caps);
+std::vector<std::string_view> letter_key_characters(int key, InputMode mode, bool caps);
 
 class Engine : public EngineState {
  public:
@@ -82,7 +82,7 @@ class Engine : public EngineState {
   void zenkaku_number_through(std::string_view digits);
 
   // ---- Modes -----------------------------------------------------------------------------
-  void Change_MODE(int mode);
+  void Change_MODE(InputMode mode);
   void Button_MODE();
   void Button_CAPS();
   void Change_caps();
@@ -95,10 +95,11 @@ class Engine : public EngineState {
   void division12();
 
   // ---- Key faces -------------------------------------------------------------------------
-  void SB15_captions(int key, int mode, bool caps_flag);
-  void SB15_all(int mode, bool caps_flag);
-  void SB171819(int key, int part, bool highlight);
-  void set_indicators(int mode);
+  void SB15_captions(int key, InputMode mode, bool caps_flag);
+  void SB15_all(InputMode mode, bool caps_flag);
+  // Paints the centre key (key::centre) or the case key (key::caps) with `caption`.
+  void SB171819(int number, KeyCaption caption, bool highlight);
+  void set_indicators(InputMode mode);
 
   // ---- Helpers shared with conversion ----------------------------------------------------
   std::string reading() const;  // kana_text + romaji_text + kana_after_caret

@@ -172,75 +172,76 @@ void alphabet_tap(Engine& e, int key, const std::array<Cycle, 15>& table) {
 
 }  // namespace
 
-std::vector<std::string_view> letter_key_characters(int key, int mode, bool caps) {
+std::vector<std::string_view> letter_key_characters(int key, InputMode mode, bool caps) {
   std::vector<std::string_view> out;
-  if (key < 1 || key > 15) return out;
+  if (!key::is_letter(key)) return out;
   const int index = key - 1;
-  const Cycle* cycle = mode == 0   ? &kRomajiKeys[index].cycle
-                       : mode == 1 ? &kHalfWidthAlphabet[index]
-                       : mode == 2 ? &kFullWidthAlphabet[index]
-                                   : nullptr;
+  const Cycle* cycle = mode == InputMode::romaji          ? &kRomajiKeys[index].cycle
+                       : mode == InputMode::half_alphabet ? &kHalfWidthAlphabet[index]
+                       : mode == InputMode::full_alphabet ? &kFullWidthAlphabet[index]
+                                                          : nullptr;
   if (cycle) {
     for (int i = 0; i < cycle->steps; ++i)
       out.push_back(cycle->taps[i].pick(caps));
-  } else if (mode == 3 || mode == 4) {
-    const std::string_view digit = mode == 3 ? kDigits[index].half : kDigits[index].full;
+  } else if (mode == InputMode::half_number || mode == InputMode::full_number) {
+    const std::string_view digit =
+        mode == InputMode::half_number ? kDigits[index].half : kDigits[index].full;
     if (!digit.empty()) out.push_back(digit);
   }
   return out;
 }
 
 void Engine::Button_A() {
-  letter_key(1);
+  letter_key(key::A);
 }
 void Engine::Button_K() {
-  letter_key(2);
+  letter_key(key::K);
 }
 void Engine::Button_H() {
-  letter_key(3);
+  letter_key(key::H);
 }
 void Engine::Button_I() {
-  letter_key(4);
+  letter_key(key::I);
 }
 void Engine::Button_S() {
-  letter_key(5);
+  letter_key(key::S);
 }
 void Engine::Button_M() {
-  letter_key(6);
+  letter_key(key::M);
 }
 void Engine::Button_U() {
-  letter_key(7);
+  letter_key(key::U);
 }
 void Engine::Button_T() {
-  letter_key(8);
+  letter_key(key::T);
 }
 void Engine::Button_Y() {
-  letter_key(9);
+  letter_key(key::Y);
 }
 void Engine::Button_E() {
-  letter_key(10);
+  letter_key(key::E);
 }
 void Engine::Button_N() {
-  letter_key(11);
+  letter_key(key::N);
 }
 void Engine::Button_R() {
-  letter_key(12);
+  letter_key(key::R);
 }
 void Engine::Button_O() {
-  letter_key(13);
+  letter_key(key::O);
 }
 void Engine::Button_Z() {
-  letter_key(14);
+  letter_key(key::Z);
 }
 void Engine::Button_W() {
-  letter_key(15);
+  letter_key(key::W);
 }
 
 void Engine::letter_key(int key) {
   key_number = key;
   const int index = key - 1;
   switch (input_mode) {
-    case 0: {
+    case InputMode::romaji: {
       if (kanji_converting || katakana_shown) Decision();
       const RomajiKey& row = kRomajiKeys[index];
       if (!row.vowel.empty()) {
@@ -257,18 +258,20 @@ void Engine::letter_key(int key) {
       siin_through(row.cycle.pick(tap_count[key], is_caps()));
       return;
     }
-    case 1:
-    case 2:
-      if (key == 9) {
-        input_mode == 1 ? eigo_through() : zenkaku_alphabet_through();
+    case InputMode::half_alphabet:
+    case InputMode::full_alphabet: {
+      const bool half = input_mode == InputMode::half_alphabet;
+      if (key == key::Y) {
+        half ? eigo_through() : zenkaku_alphabet_through();
         return;
       }
-      alphabet_tap(*this, key, input_mode == 1 ? kHalfWidthAlphabet : kFullWidthAlphabet);
+      alphabet_tap(*this, key, half ? kHalfWidthAlphabet : kFullWidthAlphabet);
       return;
-    case 3:
+    }
+    case InputMode::half_number:
       if (!kDigits[index].half.empty()) number_through(kDigits[index].half);
       return;
-    case 4:
+    case InputMode::full_number:
       if (kDigits[index].full.empty()) return;
       if (number_converting) {
         // A digit typed while the half-width form is shown goes back to the full-width form.
@@ -278,17 +281,17 @@ void Engine::letter_key(int key) {
       zenkaku_digits += kDigits[index].full;
       zenkaku_number_through(zenkaku_digits);
       return;
-    default:
-      return;  // symbol mode: the dialog handles it
+    case InputMode::symbol:
+      return;  // the dialog handles it
   }
 }
 
 void Engine::eigo_through() {
-  alphabet_tap(*this, 9, kHalfWidthAlphabet);
+  alphabet_tap(*this, key::Y, kHalfWidthAlphabet);
 }
 
 void Engine::zenkaku_alphabet_through() {
-  alphabet_tap(*this, 9, kFullWidthAlphabet);
+  alphabet_tap(*this, key::Y, kFullWidthAlphabet);
 }
 
 void Engine::boin_through(std::string_view vowel) {
@@ -363,7 +366,7 @@ void Engine::number_through(std::string_view text) {
 }
 
 void Engine::zenkaku_number_through(std::string_view digits) {
-  if (key_number >= 1 && key_number <= 15) {
+  if (key::is_letter(key_number)) {
     if (tap_count[key_number] == 0) reset_tap_counts();
     ++tap_count[key_number];
   }

@@ -78,9 +78,9 @@ void Keypad::press(int number) {
     case KeyKind::letter: {
       engine_.guarded([&] { key->operation(engine_); });
       engine_.key_number = number;
-      const int mode = engine_.input_mode;
+      const InputMode mode = engine_.input_mode;
       engine_.SB15_captions(number, mode, engine_.is_caps());
-      if (mode >= 0 && mode <= 4) {
+      if (typing_mode(mode)) {
         // The face shows where the multi-tap cycle stands: the reached mark in lime green.
         const Face face = letter_face(number, mode, engine_.is_caps());
         const int mark = highlighted_mark(number, mode, engine_.tap_count[number]);
@@ -93,16 +93,16 @@ void Keypad::press(int number) {
       engine_.guarded([&] { key->operation(engine_); });
       break;
     case KeyKind::centre:
-      engine_.SB171819(18, 1, true);
+      engine_.SB171819(key::centre, KeyCaption::confirm, true);
       engine_.guarded([&] { key->operation(engine_); });
       break;
     case KeyKind::case_key:
-      engine_.key_number = 19;
-      engine_.SB171819(19, 2, true);
+      engine_.key_number = key::caps;
+      engine_.SB171819(key::caps, KeyCaption::case_words, true);
       engine_.guarded([&] { key->operation(engine_); });
       break;
     case KeyKind::window:
-      if (number == 33) delete_all();
+      if (number == key::delete_all) delete_all();
       break;
   }
 }
@@ -110,7 +110,7 @@ void Keypad::press(int number) {
 void Keypad::release(int number) {
   const KeyInfo* key = find_key(number);
   if (!key) return;
-  const bool typing_modes = engine_.input_mode <= 4;
+  const bool typing_modes = typing_mode(engine_.input_mode);
   switch (key->kind) {
     case KeyKind::letter:
       engine_.key_number = number;
@@ -121,18 +121,18 @@ void Keypad::release(int number) {
       if (!typing_modes || reading_pending()) break;
       // A caret moved in the display becomes the point where typing goes on; the clear key
       // leaves unconfirmed full-width digits alone.
-      if (number == 16 && !engine_.zenkaku_digits.empty()) break;
+      if (number == key::clear && !engine_.zenkaku_digits.empty()) break;
       refresh_caret();
       break;
     case KeyKind::centre:
-      engine_.SB171819(18, 2, false);
+      engine_.SB171819(key::centre, KeyCaption::line_break, false);
       if (!typing_modes) break;
-      engine_.SB171819(18, 1, false);
+      engine_.SB171819(key::centre, KeyCaption::confirm, false);
       if (!reading_pending()) refresh_caret();
       break;
     case KeyKind::case_key:
-      engine_.key_number = 19;
-      engine_.SB171819(19, 2, false);
+      engine_.key_number = key::caps;
+      engine_.SB171819(key::caps, KeyCaption::case_words, false);
       break;
     case KeyKind::window:
       break;
@@ -158,8 +158,7 @@ void Keypad::choose_candidate(int index) {
   if (!strip.active || index < 1 || index > static_cast<int>(strip.candidates.size())) return;
   engine_.guarded([&] { show_candidate(engine_, index); });
   if (!engine_.kanji_converting) return;
-  press(18);
-  release(18);
+  click(key::centre);
 }
 
 void Keypad::pick_symbol(int page, int index) {

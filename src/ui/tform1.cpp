@@ -466,7 +466,7 @@ void TForm1::describe_letter_keys() {
   described_caps_ = engine_.is_caps();
   for (int n = 1; n <= 15; ++n) {
     QStringList typed;
-    for (std::string_view c : letter_key_characters(n, described_mode_, described_caps_)) {
+    for (std::string_view c : letter_key_characters(n, *described_mode_, described_caps_)) {
       typed << spoken(c);
     }
     const std::string_view token = find_key(n)->token;

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "candidate_bar.h"
 #include "draft_file.h"
@@ -107,7 +108,7 @@ class TForm1 : public QWidget, public View {
   TForm2* Form2;
   QPushButton* undo_key_;
   CandidateBar* candidate_bar_;
-  int described_mode_ = -1;
+  std::optional<InputMode> described_mode_;
   bool described_caps_ = false;
   QPixmap key_bitmap;
   KeyButton* held_by_keyboard_ = nullptr;
