@@ -127,9 +127,9 @@ std::string printable(std::string_view token) {
   return out;
 }
 
-// One step of the replay: a key of the keypad (or delete-all), a click in the display, on a
-// candidate of the strip or on a cell of the symbol picker, 元に戻す, or the copy key.
-enum class Action { key, caret, pick, symbol, undo, copy };
+// One step of the replay: a key of the key list (every key but quit), a click in the display,
+// on a candidate of the strip or on a cell of the symbol picker.
+enum class Action { key, caret, pick, symbol };
 struct Step {
   std::string token;
   Action action = Action::key;
@@ -164,10 +164,8 @@ std::optional<Step> parse_token(const std::string& token) {
     if (!n || *n == 0) return std::nullopt;
     return Step{token, action, 0, *n};
   }
-  if (token == "UNDO") return Step{token, Action::undo};
-  if (token == "COPY") return Step{token, Action::copy};
   const KeyInfo* key = find_key_by_token(token);
-  if (!key || (key->kind == KeyKind::window && key->number != 33)) return std::nullopt;
+  if (!key || key->number == key::quit) return std::nullopt;
   return Step{token, Action::key, key->number};
 }
 
@@ -383,8 +381,9 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
   for (const Step& step : steps) {
     switch (step.action) {
       case Action::key:
-        if (step.key == 33) {
-          keypad.press(33);  // delete-all acts on the press
+        // Headless, the copy key's clipboard text goes into the JSON.
+        if (step.key == key::copy) {
+          copied = keypad.copy_text();
         } else {
           keypad.click(step.key);
         }
@@ -397,12 +396,6 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
         break;
       case Action::symbol:
         keypad.pick_symbol(view.page_highlight(), step.number - 1);
-        break;
-      case Action::undo:
-        keypad.undo_delete_all();
-        break;
-      case Action::copy:
-        copied = keypad.copy_text();
         break;
     }
     keypad.idle();

@@ -15,34 +15,63 @@ void call(Engine& engine) {
   (engine.*Operation)();
 }
 
-constexpr std::array<KeyInfo, 26> kKeys = {{
-    {1, "A", "SpeedButton1", KeyKind::letter, call<&Engine::Button_A>, 'A', ""},
-    {2, "K", "SpeedButton2", KeyKind::letter, call<&Engine::Button_K>, 'K', ""},
-    {3, "H", "SpeedButton3", KeyKind::letter, call<&Engine::Button_H>, 'H', ""},
-    {4, "I", "SpeedButton4", KeyKind::letter, call<&Engine::Button_I>, 'I', ""},
-    {5, "S", "SpeedButton5", KeyKind::letter, call<&Engine::Button_S>, 'S', ""},
-    {6, "M", "SpeedButton6", KeyKind::letter, call<&Engine::Button_M>, 'M', ""},
-    {7, "U", "SpeedButton7", KeyKind::letter, call<&Engine::Button_U>, 'U', ""},
-    {8, "T", "SpeedButton8", KeyKind::letter, call<&Engine::Button_T>, 'T', ""},
-    {9, "Y", "SpeedButton9", KeyKind::letter, call<&Engine::Button_Y>, 'Y', ""},
-    {10, "E", "SpeedButton10", KeyKind::letter, call<&Engine::Button_E>, 'E', ""},
-    {11, "N", "SpeedButton11", KeyKind::letter, call<&Engine::Button_N>, 'N', ""},
-    {12, "R", "SpeedButton12", KeyKind::letter, call<&Engine::Button_R>, 'R', ""},
-    {13, "O", "SpeedButton13", KeyKind::letter, call<&Engine::Button_O>, 'O', ""},
-    {14, "Z", "SpeedButton14", KeyKind::letter, call<&Engine::Button_Z>, 'Z', ""},
-    {15, "W", "SpeedButton15", KeyKind::letter, call<&Engine::Button_W>, 'W', ""},
-    {16, "BS", "SpeedButton16", KeyKind::caption, call<&Engine::Button_BS>, 8, "クリア"},
-    {18, "RET", "SpeedButton18", KeyKind::centre, call<&Engine::Button_RETURN>, 13, ""},
-    {19, "CAPS", "SpeedButton19", KeyKind::case_key, call<&Engine::Button_CAPS>, 'P', ""},
-    {20, "MODE", "SpeedButton20", KeyKind::caption, call<&Engine::Button_MODE>, 17, "モード"},
-    {21, "LEFT", "SpeedButton21", KeyKind::caption, call<&Engine::Button_LEFT>, 37, "←"},
-    {22, "RIGHT", "SpeedButton22", KeyKind::caption, call<&Engine::Button_RIGHT>, 39, "→"},
-    {23, "UP", "SpeedButton23", KeyKind::caption, Button_UP, 38, "↑"},
-    {24, "DOWN", "SpeedButton24", KeyKind::caption, Button_DOWN, 40, "↓"},
-    {31, "QUIT", "SpeedButton31", KeyKind::window, nullptr, 0, "終了(&Q)"},
-    {32, "COPY", "SpeedButton32", KeyKind::window, nullptr, 0, "コピー(&C)"},
-    {33, "DELALL", "SpeedButton33", KeyKind::window, nullptr, 0, "消去(&D)"},
+// The letter keys stand in five rows of three.
+constexpr KeyPlace letter_place(int number) {
+  const int column = (number - 1) % 3;
+  const int row = (number - 1) / 3;
+  return {456 + column * 72, 216 + row * 64, 65, 44};
+}
+
+constexpr KeyKind kLetter = KeyKind::letter;
+constexpr KeyKind kCaption = KeyKind::caption;
+constexpr KeyKind kWindow = KeyKind::window;
+
+// One row per key, in the order the window creates them: number, replay token, kind, what a
+// press runs, keyboard key, caption, place; then the name and description assistive tools read
+// and the window keys' flags.
+// clang-format off
+constexpr std::array<KeyInfo, 27> kKeys = {{
+    {key::A, "A", kLetter, call<&Engine::Button_A>, 'A', "", letter_place(key::A), "キー A", ""},
+    {key::K, "K", kLetter, call<&Engine::Button_K>, 'K', "", letter_place(key::K), "キー K", ""},
+    {key::H, "H", kLetter, call<&Engine::Button_H>, 'H', "", letter_place(key::H), "キー H", ""},
+    {key::I, "I", kLetter, call<&Engine::Button_I>, 'I', "", letter_place(key::I), "キー I", ""},
+    {key::S, "S", kLetter, call<&Engine::Button_S>, 'S', "", letter_place(key::S), "キー S", ""},
+    {key::M, "M", kLetter, call<&Engine::Button_M>, 'M', "", letter_place(key::M), "キー M", ""},
+    {key::U, "U", kLetter, call<&Engine::Button_U>, 'U', "", letter_place(key::U), "キー U", ""},
+    {key::T, "T", kLetter, call<&Engine::Button_T>, 'T', "", letter_place(key::T), "キー T", ""},
+    {key::Y, "Y", kLetter, call<&Engine::Button_Y>, 'Y', "", letter_place(key::Y), "キー Y", ""},
+    {key::E, "E", kLetter, call<&Engine::Button_E>, 'E', "", letter_place(key::E), "キー E", ""},
+    {key::N, "N", kLetter, call<&Engine::Button_N>, 'N', "", letter_place(key::N), "キー N", ""},
+    {key::R, "R", kLetter, call<&Engine::Button_R>, 'R', "", letter_place(key::R), "キー R", ""},
+    {key::O, "O", kLetter, call<&Engine::Button_O>, 'O', "", letter_place(key::O), "キー O", ""},
+    {key::Z, "Z", kLetter, call<&Engine::Button_Z>, 'Z', "", letter_place(key::Z), "キー Z", ""},
+    {key::W, "W", kLetter, call<&Engine::Button_W>, 'W', "", letter_place(key::W), "キー W", ""},
+    {key::clear, "BS", kCaption, call<&Engine::Button_BS>, 8, "クリア", {600, 152, 65, 40},
+     "クリア", "カーソルの前の文字を消す。変換中は読みに戻す"},
+    {key::centre, "RET", KeyKind::centre, call<&Engine::Button_RETURN>, 13, "", {536, 64, 50, 50},
+     "決定", "入力中の文字を確定する。確定するものがなければ改行"},
+    {key::caps, "CAPS", KeyKind::case_key, call<&Engine::Button_CAPS>, 'P', "", {456, 152, 65, 40},
+     "数字／小文字", "数字と小文字・大文字を切り替える"},
+    {key::mode, "MODE", kCaption, call<&Engine::Button_MODE>, 17, "モード", {448, 8, 65, 40},
+     "モード", "ローマ字、英字、記号のモードを切り替える"},
+    {key::left, "LEFT", kCaption, call<&Engine::Button_LEFT>, 37, "←", {494, 56, 34, 65},
+     "左", "カーソルを左へ動かす"},
+    {key::right, "RIGHT", kCaption, call<&Engine::Button_RIGHT>, 39, "→", {594, 56, 34, 65},
+     "右", "カーソルを右へ動かす。文末では空白を入力"},
+    {key::up, "UP", kCaption, Button_UP, 38, "↑", {528, 24, 65, 34},
+     "上", "カタカナに変換する。入力中でなければ上の行へ"},
+    {key::down, "DOWN", kCaption, Button_DOWN, 40, "↓", {528, 120, 65, 34},
+     "下", "漢字に変換する。入力中でなければ下の行へ"},
+    {key::quit, "QUIT", kWindow, nullptr, 0, "終了(&Q)", {56, 432, 73, 41},
+     "終了", "Lumeta を終了する", false, CaptionLook::warning},
+    {key::delete_all, "DELALL", kWindow, nullptr, 0, "消去(&D)", {128, 432, 65, 41},
+     "消去", "全文を消す（元に戻すキーで戻せる）", true},
+    {key::copy, "COPY", kWindow, nullptr, 0, "コピー(&C)", {192, 432, 65, 41},
+     "コピー", "全文をクリップボードにコピーする"},
+    {key::undo, "UNDO", kWindow, nullptr, 0, "元に戻す", {192, 474, 65, 24},
+     "元に戻す", "最後に消去した文章を元に戻す", false, CaptionLook::small},
 }};
+// clang-format on
 
 }  // namespace
 
@@ -103,6 +132,7 @@ void Keypad::press(int number) {
       break;
     case KeyKind::window:
       if (number == key::delete_all) delete_all();
+      if (number == key::undo) undo_delete_all();
       break;
   }
 }
