@@ -72,6 +72,21 @@ TEST(Conversion, UpShowsKatakanaAndBack) {
   EXPECT_EQ(t.engine.front_fixed, "トウキョウ");
 }
 
+TEST(Conversion, ReadingBackAfterKatakanaThenCandidatesIsStillComposed) {
+  Lumeta t;
+  t.keys("K A I UP DOWN");  // カイ, then 回
+  ASSERT_EQ(t.text(), "回");
+  for (int i = 0; i < 10; ++i)
+    t.keys("DOWN");  // round to the reading
+  ASSERT_EQ(t.text(), "かい");
+  EXPECT_EQ(t.engine.katakana_shown, 0);
+  t.keys("BS");  // the clear key takes a character off the reading, as after ↓ alone
+  EXPECT_EQ(t.text(), "か");
+  t.keys("K A");  // and typing goes on composing the same reading
+  EXPECT_EQ(t.engine.reading(), "かか");
+  EXPECT_EQ(t.engine.front_fixed, "");
+}
+
 TEST(Conversion, FullWidthDigitsToHalfWidthAndBack) {
   Lumeta t;
   t.keys("CAPS I S DOWN");

@@ -15,20 +15,6 @@ namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
 
-void key_prologue(Engine& e, int key) {
-  e.key_number = key;
-  if (e.tap_count[key] == 0) e.reset_tap_counts();
-  ++e.tap_count[key];
-}
-
-// A lone Ｎ before the conversion is the syllable ん.
-void settle_lone_n(Engine& e) {
-  if (e.romaji_text == "Ｎ" || e.romaji_text == "ｎ") {
-    e.kana_text += "ん";
-    e.romaji_text.clear();
-  }
-}
-
 // Start of the line (between CR LF pairs) that holds `position`.
 std::size_t line_start(std::string_view text, std::size_t position) {
   const void* found = memrchr(text.data(), '\n', position);
@@ -104,7 +90,7 @@ void caret_down(Engine& e) {
 // reading are looked up.
 void look_up_reading(Engine& e) {
   e.commit_pending_vowel();
-  settle_lone_n(e);
+  e.settle_lone_n();
   const std::string reading = e.reading();
   if (e.romaji_text.empty()) {
     e.kana_text += e.kana_after_caret;
@@ -149,9 +135,8 @@ CandidateStrip candidate_strip(const Engine& e) {
   CandidateStrip strip;
   if (e.input_mode != InputMode::romaji || e.composition_length() == 0) return strip;
   strip.active = true;
-  const bool lone_n = e.romaji_text == "Ｎ" || e.romaji_text == "ｎ";
   const std::string reading =
-      e.kana_text + (lone_n ? std::string("ん") : e.romaji_text) + e.kana_after_caret;
+      e.kana_text + (e.lone_n() ? std::string("ん") : e.romaji_text) + e.kana_after_caret;
   std::array<std::string, kCandidateSlots + 1> slots;
   const int count = lookup_candidates(reading, slots);
   strip.candidates.assign(slots.begin() + 1, slots.begin() + 1 + count);
@@ -178,13 +163,8 @@ void kanji_Show(Engine& e, int index) {
     e.show(e.front_text, segments, end);
     return;
   }
-  e.front_text = e.front_fixed + e.reading();
   // The whole reading comes back, the part behind the cursor included.
-  e.kana_text += e.romaji_text;
-  e.kana_text += e.kana_after_caret;
-  e.romaji_text.clear();
-  e.kana_after_caret.clear();
-  e.kanji_converting = 0;
+  e.take_conversion_off(true);
   e.mode_romaji_Show();
 }
 
@@ -198,26 +178,22 @@ void katakana_Show(Engine& e) {
 }
 
 void Button_UP(Engine& e) {
-  key_prologue(e, key::up);
+  e.count_tap(key::up);
   if (e.input_mode == InputMode::symbol) return previous_symbol_page(e);
   if (!e.reading_pending()) return caret_up(e);
   if (e.tap_count[key::up] % 2 == 1) {
-    settle_lone_n(e);
+    e.settle_lone_n();
     e.katakana_shown = 1;
     katakana_Show(e);
   } else {
-    e.front_text = e.front_fixed + e.reading();
-    e.kana_text += e.romaji_text;
-    e.romaji_text.clear();
-    e.katakana_shown = 0;
-    e.kanji_converting = 0;  // the reading is on display again
+    e.take_conversion_off(false);  // the caret stays where it stood in the reading
     e.mode_romaji_Show();
   }
   e.Get_caret_position();
 }
 
 void Button_DOWN(Engine& e) {
-  key_prologue(e, key::down);
+  e.count_tap(key::down);
   switch (e.input_mode) {
     case InputMode::romaji:
     case InputMode::full_alphabet:

@@ -83,9 +83,7 @@ void Engine::Button_RETURN() {
       front_text = front_fixed;
       zenkaku_digits.clear();
       number_conversion.clear();
-      kana_text.clear();
-      romaji_text.clear();
-      kana_after_caret.clear();
+      clear_reading();
       kanji_converting = 0;
       katakana_shown = 0;
       number_converting = 0;
@@ -113,9 +111,7 @@ void Engine::Button_RETURN() {
 }
 
 void Engine::Button_LEFT() {
-  key_number = key::left;
-  if (tap_count[key::left] == 0) reset_tap_counts();
-  ++tap_count[key::left];
+  count_tap(key::left);
   if (input_mode == InputMode::symbol) return;
   // A candidate or katakana form on display goes back to the reading first.
   if (input_mode == InputMode::romaji && (kanji_converting || katakana_shown)) cancel_conversion();
@@ -140,9 +136,7 @@ void Engine::Button_LEFT() {
 }
 
 void Engine::Button_RIGHT() {
-  key_number = key::right;
-  if (tap_count[key::right] == 0) reset_tap_counts();
-  ++tap_count[key::right];
+  count_tap(key::right);
   switch (input_mode) {
     case InputMode::romaji:
     case InputMode::full_alphabet:

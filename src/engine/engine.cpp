@@ -28,9 +28,7 @@ void Engine::initialise() {
   number_converting = 0;
   input_mode = InputMode::romaji;
   set_indicators(InputMode::romaji);
-  kana_text.clear();
-  romaji_text.clear();
-  kana_after_caret.clear();
+  clear_reading();
   SB15_all(InputMode::romaji, true);
   SB171819(key::centre, KeyCaption::confirm, false);
   SB171819(key::caps, KeyCaption::case_words, false);
@@ -44,6 +42,12 @@ void Engine::initialise() {
 
 void Engine::reset_tap_counts() {
   tap_count.fill(0);
+}
+
+void Engine::count_tap(int key) {
+  key_number = key;
+  if (tap_count[key] == 0) reset_tap_counts();
+  ++tap_count[key];
 }
 
 int Engine::composition_length() const {
@@ -128,9 +132,7 @@ void Engine::Decision() {
   switch (input_mode) {
     case InputMode::romaji:
       front_fixed = front_text;
-      kana_text.clear();
-      romaji_text.clear();
-      kana_after_caret.clear();
+      clear_reading();
       kanji_converting = 0;
       katakana_shown = 0;
       candidate_index = 0;
@@ -188,9 +190,7 @@ void Engine::undo_delete_all() {
   erased_ = {};
   text += display_.text();
   reset_tap_counts();
-  kana_text.clear();
-  romaji_text.clear();
-  kana_after_caret.clear();
+  clear_reading();
   zenkaku_digits.clear();
   number_conversion.clear();
   number_converting = kanji_converting = katakana_shown = 0;
@@ -213,15 +213,33 @@ void Engine::confirm_pending() {
 }
 
 void Engine::cancel_conversion() {
-  front_text = front_fixed + reading();
   // The whole reading, the part behind the cursor included, stays unconfirmed as hiragana.
+  take_conversion_off(true);
+  candidate_index = 0;
+}
+
+void Engine::take_conversion_off(bool whole) {
+  front_text = front_fixed + reading();
   kana_text += romaji_text;
-  kana_text += kana_after_caret;
   romaji_text.clear();
-  kana_after_caret.clear();
+  if (whole) {
+    kana_text += kana_after_caret;
+    kana_after_caret.clear();
+  }
   kanji_converting = 0;
   katakana_shown = 0;
-  candidate_index = 0;
+}
+
+void Engine::clear_reading() {
+  kana_text.clear();
+  romaji_text.clear();
+  kana_after_caret.clear();
+}
+
+void Engine::settle_lone_n() {
+  if (!lone_n()) return;
+  kana_text += "ん";
+  romaji_text.clear();
 }
 
 void Engine::caret_back_one_char() {

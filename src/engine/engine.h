@@ -28,6 +28,9 @@ class Engine : public EngineState {
   // ---- Shared operations -----------------------------------------------------------------
   void initialise();
   void reset_tap_counts();
+  // The start of a key's press: `key` becomes key_number and counts one more tap in a row;
+  // the first tap on it resets every other key's count.
+  void count_tap(int key);
   int composition_length() const;
   bool is_caps() const { return caps != 0; }
   void Get_caret_position();
@@ -110,6 +113,16 @@ class Engine : public EngineState {
   void confirm_pending();
   // Takes a kanji candidate or katakana form off display, back to the reading in hiragana.
   void cancel_conversion();
+  // The reading, in hiragana, takes the place of a candidate or the katakana form in
+  // front_text: the romaji joins kana_text and no conversion is on display any more. With
+  // `whole` the part behind the cursor joins kana_text too, so the caret goes to the end of the
+  // reading; otherwise it stays where it stood in the reading. Nothing is redrawn.
+  void take_conversion_off(bool whole);
+  // Empties the reading: kana_text, romaji_text and kana_after_caret.
+  void clear_reading();
+  // A lone Ｎ (or ｎ) as the whole romaji_text is the syllable ん once the reading is converted.
+  bool lone_n() const { return romaji_text == "Ｎ" || romaji_text == "ｎ"; }
+  void settle_lone_n();
   // Moves the display caret over one character; no change of text.
   void caret_back_one_char();
   void caret_forward_one_char();

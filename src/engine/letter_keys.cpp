@@ -158,11 +158,8 @@ void write_tap_cycle(std::array<std::string, 7>& tap_cycle, const Cycle& cycle, 
 // Alphabet modes: repeated taps replace the pending character in place; the first tap on
 // another key confirms it.
 void alphabet_tap(Engine& e, int key, const std::array<Cycle, 15>& table) {
-  if (e.tap_count[key] == 0) {
-    e.front_fixed = e.front_text;
-    e.reset_tap_counts();
-  }
-  ++e.tap_count[key];
+  if (e.tap_count[key] == 0) e.front_fixed = e.front_text;
+  e.count_tap(key);
   const Cycle& cycle = table[key - 1];
   write_tap_cycle(e.tap_cycle, cycle, e.is_caps());
   e.front_text = e.front_fixed;
@@ -248,12 +245,9 @@ void Engine::letter_key(int key) {
         boin_through(row.vowel);
         return;
       }
-      if (tap_count[key] != 0) {
-        romaji_text = delete_last_char(romaji_text);  // the character the previous tap entered
-      } else {
-        reset_tap_counts();
-      }
-      ++tap_count[key];
+      // A repeated tap replaces the character the previous tap entered.
+      if (tap_count[key] != 0) romaji_text = delete_last_char(romaji_text);
+      count_tap(key);
       write_tap_cycle(tap_cycle, row.cycle, is_caps());
       siin_through(row.cycle.pick(tap_count[key], is_caps()));
       return;
@@ -296,12 +290,8 @@ void Engine::zenkaku_alphabet_through() {
 
 void Engine::boin_through(std::string_view vowel) {
   const int key = key_number;
-  if (tap_count[key] != 0) {
-    romaji_text = delete_last_char(romaji_text);
-  } else {
-    reset_tap_counts();
-  }
-  ++tap_count[key];
+  if (tap_count[key] != 0) romaji_text = delete_last_char(romaji_text);
+  count_tap(key);
   commit_pending_vowel();
   if (contains(kSignsBeforeVowel, romaji_text)) {
     kana_text += romaji_text;
@@ -366,10 +356,7 @@ void Engine::number_through(std::string_view text) {
 }
 
 void Engine::zenkaku_number_through(std::string_view digits) {
-  if (key::is_letter(key_number)) {
-    if (tap_count[key_number] == 0) reset_tap_counts();
-    ++tap_count[key_number];
-  }
+  if (key::is_letter(key_number)) count_tap(key_number);
   front_text = front_fixed;
   front_text += digits;
   mode_zenkaku_number_Show();
