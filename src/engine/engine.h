@@ -21,6 +21,10 @@ inline constexpr std::size_t kMaxDisplayChars = 1'000'000;
 // What letter key `key` types in `mode` with the case flag `caps`, in tap order.
 std::vector<std::string_view> letter_key_characters(int key, InputMode mode, bool caps);
 
+// The mark (1..4) of the key's face (letter_face) a press lights, from the key's tap count
+// after the press; 0 for none. It names the character the multi-tap cycle has just reached.
+int highlighted_mark(int key, InputMode mode, int taps);
+
 class Engine : public EngineState {
  public:
   explicit Engine(View& view);

@@ -105,16 +105,6 @@ Mark mark_of(const MarkRow& row, bool caps) {
               : Mark{row.small, row.sx, row.sy, row.points, row.colour};
 }
 
-bool is_vowel_key(int number) {
-  return number == key::A || number == key::I || number == key::U || number == key::E ||
-         number == key::O;
-}
-
-// Mark number n of a three-step cycle: taps 1, 2, 3, 4 light marks 1, 2, 3, 1.
-int three_step(int taps) {
-  return taps % 3 == 0 ? 3 : taps % 3;
-}
-
 }  // namespace
 
 Face letter_face(int key, InputMode mode, bool caps) {
@@ -123,27 +113,6 @@ Face letter_face(int key, InputMode mode, bool caps) {
     if (row.key == key) face.add(mark_of(row, caps));
   }
   return face;
-}
-
-int highlighted_mark(int key, InputMode mode, int taps) {
-  if (!key::is_letter(key) || taps < 0) return 0;
-  const bool romaji = mode == InputMode::romaji;
-  switch (mode) {
-    case InputMode::romaji:
-    case InputMode::half_alphabet:
-    case InputMode::full_alphabet:
-      if (romaji && is_vowel_key(key)) return taps % 3 == 0 ? 1 : 2;
-      if (key == key::Z) return taps % 4 == 0 ? 4 : taps % 4;
-      if (!romaji && key == key::Y) return taps % 2 == 1 ? 1 : 2;
-      if (!romaji && key == key::N) return 1;
-      return three_step(taps);
-    case InputMode::half_number:
-    case InputMode::full_number:
-      return 1;
-    case InputMode::symbol:
-      return 0;
-  }
-  return 0;
 }
 
 Face with_highlight(Face face, int key, InputMode mode, int mark) {

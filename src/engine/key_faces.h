@@ -46,10 +46,6 @@ inline constexpr int kFaceSize = 50;
 // mark highlighted. Modes without letter faces (symbol mode) give a blank face.
 Face letter_face(int key, InputMode mode, bool caps);
 
-// The mark (1..4) a press lights, from the key's tap count after the press; 0 for none.
-// It names the character the multi-tap cycle has just reached.
-int highlighted_mark(int key, InputMode mode, int taps);
-
 // `face` with mark number `mark` (1-based, as the face tables count them) painted lime green;
 // marks with a colour of their own ("通話" blue, "切/電源" red) keep it.
 Face with_highlight(Face face, int key, InputMode mode, int mark);

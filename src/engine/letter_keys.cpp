@@ -30,13 +30,22 @@ constexpr Tap T(std::string_view capital, std::string_view small) {
   return {capital, small};
 }
 
-// A key's cycle in one mode, tap order; `steps` entries are in use.
+// A key's cycle in one mode, tap order; `steps` entries are in use. `marks` names the mark of
+// the key's face (key_faces.cpp) that each entry lights, where it is not the entry's own
+// number: the vowel keys' face shows the letter as mark 1 and the kana as mark 2.
 struct Cycle {
   int steps;
   std::array<Tap, 4> taps;
-  // The entry the n-th consecutive tap picks: 1, 2, 3, 1, ... for three steps.
-  std::string_view pick(int n, bool caps) const { return taps[(n - 1) % steps].pick(caps); }
+  std::array<int, 4> marks{};
+  // The entry the n-th consecutive tap picks: 1, 2, 3, 1, ... for three steps (n = 0 counts as
+  // the tap before the first).
+  int step(int n) const { return ((n - 1) % steps + steps) % steps; }
+  std::string_view pick(int n, bool caps) const { return taps[step(n)].pick(caps); }
+  int mark(int n) const { return marks[step(n)] ? marks[step(n)] : step(n) + 1; }
 };
+
+// The vowel keys' あ and ぁ light the kana mark, the letter the letter mark.
+constexpr std::array<int, 4> kVowelMarks = {2, 2, 1};
 
 // Romaji mode. The vowel keys hold their kana, small kana and letter; `vowel` is the small
 // full-width vowel they complete a syllable with.
@@ -46,19 +55,19 @@ struct RomajiKey {
 };
 
 constexpr std::array<RomajiKey, 15> kRomajiKeys = {{
-    {"ａ", {3, {T("あ"), T("ぁ"), T("Ａ", "ａ")}}},
+    {"ａ", {3, {T("あ"), T("ぁ"), T("Ａ", "ａ")}, kVowelMarks}},
     {"", {3, {T("Ｋ", "ｋ"), T("Ｇ", "ｇ"), T("Ｑ", "ｑ")}}},
     {"", {3, {T("Ｈ", "ｈ"), T("Ｂ", "ｂ"), T("Ｐ", "ｐ")}}},
-    {"ｉ", {3, {T("い"), T("ぃ"), T("Ｉ", "ｉ")}}},
+    {"ｉ", {3, {T("い"), T("ぃ"), T("Ｉ", "ｉ")}, kVowelMarks}},
     {"", {3, {T("Ｓ", "ｓ"), T("Ｚ", "ｚ"), T("Ｊ", "ｊ")}}},
     {"", {3, {T("Ｍ", "ｍ"), T("Ｆ", "ｆ"), T("Ｖ", "ｖ")}}},
-    {"ｕ", {3, {T("う"), T("ぅ"), T("Ｕ", "ｕ")}}},
+    {"ｕ", {3, {T("う"), T("ぅ"), T("Ｕ", "ｕ")}, kVowelMarks}},
     {"", {3, {T("Ｔ", "ｔ"), T("Ｄ", "ｄ"), T("Ｃ", "ｃ")}}},
     {"", {3, {T("Ｙ", "ｙ"), T("っ"), T("ー")}}},
-    {"ｅ", {3, {T("え"), T("ぇ"), T("Ｅ", "ｅ")}}},
+    {"ｅ", {3, {T("え"), T("ぇ"), T("Ｅ", "ｅ")}, kVowelMarks}},
     {"", {3, {T("Ｎ", "ｎ"), T("ん"), T("・")}}},
     {"", {3, {T("Ｒ", "ｒ"), T("Ｌ", "ｌ"), T("～")}}},
-    {"ｏ", {3, {T("お"), T("ぉ"), T("Ｏ", "ｏ")}}},
+    {"ｏ", {3, {T("お"), T("ぉ"), T("Ｏ", "ｏ")}, kVowelMarks}},
     {"", {4, {T("、"), T("。"), T("？"), T("！")}}},
     {"", {3, {T("Ｗ", "ｗ"), T("Ｘ", "ｘ"), T("　")}}},
 }};
@@ -92,7 +101,7 @@ constexpr std::array<Cycle, 15> kFullWidthAlphabet = {{
     {3, {T("Ｔ", "ｔ"), T("Ｄ", "ｄ"), T("Ｃ", "ｃ")}},
     {2, {T("Ｙ", "ｙ"), T("－")}},
     {3, {T("Ｅ", "ｅ"), T("／"), T("：")}},
-    {2, {T("Ｎ", "ｎ"), T("・")}},
+    {2, {T("Ｎ", "ｎ"), T("・")}, {1, 1}},  // the alphabet faces show no ・
     {3, {T("Ｒ", "ｒ"), T("Ｌ", "ｌ"), T("～")}},
     {3, {T("Ｏ", "ｏ"), T("（"), T("）")}},
     {4, {T("，"), T("．"), T("？"), T("！")}},
@@ -167,17 +176,36 @@ void alphabet_tap(Engine& e, int key, const std::array<Cycle, 15>& table) {
   e.mode_eigo_Show();
 }
 
+// The cycle of letter key `key` in an alphabet or romaji mode; none in the other modes.
+const Cycle* cycle_of(int key, InputMode mode) {
+  if (!key::is_letter(key)) return nullptr;
+  const int index = key - 1;
+  switch (mode) {
+    case InputMode::romaji:
+      return &kRomajiKeys[index].cycle;
+    case InputMode::half_alphabet:
+      return &kHalfWidthAlphabet[index];
+    case InputMode::full_alphabet:
+      return &kFullWidthAlphabet[index];
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
+
+int highlighted_mark(int key, InputMode mode, int taps) {
+  if (!key::is_letter(key) || taps < 0) return 0;
+  if (const Cycle* cycle = cycle_of(key, mode)) return cycle->mark(taps);
+  // The number modes' faces have one mark each; symbol mode has none.
+  return mode == InputMode::half_number || mode == InputMode::full_number ? 1 : 0;
+}
 
 std::vector<std::string_view> letter_key_characters(int key, InputMode mode, bool caps) {
   std::vector<std::string_view> out;
   if (!key::is_letter(key)) return out;
   const int index = key - 1;
-  const Cycle* cycle = mode == InputMode::romaji          ? &kRomajiKeys[index].cycle
-                       : mode == InputMode::half_alphabet ? &kHalfWidthAlphabet[index]
-                       : mode == InputMode::full_alphabet ? &kFullWidthAlphabet[index]
-                                                          : nullptr;
-  if (cycle) {
+  if (const Cycle* cycle = cycle_of(key, mode)) {
     for (int i = 0; i < cycle->steps; ++i)
       out.push_back(cycle->taps[i].pick(caps));
   } else if (mode == InputMode::half_number || mode == InputMode::full_number) {
