@@ -84,10 +84,7 @@ void Engine::Button_RETURN() {
       zenkaku_digits.clear();
       number_conversion.clear();
       clear_reading();
-      kanji_converting = 0;
-      katakana_shown = 0;
       number_converting = 0;
-      candidate_index = 0;
       mode_romaji_Show();
       break;
     case InputMode::half_alphabet:

@@ -133,9 +133,6 @@ void Engine::Decision() {
     case InputMode::romaji:
       front_fixed = front_text;
       clear_reading();
-      kanji_converting = 0;
-      katakana_shown = 0;
-      candidate_index = 0;
       mode_romaji_Show();
       break;
     case InputMode::half_alphabet:
@@ -193,8 +190,7 @@ void Engine::undo_delete_all() {
   clear_reading();
   zenkaku_digits.clear();
   number_conversion.clear();
-  number_converting = kanji_converting = katakana_shown = 0;
-  candidate_index = 0;
+  number_converting = 0;
   front_fixed = std::move(text);
   front_text = front_fixed;
   back_text.clear();
@@ -234,6 +230,9 @@ void Engine::clear_reading() {
   kana_text.clear();
   romaji_text.clear();
   kana_after_caret.clear();
+  kanji_converting = 0;
+  katakana_shown = 0;
+  candidate_index = 0;
 }
 
 void Engine::settle_lone_n() {

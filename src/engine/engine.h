@@ -122,7 +122,8 @@ class Engine : public EngineState {
   // `whole` the part behind the cursor joins kana_text too, so the caret goes to the end of the
   // reading; otherwise it stays where it stood in the reading. Nothing is redrawn.
   void take_conversion_off(bool whole);
-  // Empties the reading: kana_text, romaji_text and kana_after_caret.
+  // Empties the reading (kana_text, romaji_text, kana_after_caret) and ends any conversion of
+  // it: no candidate or katakana form on display, candidate_index back to 0.
   void clear_reading();
   // A lone Ｎ (or ｎ) as the whole romaji_text is the syllable ん once the reading is converted.
   bool lone_n() const { return romaji_text == "Ｎ" || romaji_text == "ｎ"; }
