@@ -239,7 +239,7 @@ Json state_json(const Engine& e, const HeadlessView& view, const std::string* ke
   return j;
 }
 
-// JSON on one line with ", " and ": " between items, as the replay has always printed it.
+// JSON on one line with ", " and ": " between items, the form the replay's readers expect.
 void write_json(const Json& j, std::string& out) {
   if (j.is_object()) {
     out += '{';

@@ -9,7 +9,7 @@
 
 namespace lumeta {
 
-// The input modes, in the order the mode number has always counted them (the replay prints it).
+// The input modes; the replay prints a mode as its number in this order, romaji 0 .. symbol 5.
 enum class InputMode : uint8_t {
   romaji,
   half_alphabet,

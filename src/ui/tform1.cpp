@@ -18,7 +18,7 @@ namespace {
 
 constexpr QSize kClientSize(677, 556);
 
-// The indicator labels Label21 .. Label28: caption, left, width.
+// The indicator labels, in Indicator order: caption, left, width.
 struct IndicatorPlace {
   const char* caption;
   int left;
