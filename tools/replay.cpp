@@ -59,15 +59,51 @@ constexpr std::array<OptionInfo, 5> kOptions = {{
 constexpr int kExitOutputFailed = 1;
 constexpr int kExitUsage = 2;
 
+// The keys the replay works, from the key list: the letter keys apart by spaces, the others
+// by commas ("A K ... W, BS, RET, ..."). Quit has no token here.
+std::string key_tokens() {
+  std::string out;
+  for (const KeyInfo& key : key_list()) {
+    if (key.number == key::quit) continue;
+    if (!out.empty()) out += key.kind == KeyKind::letter ? " " : ", ";
+    out += key.token;
+  }
+  return out;
+}
+
+// `text` broken into lines of at most `width` characters at spaces.
+std::string wrapped(std::string_view text, std::size_t width) {
+  std::string out;
+  std::size_t line = 0;
+  while (!text.empty()) {
+    const std::size_t end = text.find(' ');
+    const std::string_view word = text.substr(0, end);
+    if (line > 0 && line + 1 + word.size() > width) {
+      out += '\n';
+      line = 0;
+    } else if (line > 0) {
+      out += ' ';
+      ++line;
+    }
+    out += word;
+    line += word.size();
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+  }
+  return out;
+}
+
 void print_help(std::ostream& out) {
   out << "Usage: lumeta-replay [OPTION ...] [KEY ...]\n"
          "Works Lumeta's on-screen keys without a screen and prints the state as JSON.\n"
-         "Keys come from the arguments, or from standard input (white space separated) when\n"
-         "none are given: A K H I S M U T Y E N R O Z W, BS, RET, CAPS, MODE, LEFT, RIGHT,\n"
-         "UP, DOWN, DELALL, UNDO, COPY, CARET:n (a click in the text at byte position n),\n"
-         "PICK:n (a click on candidate n of the strip) and SYM:n (a click on cell n of the\n"
-         "symbol picker's page).\n\n"
-         "Options:\n";
+      << wrapped(
+             "Keys come from the arguments, or from standard input (white space separated) "
+             "when none are given: " +
+                 key_tokens() +
+                 ", CARET:n (a click in the text at byte position n), PICK:n (a click on "
+                 "candidate n of the strip) and SYM:n (a click on cell n of the symbol "
+                 "picker's page).",
+             88)
+      << "\n\nOptions:\n";
   for (const OptionInfo& option : kOptions) {
     out << "  " << option.name << std::string(20 - option.name.size(), ' ') << option.help << '\n';
   }

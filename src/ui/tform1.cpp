@@ -36,34 +36,32 @@ constexpr std::array<IndicatorPlace, kIndicatorCount> kIndicatorPlaces = {{
 }};
 
 // Qt's key codes to the Windows virtual-key codes the key list uses. Letters share their code.
+struct KeyCode {
+  int qt;
+  int virtual_key;
+};
+constexpr int kSpaceKey = 32;
+constexpr std::array<KeyCode, 9> kKeyCodes = {{
+    {Qt::Key_Backspace, 8},
+    {Qt::Key_Return, 13},
+    {Qt::Key_Enter, 13},
+    {Qt::Key_Control, 17},
+    {Qt::Key_Left, 37},
+    {Qt::Key_Up, 38},
+    {Qt::Key_Right, 39},
+    {Qt::Key_Down, 40},
+    {Qt::Key_Space, kSpaceKey},
+}};
+
 int virtual_key(int qt_key) {
-  switch (qt_key) {
-    case Qt::Key_Backspace:
-      return 8;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      return 13;
-    case Qt::Key_Control:
-      return 17;
-    case Qt::Key_Left:
-      return 37;
-    case Qt::Key_Up:
-      return 38;
-    case Qt::Key_Right:
-      return 39;
-    case Qt::Key_Down:
-      return 40;
-    case Qt::Key_Space:
-      return 32;
-    default:
-      return qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z ? qt_key : 0;
+  for (const KeyCode& code : kKeyCodes) {
+    if (code.qt == qt_key) return code.virtual_key;
   }
+  return qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z ? qt_key : 0;
 }
 
 // Space presses no key, but its release lets go of a key held from the keyboard, as the
 // release of any mapped key does.
-constexpr int kSpaceKey = 32;
-
 bool releases_held_key(int vk) {
   return vk == kSpaceKey || (vk != 0 && find_key_by_keyboard(vk) != nullptr);
 }
