@@ -33,15 +33,8 @@ std::size_t column_on_line(std::string_view text, std::size_t start, std::size_t
   return start + (offset == column ? column : column + 1);
 }
 
-void confirm_pending_shown(Engine& e) {
-  if (e.front_fixed != e.front_text) {
-    e.confirm_pending();
-    e.mode_eigo_Show();
-  }
-}
-
 void caret_up(Engine& e) {
-  confirm_pending_shown(e);
+  e.confirm_pending_shown();
   if (e.goal_column < 0) {
     e.Get_caret_position();
     e.goal_column = e.caret_column;
@@ -202,11 +195,11 @@ void Button_DOWN(Engine& e) {
     case InputMode::half_alphabet:
     case InputMode::half_number:
       if (e.back_text.empty()) {
-        confirm_pending_shown(e);
+        e.confirm_pending_shown();
         e.number_through(" ");
         return;
       }
-      confirm_pending_shown(e);
+      e.confirm_pending_shown();
       return caret_down(e);
     case InputMode::full_number:
       if (e.front_fixed != e.front_text) return toggle_half_width_digits(e);

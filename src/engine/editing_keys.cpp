@@ -121,10 +121,7 @@ void Engine::Button_LEFT() {
       mode_romaji_Show();
     }
   } else if (caret_column > 0 || caret_line > 1) {
-    if (front_fixed != front_text) {
-      confirm_pending();
-      mode_eigo_Show();
-    }
+    confirm_pending_shown();
     caret_back_one_char();
     view.repaint();
   }

@@ -208,6 +208,12 @@ void Engine::confirm_pending() {
   }
 }
 
+void Engine::confirm_pending_shown() {
+  if (front_fixed == front_text) return;
+  confirm_pending();
+  mode_eigo_Show();
+}
+
 void Engine::cancel_conversion() {
   // The whole reading, the part behind the cursor included, stays unconfirmed as hiragana.
   take_conversion_off(true);

@@ -115,6 +115,8 @@ class Engine : public EngineState {
   // Confirms what is pending before the caret; in full-width number mode also drops the
   // digits, their half-width form and the marker.
   void confirm_pending();
+  // Confirms what is pending, if anything, and shows the text plain.
+  void confirm_pending_shown();
   // Takes a kanji candidate or katakana form off display, back to the reading in hiragana.
   void cancel_conversion();
   // The reading, in hiragana, takes the place of a candidate or the katakana form in
