@@ -2,8 +2,10 @@
 #pragma once
 
 #include <array>
+
 #include <string>
 #include <string_view>
+#include "engine_state.h"
 
 namespace lumeta::bench {
 
@@ -31,7 +33,8 @@ inline std::string make_text(std::size_t chars, bool lines) {
 }
 
 // K A I ↓ (回) centre (confirmed) clear (removed): the text ends as it began.
-inline constexpr std::array<int, 6> kKeyCycle = {2, 1, 4, 24, 18, 16};
+inline constexpr std::array<int, 6> kKeyCycle = {key::K,    key::A,      key::I,
+                                                 key::down, key::centre, key::clear};
 
 // The size the benchmarks preload for a text of `chars` characters: one short, so that the
 // cycle's K brings it to exactly `chars`. At 1,000,000 that is the limit, so every cycle also

@@ -80,6 +80,21 @@ TEST(Conversion, UpShowsKatakanaAndBack) {
   EXPECT_EQ(n.engine.romaji_text, "");
 }
 
+TEST(Conversion, ReadingBackAfterKatakanaThenCandidatesIsStillComposed) {
+  Lumeta t;
+  t.keys("K A I UP DOWN");  // カイ, then 回
+  ASSERT_EQ(t.text(), "回");
+  for (int i = 0; i < 10; ++i)
+    t.keys("DOWN");  // round to the reading
+  ASSERT_EQ(t.text(), "かい");
+  EXPECT_EQ(t.engine.katakana_shown, 0);
+  t.keys("BS");  // the clear key takes a character off the reading, as after ↓ alone
+  EXPECT_EQ(t.text(), "か");
+  t.keys("K A");  // and typing goes on composing the same reading
+  EXPECT_EQ(t.engine.reading(), "かか");
+  EXPECT_EQ(t.engine.front_fixed, "");
+}
+
 TEST(Conversion, FullWidthDigitsToHalfWidthAndBack) {
   Lumeta t;
   t.keys("CAPS I S DOWN");
@@ -101,7 +116,7 @@ TEST(Conversion, DownExtendsTheLastLine) {
   EXPECT_EQ(t.text(), "あい\r\n");
   EXPECT_EQ(t.caret(), 6);
   Lumeta full;
-  full.engine.Change_MODE(2);
+  full.engine.Change_MODE(InputMode::full_alphabet);
   full.keys("DOWN");
   EXPECT_EQ(full.text(), "　");
   full.keys("K DOWN K");  // the space ends the letter's cycle: the next tap starts anew
@@ -200,7 +215,7 @@ TEST(CandidateStrip, ClickShowsAndConfirms) {
   EXPECT_EQ(t.engine.front_fixed, t.text());
   EXPECT_EQ(t.engine.kanji_converting, 0);
   EXPECT_EQ(t.engine.kana_text, "");
-  EXPECT_EQ(t.view.face(18), centre_face(1, false));
+  EXPECT_EQ(t.view.face(18), centre_face(KeyCaption::confirm, false));
   // The same as ↓ three times and the centre key.
   Lumeta keys;
   keys.keys("A RET K A I DOWN DOWN DOWN RET");

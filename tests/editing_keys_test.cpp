@@ -226,7 +226,7 @@ TEST(RightKey, TypesASpaceAtTheEnd) {
   EXPECT_EQ(letter.text(), "H");
   EXPECT_EQ(letter.engine.front_fixed, "H");
   Lumeta full;  // the same in full-width alphabet mode
-  full.engine.Change_MODE(2);
+  full.engine.Change_MODE(InputMode::full_alphabet);
   full.keys("H RIGHT");
   EXPECT_EQ(full.text(), "Ｈ");
   EXPECT_EQ(full.engine.front_fixed, "Ｈ");

@@ -60,7 +60,7 @@ TEST(LetterFaces, PressLightsTheMarkOfTheCharacterReached) {
     for (int key = 1; key <= 15; ++key) {
       Lumeta t;
       t.keys(setup);
-      const bool romaji = t.engine.input_mode == 0;
+      const bool romaji = t.engine.input_mode == InputMode::romaji;
       for (int taps = 1; taps <= 7; ++taps) {
         t.keypad.press(key);
         const std::string reached = romaji
@@ -101,9 +101,9 @@ TEST(LetterFaces, NumberModesKeepTheirColouredMarks) {
 }
 
 TEST(LetterFaces, CaseFlagPicksTheForms) {
-  EXPECT_EQ(letter_face(9, 0, false).marks[0].text, "y");
-  EXPECT_EQ(letter_face(9, 0, true).marks[0].text, "Y");
-  EXPECT_EQ(letter_face(9, 0, false).marks[1].text, "っ");
+  EXPECT_EQ(letter_face(9, InputMode::romaji, false).marks[0].text, "y");
+  EXPECT_EQ(letter_face(9, InputMode::romaji, true).marks[0].text, "Y");
+  EXPECT_EQ(letter_face(9, InputMode::romaji, false).marks[1].text, "っ");
 }
 
 TEST(LetterFaces, SymbolModeBlanksAllFifteen) {
@@ -125,11 +125,12 @@ TEST(CaptionKeys, GreenWhileHeld) {
 TEST(CentreKey, FacesThroughPressAndRelease) {
   Lumeta t;
   t.keys("MODE");
-  EXPECT_EQ(t.view.face(18), centre_face(2, false));  // 改行 in the alphabet modes
+  EXPECT_EQ(t.view.face(18),
+            centre_face(KeyCaption::line_break, false));  // 改行 in the alphabet modes
   t.keypad.press(18);
-  EXPECT_EQ(t.view.face(18), centre_face(1, true));
+  EXPECT_EQ(t.view.face(18), centre_face(KeyCaption::confirm, true));
   t.keypad.release(18);
-  EXPECT_EQ(t.view.face(18), centre_face(1, false));
+  EXPECT_EQ(t.view.face(18), centre_face(KeyCaption::confirm, false));
 }
 
 TEST(CaseKey, FaceGreenWhileHeld) {

@@ -119,7 +119,7 @@ TEST(AlphabetModes, MultiTapReplacesAndAnotherKeyConfirms) {
 
 TEST(AlphabetModes, FullWidthCycles) {
   Lumeta t;
-  t.engine.Change_MODE(2);
+  t.engine.Change_MODE(InputMode::full_alphabet);
   t.keys("R R");
   EXPECT_EQ(t.text(), "Ｌ");
   t.keys("R");
@@ -141,7 +141,7 @@ TEST(NumberModes, HalfWidthDigitsAreConfirmedAtOnce) {
 TEST(NumberModes, FullWidthDigitsWaitUnconfirmed) {
   Lumeta t;
   t.keys("CAPS I S");
-  EXPECT_EQ(t.engine.input_mode, 4);
+  EXPECT_EQ(t.engine.input_mode, InputMode::full_number);
   EXPECT_EQ(t.text(), "１２");
   EXPECT_EQ(t.engine.zenkaku_digits, "１２");
   const std::vector<Segment> red = {{0, 4, Colour::kana, Style::underline}};
@@ -165,7 +165,7 @@ TEST(NumberModes, LongRunsOfDigitsAreKeptWhole) {
 TEST(SymbolMode, LetterKeysTypeNothing) {
   Lumeta t;
   t.keys("MODE MODE A K W");
-  EXPECT_EQ(t.engine.input_mode, 5);
+  EXPECT_EQ(t.engine.input_mode, InputMode::symbol);
   EXPECT_EQ(t.text(), "");
   EXPECT_EQ(t.engine.key_number, 15);
 }

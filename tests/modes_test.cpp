@@ -21,83 +21,83 @@ using Lit = std::vector<Indicator>;
 
 TEST(Modes, StartState) {
   Lumeta t;
-  EXPECT_EQ(t.engine.input_mode, 0);
+  EXPECT_EQ(t.engine.input_mode, InputMode::romaji);
   EXPECT_EQ(t.engine.caps, 1);
   EXPECT_EQ(lit(t), (Lit{I::zen, I::romaji, I::capital}));
   EXPECT_EQ(t.label(), "1行0列");  // the design caption until the first update
   EXPECT_EQ(t.engine.goal_column, -1);
-  EXPECT_EQ(t.view.face(2), letter_face(2, 0, true));
-  EXPECT_EQ(t.view.face(18), centre_face(1, false));
+  EXPECT_EQ(t.view.face(2), letter_face(2, InputMode::romaji, true));
+  EXPECT_EQ(t.view.face(18), centre_face(KeyCaption::confirm, false));
   EXPECT_EQ(t.view.face(19), case_face(false));
 }
 
 TEST(Modes, ModeKeyCyclesRomajiAlphabetSymbol) {
   Lumeta t;
   t.keys("MODE");
-  EXPECT_EQ(t.engine.input_mode, 1);
+  EXPECT_EQ(t.engine.input_mode, InputMode::half_alphabet);
   EXPECT_EQ(lit(t), (Lit{I::han, I::alphabet, I::capital}));
-  EXPECT_EQ(t.view.face(18), centre_face(2, false));
-  EXPECT_EQ(t.view.face(1), letter_face(1, 1, true));
+  EXPECT_EQ(t.view.face(18), centre_face(KeyCaption::line_break, false));
+  EXPECT_EQ(t.view.face(1), letter_face(1, InputMode::half_alphabet, true));
   t.keys("MODE");
-  EXPECT_EQ(t.engine.input_mode, 5);
+  EXPECT_EQ(t.engine.input_mode, InputMode::symbol);
   EXPECT_EQ(lit(t), (Lit{I::symbol}));
   EXPECT_TRUE(t.view.symbol_dialog_visible());
   EXPECT_EQ(t.view.grid_fills(), 1);
   EXPECT_TRUE(t.view.face(7).blank());
   t.keys("MODE");
-  EXPECT_EQ(t.engine.input_mode, 0);
+  EXPECT_EQ(t.engine.input_mode, InputMode::romaji);
   EXPECT_FALSE(t.view.symbol_dialog_visible());
 }
 
 TEST(Modes, CaseKeyInRomajiStepsThroughFullWidthDigits) {
   Lumeta t;
   t.keys("CAPS");
-  EXPECT_EQ(t.engine.input_mode, 4);
+  EXPECT_EQ(t.engine.input_mode, InputMode::full_number);
   EXPECT_EQ(lit(t), (Lit{I::zen, I::number}));
-  EXPECT_EQ(t.view.face(4), letter_face(4, 4, false));
+  EXPECT_EQ(t.view.face(4), letter_face(4, InputMode::full_number, false));
   t.keys("CAPS");
-  EXPECT_EQ(t.engine.input_mode, 0);
+  EXPECT_EQ(t.engine.input_mode, InputMode::romaji);
   EXPECT_EQ(lit(t), (Lit{I::zen, I::romaji, I::small}));
   t.keys("CAPS");
-  EXPECT_EQ(t.engine.input_mode, 0);
+  EXPECT_EQ(t.engine.input_mode, InputMode::romaji);
   EXPECT_EQ(lit(t), (Lit{I::zen, I::romaji, I::capital}));
   t.keys("CAPS");
-  EXPECT_EQ(t.engine.input_mode, 4);
+  EXPECT_EQ(t.engine.input_mode, InputMode::full_number);
 }
 
 TEST(Modes, CaseKeyInHalfWidthStepsCapitalsDigitsSmall) {
   Lumeta t;
   t.keys("MODE CAPS");
-  EXPECT_EQ(t.engine.input_mode, 3);
+  EXPECT_EQ(t.engine.input_mode, InputMode::half_number);
   EXPECT_EQ(lit(t), (Lit{I::han, I::number}));
   t.keys("CAPS");
-  EXPECT_EQ(t.engine.input_mode, 1);
+  EXPECT_EQ(t.engine.input_mode, InputMode::half_alphabet);
   EXPECT_EQ(lit(t), (Lit{I::han, I::alphabet, I::small}));
   t.keys("CAPS");
   EXPECT_EQ(lit(t), (Lit{I::han, I::alphabet, I::capital}));
   t.keys("CAPS MODE");  // digits, then back to the alphabet with the case unchanged
-  EXPECT_EQ(t.engine.input_mode, 1);
+  EXPECT_EQ(t.engine.input_mode, InputMode::half_alphabet);
 }
 
 TEST(Modes, FullWidthNumberReturnsWhereItCameFrom) {
   Lumeta t;
   t.keys("CAPS MODE");
-  EXPECT_EQ(t.engine.input_mode, 0);
+  EXPECT_EQ(t.engine.input_mode, InputMode::romaji);
   Lumeta full;
-  full.engine.Change_MODE(2);
+  full.engine.Change_MODE(InputMode::full_alphabet);
   EXPECT_EQ(lit(full), (Lit{I::zen, I::alphabet, I::capital}));
   full.keys("CAPS");  // capitals: small letters, the mode stays
-  EXPECT_EQ(full.engine.input_mode, 2);
+  EXPECT_EQ(full.engine.input_mode, InputMode::full_alphabet);
   EXPECT_EQ(full.engine.caps, 0);
   EXPECT_EQ(full.view.indicator(I::capital), IndicatorLook::white);
   EXPECT_TRUE(full.view.face(18).blank());
-  EXPECT_EQ(full.view.face(2), letter_face(2, 2, false));
+  EXPECT_EQ(full.view.face(2), letter_face(2, InputMode::full_alphabet, false));
   full.keys("CAPS");
-  EXPECT_EQ(full.engine.input_mode, 4);
+  EXPECT_EQ(full.engine.input_mode, InputMode::full_number);
   full.keys("MODE");
-  EXPECT_EQ(full.engine.input_mode, 2);
+  EXPECT_EQ(full.engine.input_mode, InputMode::full_alphabet);
   full.keys("MODE");  // the mode key has nothing to do in full-width alphabet mode
-  EXPECT_EQ(full.engine.input_mode, 2);
+  EXPECT_EQ(full.engine.input_mode, InputMode::full_alphabet);
 }
 
 TEST(Modes, CentreKeyCaptionFollowsTheMode) {
@@ -115,7 +115,7 @@ TEST(Modes, CentreKeyCaptionFollowsTheMode) {
     EXPECT_EQ(face.marks[0].text, c.caption) << c.keys;
   }
   Lumeta full;
-  full.engine.Change_MODE(2);
+  full.engine.Change_MODE(InputMode::full_alphabet);
   EXPECT_EQ(full.view.face(18).marks[0].text, "改行");
 }
 
@@ -123,7 +123,7 @@ TEST(Modes, FullWidthAlphabetStartsWithCapitals) {
   Lumeta t;
   t.keys("CAPS CAPS");  // romaji with small letters
   ASSERT_EQ(t.engine.caps, 0);
-  t.engine.Change_MODE(2);
+  t.engine.Change_MODE(InputMode::full_alphabet);
   EXPECT_EQ(t.engine.caps, 1);
   EXPECT_EQ(lit(t), (Lit{I::zen, I::alphabet, I::capital}));
   EXPECT_EQ(t.view.face(2).marks[0].text, "K");
@@ -148,7 +148,7 @@ TEST(Modes, SwitchingConfirmsWhatIsShown) {
 TEST(Modes, CaseKeyInSymbolModeChangesNothing) {
   Lumeta t;
   t.keys("MODE MODE CAPS");
-  EXPECT_EQ(t.engine.input_mode, 5);
+  EXPECT_EQ(t.engine.input_mode, InputMode::symbol);
   EXPECT_TRUE(t.view.symbol_dialog_visible());
 }
 
@@ -161,7 +161,7 @@ TEST(Modes, NoKeySequenceReachesFullWidthAlphabet) {
       for (const char* key : {" MODE", " CAPS"}) {
         Lumeta t;
         t.keys(path + key);
-        ASSERT_NE(t.engine.input_mode, 2) << path + key;
+        ASSERT_NE(t.engine.input_mode, InputMode::full_alphabet) << path + key;
         next.push_back(path + key);
       }
     }
@@ -179,7 +179,7 @@ TEST(SymbolMode, PagesStepAndTheCentreKeyLeaves) {
   t.keys("BS LEFT RIGHT A");
   EXPECT_EQ(t.text(), "");
   t.keys("RET");
-  EXPECT_EQ(t.engine.input_mode, 0);
+  EXPECT_EQ(t.engine.input_mode, InputMode::romaji);
   EXPECT_EQ(t.engine.symbol_page, 1);
   EXPECT_FALSE(t.view.symbol_dialog_visible());
   t.keys("MODE MODE");  // shown again: the highlight matches the page

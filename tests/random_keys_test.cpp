@@ -65,9 +65,10 @@ TEST(RandomKeys, InvariantsHoldAfterEveryKey) {
   for (int step = 0; step < presses; ++step) {
     const int roll = static_cast<int>(random() % 1000);
     if (roll < 2) {
-      t.keypad.press(33);  // delete all keeps the text small
+      t.keypad.press(key::delete_all);  // keeps the text small
     } else if (roll < 4) {
-      t.engine.Change_MODE(2);  // no key sequence reaches full-width alphabet mode
+      // No key sequence reaches full-width alphabet mode.
+      t.engine.Change_MODE(InputMode::full_alphabet);
     } else if (roll < 30) {
       t.keypad.place_caret(static_cast<int>(random() % (t.text().size() + 2)));
     } else {
@@ -78,7 +79,7 @@ TEST(RandomKeys, InvariantsHoldAfterEveryKey) {
       t.keypad.release(key);
     }
     t.keypad.idle();
-    ++presses_in_mode[t.engine.input_mode];
+    ++presses_in_mode[static_cast<int>(t.engine.input_mode)];
     longest = std::max(longest, t.text().size());
     check_invariants(t, step);
     if (::testing::Test::HasFatalFailure()) return;

@@ -39,7 +39,7 @@ TEST(SymbolPages, TheirEntriesAreSingleShiftJisCharacters) {
 TEST(SymbolPicker, InsertsAtTheInsertionPointAsConfirmedText) {
   Lumeta t;
   t.keys("A I RET LEFT MODE MODE");  // あ|い, symbol mode
-  ASSERT_EQ(t.engine.input_mode, 5);
+  ASSERT_EQ(t.engine.input_mode, InputMode::symbol);
   t.keypad.pick_symbol(1, 0);
   EXPECT_EQ(t.text(), "あ○い");
   EXPECT_EQ(t.engine.front_fixed, "あ○");

@@ -285,7 +285,7 @@ class WindowTest : public QObject {
     const QColor lime(0, 255, 0);
     std::vector<QImage> first_keys;
     for (int mode = 0; mode <= 5; ++mode) {
-      form->engine().Change_MODE(mode);
+      form->engine().Change_MODE(static_cast<InputMode>(mode));
       const QImage face = form->key(1)->face().toImage();
       const QColor background = face.pixelColor(0, 0);
       for (int key = 1; key <= 15; ++key) {
@@ -337,9 +337,9 @@ class WindowTest : public QObject {
     key_press(Qt::Key_Right);
     QCOMPARE(form->display()->caret(), 2);
     key_press(Qt::Key_Control);
-    QCOMPARE(form->engine().input_mode, 1);
+    QCOMPARE(form->engine().input_mode, InputMode::half_alphabet);
     key_press(Qt::Key_P);
-    QCOMPARE(form->engine().input_mode, 3);
+    QCOMPARE(form->engine().input_mode, InputMode::half_number);
     key_press(Qt::Key_Return);
     QCOMPARE(text(), QStringLiteral("ぁ\r\n"));
     // Auto-repeat repeats the press.
@@ -446,7 +446,7 @@ class WindowTest : public QObject {
     QVERIFY(dialog->isVisible());
     QTest::keyClick(dialog, Qt::Key_Control);
     QVERIFY(!dialog->isVisible());
-    QCOMPARE(form->engine().input_mode, 5);
+    QCOMPARE(form->engine().input_mode, InputMode::symbol);
     click(18);  // the centre key leaves symbol mode and resets the page
     clicks({20, 20});
     QCOMPARE(dialog->highlighted_page(), 1);
@@ -470,7 +470,7 @@ class WindowTest : public QObject {
                       grid->visualItemRect(grid->item(0, 0)).center());
     QCOMPARE(text(), QStringLiteral("あ●①"));
     click(18);  // the centre key still leaves symbol mode
-    QCOMPARE(form->engine().input_mode, 0);
+    QCOMPARE(form->engine().input_mode, InputMode::romaji);
     QVERIFY(!dialog->isVisible());
   }
 

@@ -59,15 +59,51 @@ constexpr std::array<OptionInfo, 5> kOptions = {{
 constexpr int kExitOutputFailed = 1;
 constexpr int kExitUsage = 2;
 
+// The keys the replay works, from the key list: the letter keys apart by spaces, the others
+// by commas ("A K ... W, BS, RET, ..."). Quit has no token here.
+std::string key_tokens() {
+  std::string out;
+  for (const KeyInfo& key : key_list()) {
+    if (key.number == key::quit) continue;
+    if (!out.empty()) out += key.kind == KeyKind::letter ? " " : ", ";
+    out += key.token;
+  }
+  return out;
+}
+
+// `text` broken into lines of at most `width` characters at spaces.
+std::string wrapped(std::string_view text, std::size_t width) {
+  std::string out;
+  std::size_t line = 0;
+  while (!text.empty()) {
+    const std::size_t end = text.find(' ');
+    const std::string_view word = text.substr(0, end);
+    if (line > 0 && line + 1 + word.size() > width) {
+      out += '\n';
+      line = 0;
+    } else if (line > 0) {
+      out += ' ';
+      ++line;
+    }
+    out += word;
+    line += word.size();
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+  }
+  return out;
+}
+
 void print_help(std::ostream& out) {
   out << "Usage: lumeta-replay [OPTION ...] [KEY ...]\n"
          "Works Lumeta's on-screen keys without a screen and prints the state as JSON.\n"
-         "Keys come from the arguments, or from standard input (white space separated) when\n"
-         "none are given: A K H I S M U T Y E N R O Z W, BS, RET, CAPS, MODE, LEFT, RIGHT,\n"
-         "UP, DOWN, DELALL, UNDO, COPY, CARET:n (a click in the text at byte position n),\n"
-         "PICK:n (a click on candidate n of the strip) and SYM:n (a click on cell n of the\n"
-         "symbol picker's page).\n\n"
-         "Options:\n";
+      << wrapped(
+             "Keys come from the arguments, or from standard input (white space separated) "
+             "when none are given: " +
+                 key_tokens() +
+                 ", CARET:n (a click in the text at byte position n), PICK:n (a click on "
+                 "candidate n of the strip) and SYM:n (a click on cell n of the symbol "
+                 "picker's page).",
+             88)
+      << "\n\nOptions:\n";
   for (const OptionInfo& option : kOptions) {
     out << "  " << option.name << std::string(20 - option.name.size(), ' ') << option.help << '\n';
   }
@@ -127,9 +163,9 @@ std::string printable(std::string_view token) {
   return out;
 }
 
-// One step of the replay: a key of the keypad (or delete-all), a click in the display, on a
-// candidate of the strip or on a cell of the symbol picker, 元に戻す, or the copy key.
-enum class Action { key, caret, pick, symbol, undo, copy };
+// One step of the replay: a key of the key list (every key but quit), a click in the display,
+// on a candidate of the strip or on a cell of the symbol picker.
+enum class Action { key, caret, pick, symbol };
 struct Step {
   std::string token;
   Action action = Action::key;
@@ -164,10 +200,8 @@ std::optional<Step> parse_token(const std::string& token) {
     if (!n || *n == 0) return std::nullopt;
     return Step{token, action, 0, *n};
   }
-  if (token == "UNDO") return Step{token, Action::undo};
-  if (token == "COPY") return Step{token, Action::copy};
   const KeyInfo* key = find_key_by_token(token);
-  if (!key || (key->kind == KeyKind::window && key->number != 33)) return std::nullopt;
+  if (!key || key->number == key::quit) return std::nullopt;
   return Step{token, Action::key, key->number};
 }
 
@@ -203,9 +237,9 @@ Json state_json(const Engine& e, const HeadlessView& view, const std::string* ke
   j["bytes"] = view.text().size();
   j["caret"] = view.caret();
   j["label"] = utf8(view.label());
-  j["mode"] = e.input_mode;
+  j["mode"] = static_cast<int>(e.input_mode);
   j["caps"] = e.caps;
-  j["saved_mode"] = e.saved_mode;
+  j["saved_mode"] = static_cast<int>(e.saved_mode);
   Json indicators = Json::array();
   for (int i = 0; i < kIndicatorCount; ++i) {
     if (view.indicator(static_cast<Indicator>(i)) == IndicatorLook::lit) {
@@ -241,7 +275,7 @@ Json state_json(const Engine& e, const HeadlessView& view, const std::string* ke
   return j;
 }
 
-// JSON on one line with ", " and ": " between items, as the replay has always printed it.
+// JSON on one line with ", " and ": " between items, the form the replay's readers expect.
 void write_json(const Json& j, std::string& out) {
   if (j.is_object()) {
     out += '{';
@@ -383,8 +417,9 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
   for (const Step& step : steps) {
     switch (step.action) {
       case Action::key:
-        if (step.key == 33) {
-          keypad.press(33);  // delete-all acts on the press
+        // Headless, the copy key's clipboard text goes into the JSON.
+        if (step.key == key::copy) {
+          copied = keypad.copy_text();
         } else {
           keypad.click(step.key);
         }
@@ -397,12 +432,6 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
         break;
       case Action::symbol:
         keypad.pick_symbol(view.page_highlight(), step.number - 1);
-        break;
-      case Action::undo:
-        keypad.undo_delete_all();
-        break;
-      case Action::copy:
-        copied = keypad.copy_text();
         break;
     }
     keypad.idle();

@@ -15,20 +15,6 @@ namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
 
-void key_prologue(Engine& e, int key) {
-  e.key_number = key;
-  if (e.tap_count[key] == 0) e.reset_tap_counts();
-  ++e.tap_count[key];
-}
-
-// A lone Ｎ before the conversion is the syllable ん.
-void settle_lone_n(Engine& e) {
-  if (e.romaji_text == "Ｎ" || e.romaji_text == "ｎ") {
-    e.kana_text += "ん";
-    e.romaji_text.clear();
-  }
-}
-
 // Start of the line (between CR LF pairs) that holds `position`.
 std::size_t line_start(std::string_view text, std::size_t position) {
   const void* found = memrchr(text.data(), '\n', position);
@@ -47,15 +33,8 @@ std::size_t column_on_line(std::string_view text, std::size_t start, std::size_t
   return start + (offset == column ? column : column + 1);
 }
 
-void confirm_pending_shown(Engine& e) {
-  if (e.front_fixed != e.front_text) {
-    e.confirm_pending();
-    e.mode_eigo_Show();
-  }
-}
-
 void caret_up(Engine& e) {
-  confirm_pending_shown(e);
+  e.confirm_pending_shown();
   if (e.goal_column < 0) {
     e.Get_caret_position();
     e.goal_column = e.caret_column;
@@ -72,18 +51,19 @@ void caret_up(Engine& e) {
 }
 
 void caret_down(Engine& e) {
-  const int mode = e.input_mode;
-  if (mode == 0 || mode == 2) {
-    ++e.tap_count[24];
+  const bool romaji = e.input_mode == InputMode::romaji;
+  const bool full_alphabet = e.input_mode == InputMode::full_alphabet;
+  if (romaji || full_alphabet) {
+    ++e.tap_count[key::down];
     e.reset_tap_counts();
   }
   if (e.back_text.find(kLineBreak) == std::string::npos) {
     // On the last line: go to the end and extend the text.
     e.front_text += e.back_text;
-    e.front_text += mode == 2 ? "　" : kLineBreak;
+    e.front_text += full_alphabet ? "　" : kLineBreak;
     e.back_text.clear();
     e.front_fixed = e.front_text;
-    mode == 0 || mode == 2 ? e.mode_romaji_Show() : e.mode_eigo_Show();
+    romaji || full_alphabet ? e.mode_romaji_Show() : e.mode_eigo_Show();
   } else {
     const std::string_view text = e.display().text();
     const std::size_t brk = text.find(kLineBreak, static_cast<std::size_t>(e.view.caret()));
@@ -103,7 +83,7 @@ void caret_down(Engine& e) {
 // reading are looked up.
 void look_up_reading(Engine& e) {
   e.commit_pending_vowel();
-  settle_lone_n(e);
+  e.settle_lone_n();
   const std::string reading = e.reading();
   if (e.romaji_text.empty()) {
     e.kana_text += e.kana_after_caret;
@@ -129,7 +109,7 @@ void convert_reading(Engine& e) {
 }
 
 void toggle_half_width_digits(Engine& e) {
-  if (e.tap_count[24] % 2 == 1) {
+  if (e.tap_count[key::down] % 2 == 1) {
     e.number_converting = 1;
     e.kana_text = kNumberMarker;
     e.number_conversion = function_Unit::zenkaku_to_hankaku(e.zenkaku_digits);
@@ -146,11 +126,10 @@ void toggle_half_width_digits(Engine& e) {
 
 CandidateStrip candidate_strip(const Engine& e) {
   CandidateStrip strip;
-  if (e.input_mode != 0 || e.composition_length() == 0) return strip;
+  if (e.input_mode != InputMode::romaji || e.composition_length() == 0) return strip;
   strip.active = true;
-  const bool lone_n = e.romaji_text == "Ｎ" || e.romaji_text == "ｎ";
   const std::string reading =
-      e.kana_text + (lone_n ? std::string("ん") : e.romaji_text) + e.kana_after_caret;
+      e.kana_text + (e.lone_n() ? std::string("ん") : e.romaji_text) + e.kana_after_caret;
   std::array<std::string, kCandidateSlots + 1> slots;
   const int count = lookup_candidates(reading, slots);
   strip.candidates.assign(slots.begin() + 1, slots.begin() + 1 + count);
@@ -162,7 +141,7 @@ CandidateStrip candidate_strip(const Engine& e) {
 }
 
 void show_candidate(Engine& e, int index) {
-  if (e.input_mode != 0 || e.composition_length() == 0) return;
+  if (e.input_mode != InputMode::romaji || e.composition_length() == 0) return;
   look_up_reading(e);
   if (index < 1 || index > e.candidate_count) return;
   e.kanji_converting = 1;
@@ -180,13 +159,8 @@ void kanji_Show(Engine& e, int index) {
     e.show(e.front_text, segments, end);
     return;
   }
-  e.front_text = e.front_fixed + e.reading();
   // The whole reading comes back, the part behind the cursor included.
-  e.kana_text += e.romaji_text;
-  e.kana_text += e.kana_after_caret;
-  e.romaji_text.clear();
-  e.kana_after_caret.clear();
-  e.kanji_converting = 0;
+  e.take_conversion_off(true);
   e.mode_romaji_Show();
 }
 
@@ -200,48 +174,41 @@ void katakana_Show(Engine& e) {
 }
 
 void Button_UP(Engine& e) {
-  key_prologue(e, 23);
-  if (e.input_mode == 5) return previous_symbol_page(e);
-  if (e.input_mode > 5) return;
+  e.count_tap(key::up);
+  if (e.input_mode == InputMode::symbol) return previous_symbol_page(e);
   if (!e.reading_pending()) return caret_up(e);
-  if (e.tap_count[23] % 2 == 1) {
-    settle_lone_n(e);
+  if (e.tap_count[key::up] % 2 == 1) {
+    e.settle_lone_n();
     e.katakana_shown = 1;
     katakana_Show(e);
   } else {
-    e.front_text = e.front_fixed + e.reading();
-    e.kana_text += e.romaji_text;
-    e.romaji_text.clear();
-    e.katakana_shown = 0;
-    e.kanji_converting = 0;  // the reading is on display again
+    e.take_conversion_off(false);  // the caret stays where it stood in the reading
     e.mode_romaji_Show();
   }
   e.Get_caret_position();
 }
 
 void Button_DOWN(Engine& e) {
-  key_prologue(e, 24);
+  e.count_tap(key::down);
   switch (e.input_mode) {
-    case 0:
-    case 2:
+    case InputMode::romaji:
+    case InputMode::full_alphabet:
       if (e.composition_length() > 0) return convert_reading(e);
       return caret_down(e);
-    case 1:
-    case 3:
+    case InputMode::half_alphabet:
+    case InputMode::half_number:
       if (e.back_text.empty()) {
-        confirm_pending_shown(e);
+        e.confirm_pending_shown();
         e.number_through(" ");
         return;
       }
-      confirm_pending_shown(e);
+      e.confirm_pending_shown();
       return caret_down(e);
-    case 4:
+    case InputMode::full_number:
       if (e.front_fixed != e.front_text) return toggle_half_width_digits(e);
       return caret_down(e);
-    case 5:
+    case InputMode::symbol:
       return next_symbol_page(e);
-    default:
-      return;
   }
 }
 

@@ -65,7 +65,7 @@ std::string_view symbol_page_name(int page) {
 }
 
 void insert_symbol(Engine& engine, std::string_view symbol) {
-  if (engine.input_mode != 5 || symbol.empty()) return;
+  if (engine.input_mode != InputMode::symbol || symbol.empty()) return;
   engine.reset_tap_counts();
   engine.front_text += symbol;
   engine.front_fixed = engine.front_text;

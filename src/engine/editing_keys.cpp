@@ -17,9 +17,9 @@ void Engine::division12() {
 }
 
 void Engine::Button_BS() {
-  key_number = 16;
+  key_number = key::clear;
   switch (input_mode) {
-    case 0:
+    case InputMode::romaji:
       reset_tap_counts();
       if (kanji_converting || katakana_shown) {
         cancel_conversion();
@@ -38,15 +38,15 @@ void Engine::Button_BS() {
       }
       mode_romaji_Show();
       break;
-    case 1:
-    case 2:
-    case 3:
+    case InputMode::half_alphabet:
+    case InputMode::full_alphabet:
+    case InputMode::half_number:
       reset_tap_counts();
       front_text.drop_last_char();
       front_fixed = front_text;
       mode_eigo_Show();
       break;
-    case 4:
+    case InputMode::full_number:
       reset_tap_counts();
       if (number_converting) {
         front_text = front_fixed + zenkaku_digits;
@@ -60,56 +60,47 @@ void Engine::Button_BS() {
         mode_zenkaku_number_Show();
       }
       break;
-    default:
+    case InputMode::symbol:
       break;
   }
 }
 
 void Engine::Button_RETURN() {
-  key_number = 18;
+  key_number = key::centre;
   switch (input_mode) {
-    case 0:
-    case 4:
+    case InputMode::romaji:
+    case InputMode::full_number:
       reset_tap_counts();
-      ++tap_count[18];
+      ++tap_count[key::centre];
       if (front_fixed == front_text) front_text += "\r\n";
       front_fixed = front_text;
       zenkaku_digits.clear();
       number_conversion.clear();
-      kana_text.clear();
-      romaji_text.clear();
-      kana_after_caret.clear();
-      kanji_converting = 0;
-      katakana_shown = 0;
+      clear_reading();
       number_converting = 0;
-      candidate_index = 0;
       mode_romaji_Show();
       break;
-    case 1:
-    case 2:
-    case 3:
+    case InputMode::half_alphabet:
+    case InputMode::full_alphabet:
+    case InputMode::half_number:
       if (front_fixed == front_text) front_text += "\r\n";
       front_fixed = front_text;
       reset_tap_counts();
-      ++tap_count[18];
+      ++tap_count[key::centre];
       mode_eigo_Show();
       break;
-    case 5:
+    case InputMode::symbol:
       symbol_page = 1;
-      Change_MODE(0);
-      break;
-    default:
+      Change_MODE(InputMode::romaji);
       break;
   }
 }
 
 void Engine::Button_LEFT() {
-  key_number = 21;
-  if (tap_count[21] == 0) reset_tap_counts();
-  ++tap_count[21];
-  if (input_mode == 5) return;
+  count_tap(key::left);
+  if (input_mode == InputMode::symbol) return;
   // A candidate or katakana form on display goes back to the reading first.
-  if (input_mode == 0 && (kanji_converting || katakana_shown)) cancel_conversion();
+  if (input_mode == InputMode::romaji && (kanji_converting || katakana_shown)) cancel_conversion();
   if (reading_pending()) {
     if (kana_text.size() + romaji_text.size() >= 2) {
       std::string& source = romaji_text.empty() ? kana_text : romaji_text;
@@ -119,10 +110,7 @@ void Engine::Button_LEFT() {
       mode_romaji_Show();
     }
   } else if (caret_column > 0 || caret_line > 1) {
-    if (front_fixed != front_text) {
-      confirm_pending();
-      mode_eigo_Show();
-    }
+    confirm_pending_shown();
     caret_back_one_char();
     view.repaint();
   }
@@ -131,13 +119,12 @@ void Engine::Button_LEFT() {
 }
 
 void Engine::Button_RIGHT() {
-  key_number = 22;
-  if (tap_count[22] == 0) reset_tap_counts();
-  ++tap_count[22];
+  count_tap(key::right);
   switch (input_mode) {
-    case 0:
-    case 2:
-      if (input_mode == 0 && (kanji_converting || katakana_shown)) cancel_conversion();
+    case InputMode::romaji:
+    case InputMode::full_alphabet:
+      if (input_mode == InputMode::romaji && (kanji_converting || katakana_shown))
+        cancel_conversion();
       commit_pending_vowel();
       if (composition_length() > 0) {
         if (!kana_after_caret.empty()) {
@@ -160,9 +147,9 @@ void Engine::Button_RIGHT() {
         view.repaint();
       }
       break;
-    case 1:
-    case 3:
-    case 4:
+    case InputMode::half_alphabet:
+    case InputMode::half_number:
+    case InputMode::full_number:
       reset_tap_counts();
       if (back_text.empty()) {
         if (front_fixed == front_text) {
@@ -179,8 +166,8 @@ void Engine::Button_RIGHT() {
         view.repaint();
       }
       break;
-    default:
-      return;  // symbol mode: no caret update either
+    case InputMode::symbol:
+      return;  // no caret update either
   }
   Get_caret_position();
   goal_column = caret_column;

@@ -28,15 +28,13 @@ void Engine::initialise() {
   kanji_converting = 0;
   katakana_shown = 0;
   number_converting = 0;
-  input_mode = 0;
-  set_indicators(0);
-  kana_text.clear();
-  romaji_text.clear();
-  kana_after_caret.clear();
-  SB15_all(0, true);
-  SB171819(18, 1, false);
-  SB171819(19, 2, false);
-  saved_mode = 0;
+  input_mode = InputMode::romaji;
+  set_indicators(InputMode::romaji);
+  clear_reading();
+  SB15_all(InputMode::romaji, true);
+  SB171819(key::centre, KeyCaption::confirm, false);
+  SB171819(key::caps, KeyCaption::case_words, false);
+  saved_mode = InputMode::romaji;
   key_number = 0;
   candidate_count = 0;
   candidate_index = 0;
@@ -46,6 +44,12 @@ void Engine::initialise() {
 
 void Engine::reset_tap_counts() {
   tap_count.fill(0);
+}
+
+void Engine::count_tap(int key) {
+  key_number = key;
+  if (tap_count[key] == 0) reset_tap_counts();
+  ++tap_count[key];
 }
 
 int Engine::composition_length() const {
@@ -59,7 +63,7 @@ std::string Engine::reading() const {
 }
 
 bool Engine::reading_pending() const {
-  return input_mode != 4 && composition_length() > 0;
+  return input_mode != InputMode::full_number && composition_length() > 0;
 }
 
 void Engine::publish_text() {
@@ -133,22 +137,17 @@ void Engine::Get_caret_position() {
 
 void Engine::Decision() {
   switch (input_mode) {
-    case 0:
+    case InputMode::romaji:
       front_fixed = front_text;
-      kana_text.clear();
-      romaji_text.clear();
-      kana_after_caret.clear();
-      kanji_converting = 0;
-      katakana_shown = 0;
-      candidate_index = 0;
+      clear_reading();
       mode_romaji_Show();
       break;
-    case 1:
-    case 2:
+    case InputMode::half_alphabet:
+    case InputMode::full_alphabet:
       front_fixed = front_text;
       mode_eigo_Show();
       break;
-    case 4:
+    case InputMode::full_number:
       front_fixed = front_text;
       number_converting = 0;
       kana_text.clear();
@@ -156,7 +155,8 @@ void Engine::Decision() {
       zenkaku_digits.clear();
       mode_zenkaku_number_Show();
       break;
-    default:
+    case InputMode::half_number:
+    case InputMode::symbol:
       break;  // half-width numbers are confirmed at once; symbol mode holds nothing
   }
 }
@@ -194,13 +194,10 @@ void Engine::undo_delete_all() {
   erased_ = {};
   text += display_.text();
   reset_tap_counts();
-  kana_text.clear();
-  romaji_text.clear();
-  kana_after_caret.clear();
+  clear_reading();
   zenkaku_digits.clear();
   number_conversion.clear();
-  number_converting = kanji_converting = katakana_shown = 0;
-  candidate_index = 0;
+  number_converting = 0;
   front_fixed = std::move(text);
   front_text = front_fixed;
   back_text.clear();
@@ -210,7 +207,7 @@ void Engine::undo_delete_all() {
 
 void Engine::confirm_pending() {
   front_fixed = front_text;
-  if (input_mode == 4) {
+  if (input_mode == InputMode::full_number) {
     zenkaku_digits.clear();
     number_conversion.clear();
     kana_text.clear();
@@ -218,16 +215,43 @@ void Engine::confirm_pending() {
   }
 }
 
+void Engine::confirm_pending_shown() {
+  if (front_fixed == front_text) return;
+  confirm_pending();
+  mode_eigo_Show();
+}
+
 void Engine::cancel_conversion() {
-  front_text = front_fixed + reading();
   // The whole reading, the part behind the cursor included, stays unconfirmed as hiragana.
+  take_conversion_off(true);
+  candidate_index = 0;
+}
+
+void Engine::take_conversion_off(bool whole) {
+  front_text = front_fixed + reading();
   kana_text += romaji_text;
-  kana_text += kana_after_caret;
+  romaji_text.clear();
+  if (whole) {
+    kana_text += kana_after_caret;
+    kana_after_caret.clear();
+  }
+  kanji_converting = 0;
+  katakana_shown = 0;
+}
+
+void Engine::clear_reading() {
+  kana_text.clear();
   romaji_text.clear();
   kana_after_caret.clear();
   kanji_converting = 0;
   katakana_shown = 0;
   candidate_index = 0;
+}
+
+void Engine::settle_lone_n() {
+  if (!lone_n()) return;
+  kana_text += "ん";
+  romaji_text.clear();
 }
 
 void Engine::caret_back_one_char() {

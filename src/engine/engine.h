@@ -19,7 +19,11 @@ namespace lumeta {
 inline constexpr std::size_t kMaxDisplayChars = 1'000'000;
 
 // What letter key `key` types in `mode` with the case flag `caps`, in tap order.
-std::vector<std::string_view> letter_key_characters(int key, int mode, bool caps);
+std::vector<std::string_view> letter_key_characters(int key, InputMode mode, bool caps);
+
+// The mark (1..4) of the key's face (letter_face) a press lights, from the key's tap count
+// after the press; 0 for none. It names the character the multi-tap cycle has just reached.
+int highlighted_mark(int key, InputMode mode, int taps);
 
 class Engine : public EngineState {
  public:
@@ -28,6 +32,9 @@ class Engine : public EngineState {
   // ---- Shared operations -----------------------------------------------------------------
   void initialise();
   void reset_tap_counts();
+  // The start of a key's press: `key` becomes key_number and counts one more tap in a row;
+  // the first tap on it resets every other key's count.
+  void count_tap(int key);
   int composition_length() const;
   bool is_caps() const { return caps != 0; }
   void Get_caret_position();
@@ -83,7 +90,7 @@ class Engine : public EngineState {
   void zenkaku_number_through(std::string_view digits);
 
   // ---- Modes -----------------------------------------------------------------------------
-  void Change_MODE(int mode);
+  void Change_MODE(InputMode mode);
   void Button_MODE();
   void Button_CAPS();
   void Change_caps();
@@ -96,10 +103,11 @@ class Engine : public EngineState {
   void division12();
 
   // ---- Key faces -------------------------------------------------------------------------
-  void SB15_captions(int key, int mode, bool caps_flag);
-  void SB15_all(int mode, bool caps_flag);
-  void SB171819(int key, int part, bool highlight);
-  void set_indicators(int mode);
+  void SB15_captions(int key, InputMode mode, bool caps_flag);
+  void SB15_all(InputMode mode, bool caps_flag);
+  // Paints the centre key (key::centre) or the case key (key::caps) with `caption`.
+  void SB171819(int number, KeyCaption caption, bool highlight);
+  void set_indicators(InputMode mode);
 
   // ---- Helpers shared with conversion ----------------------------------------------------
   std::string reading() const;  // kana_text + romaji_text + kana_after_caret
@@ -108,8 +116,21 @@ class Engine : public EngineState {
   // Confirms what is pending before the caret; in full-width number mode also drops the
   // digits, their half-width form and the marker.
   void confirm_pending();
+  // Confirms what is pending, if anything, and shows the text plain.
+  void confirm_pending_shown();
   // Takes a kanji candidate or katakana form off display, back to the reading in hiragana.
   void cancel_conversion();
+  // The reading, in hiragana, takes the place of a candidate or the katakana form in
+  // front_text: the romaji joins kana_text and no conversion is on display any more. With
+  // `whole` the part behind the cursor joins kana_text too, so the caret goes to the end of the
+  // reading; otherwise it stays where it stood in the reading. Nothing is redrawn.
+  void take_conversion_off(bool whole);
+  // Empties the reading (kana_text, romaji_text, kana_after_caret) and ends any conversion of
+  // it: no candidate or katakana form on display, candidate_index back to 0.
+  void clear_reading();
+  // A lone Ｎ (or ｎ) as the whole romaji_text is the syllable ん once the reading is converted.
+  bool lone_n() const { return romaji_text == "Ｎ" || romaji_text == "ｎ"; }
+  void settle_lone_n();
   // Moves the display caret over one character; no change of text.
   void caret_back_one_char();
   void caret_forward_one_char();

@@ -11,7 +11,40 @@
 
 namespace lumeta {
 
-inline constexpr int kKeyCount = 24;  // key numbers 1..24 index tap_count
+// The input modes; the replay prints a mode as its number in this order, romaji 0 .. symbol 5.
+enum class InputMode : uint8_t {
+  romaji,
+  half_alphabet,
+  full_alphabet,
+  half_number,
+  full_number,
+  symbol,
+};
+inline constexpr int kInputModeCount = 6;
+
+// The modes the letter keys type in: all but symbol mode.
+constexpr bool typing_mode(InputMode mode) {
+  return mode != InputMode::symbol;
+}
+
+// The keys by number. The numbers index tap_count and name the keys to the view and the replay.
+namespace key {
+inline constexpr int A = 1, K = 2, H = 3, I = 4, S = 5, M = 6, U = 7, T = 8, Y = 9, E = 10, N = 11,
+                     R = 12, O = 13, Z = 14, W = 15;
+inline constexpr int first_letter = A, last_letter = W;
+inline constexpr int clear = 16;   // クリア
+inline constexpr int centre = 18;  // 決定 / 改行
+inline constexpr int caps = 19;    // 数字／小文字
+inline constexpr int mode = 20;
+inline constexpr int left = 21, right = 22, up = 23, down = 24;
+inline constexpr int quit = 31, copy = 32, delete_all = 33, undo = 34;  // the window's own keys
+
+constexpr bool is_letter(int number) {
+  return number >= first_letter && number <= last_letter;
+}
+}  // namespace key
+
+inline constexpr int kKeyCount = key::down;  // key numbers 1..24 index tap_count
 inline constexpr int kCandidateSlots = 80;
 
 // The marker kana_text holds in full-width number mode while the half-width digits are shown.
@@ -37,10 +70,11 @@ struct EngineState {
   int32_t key_number = 0;                  // the key being handled
   std::array<std::string, 7> tap_cycle{};  // the current key's cycle, written on every tap
 
-  uint8_t input_mode = 0;         // 0 romaji, 1 half alphabet, 2 full alphabet, 3 half number,
-                                  // 4 full number, 5 symbol
-  uint8_t caps = 1;               // 1 capitals (大), 0 small letters (小)
-  uint8_t saved_mode = 0;         // where the mode key returns from full-width number mode
+  InputMode input_mode = InputMode::romaji;
+  uint8_t caps = 1;  // 1 capitals (大), 0 small letters (小)
+  // Where the mode key returns from full-width number mode: romaji, or full-width alphabet
+  // when the case key left it for full-width numbers.
+  InputMode saved_mode = InputMode::romaji;
   uint8_t kanji_converting = 0;   // a kanji candidate is on display
   uint8_t katakana_shown = 0;     // the katakana form of the reading is on display
   uint8_t number_converting = 0;  // number_conversion is on display

@@ -84,19 +84,20 @@ constexpr MarkRow kNumberMarks[] = {
     {15, 1, "#", 17, 11, "#", 17, 11, 16},
 };
 
-std::span<const MarkRow> marks_of_mode(int mode) {
+std::span<const MarkRow> marks_of_mode(InputMode mode) {
   switch (mode) {
-    case 0:
+    case InputMode::romaji:
       return kRomajiMarks;
-    case 1:
-    case 2:
+    case InputMode::half_alphabet:
+    case InputMode::full_alphabet:
       return kAlphabetMarks;
-    case 3:
-    case 4:
+    case InputMode::half_number:
+    case InputMode::full_number:
       return kNumberMarks;
-    default:
+    case InputMode::symbol:
       return {};
   }
+  return {};
 }
 
 Mark mark_of(const MarkRow& row, bool caps) {
@@ -104,18 +105,9 @@ Mark mark_of(const MarkRow& row, bool caps) {
               : Mark{row.small, row.sx, row.sy, row.points, row.colour};
 }
 
-bool is_vowel_key(int key) {
-  return key == 1 || key == 4 || key == 7 || key == 10 || key == 13;
-}
-
-// Mark number n of a three-step cycle: taps 1, 2, 3, 4 light marks 1, 2, 3, 1.
-int three_step(int taps) {
-  return taps % 3 == 0 ? 3 : taps % 3;
-}
-
 }  // namespace
 
-Face letter_face(int key, int mode, bool caps) {
+Face letter_face(int key, InputMode mode, bool caps) {
   Face face;
   for (const MarkRow& row : marks_of_mode(mode)) {
     if (row.key == key) face.add(mark_of(row, caps));
@@ -123,26 +115,7 @@ Face letter_face(int key, int mode, bool caps) {
   return face;
 }
 
-int highlighted_mark(int key, int mode, int taps) {
-  if (key < 1 || key > 15 || taps < 0) return 0;
-  switch (mode) {
-    case 0:
-    case 1:
-    case 2:
-      if (mode == 0 && is_vowel_key(key)) return taps % 3 == 0 ? 1 : 2;
-      if (key == 14) return taps % 4 == 0 ? 4 : taps % 4;
-      if (mode != 0 && key == 9) return taps % 2 == 1 ? 1 : 2;
-      if (mode != 0 && key == 11) return 1;
-      return three_step(taps);
-    case 3:
-    case 4:
-      return 1;
-    default:
-      return 0;
-  }
-}
-
-Face with_highlight(Face face, int key, int mode, int mark) {
+Face with_highlight(Face face, int key, InputMode mode, int mark) {
   int number = 0;
   for (const MarkRow& row : marks_of_mode(mode)) {
     if (row.key != key) continue;
@@ -154,11 +127,11 @@ Face with_highlight(Face face, int key, int mode, int mark) {
   return face;
 }
 
-Face centre_face(int part, bool highlight) {
+Face centre_face(KeyCaption caption, bool highlight) {
   Face face;
   const Rgb colour = highlight ? kLime : kBlack;
-  if (part == 1) face.add({"決定", 6, 15, 11, colour});
-  if (part == 2) face.add({"改行", 6, 15, 11, colour});
+  if (caption == KeyCaption::confirm) face.add({"決定", 6, 15, 11, colour});
+  if (caption == KeyCaption::line_break) face.add({"改行", 6, 15, 11, colour});
   return face;
 }
 

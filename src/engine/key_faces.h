@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "engine_state.h"
+
 namespace lumeta {
 
 struct Rgb {
@@ -42,18 +44,18 @@ inline constexpr int kFaceSize = 50;
 
 // The face of letter key `key` (1..15) in input mode `mode` with the case flag `caps`, no
 // mark highlighted. Modes without letter faces (symbol mode) give a blank face.
-Face letter_face(int key, int mode, bool caps);
-
-// The mark (1..4) a press lights, from the key's tap count after the press; 0 for none.
-// It names the character the multi-tap cycle has just reached.
-int highlighted_mark(int key, int mode, int taps);
+Face letter_face(int key, InputMode mode, bool caps);
 
 // `face` with mark number `mark` (1-based, as the face tables count them) painted lime green;
 // marks with a colour of their own ("通話" blue, "切/電源" red) keep it.
-Face with_highlight(Face face, int key, int mode, int mark);
+Face with_highlight(Face face, int key, InputMode mode, int mark);
 
-// The centre key: part 1 "決定", part 2 "改行", anything else blank.
-Face centre_face(int part, bool highlight);
+// What the centre key and the case key show: the centre key's "決定" or "改行", the case key's
+// "数字" over "小文字", or nothing.
+enum class KeyCaption : uint8_t { blank, confirm, line_break, case_words };
+
+// The centre key's face: "決定" for confirm, "改行" for line_break, otherwise blank.
+Face centre_face(KeyCaption caption, bool highlight);
 
 // The case key: "数字" over "小文字".
 Face case_face(bool highlight);

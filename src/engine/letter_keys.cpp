@@ -30,13 +30,22 @@ constexpr Tap T(std::string_view capital, std::string_view small) {
   return {capital, small};
 }
 
-// A key's cycle in one mode, tap order; `steps` entries are in use.
+// A key's cycle in one mode, tap order; `steps` entries are in use. `marks` names the mark of
+// the key's face (key_faces.cpp) that each entry lights, where it is not the entry's own
+// number: the vowel keys' face shows the letter as mark 1 and the kana as mark 2.
 struct Cycle {
   int steps;
   std::array<Tap, 4> taps;
-  // The entry the n-th consecutive tap picks: 1, 2, 3, 1, ... for three steps.
-  std::string_view pick(int n, bool caps) const { return taps[(n - 1) % steps].pick(caps); }
+  std::array<int, 4> marks{};
+  // The entry the n-th consecutive tap picks: 1, 2, 3, 1, ... for three steps (n = 0 counts as
+  // the tap before the first).
+  int step(int n) const { return ((n - 1) % steps + steps) % steps; }
+  std::string_view pick(int n, bool caps) const { return taps[step(n)].pick(caps); }
+  int mark(int n) const { return marks[step(n)] ? marks[step(n)] : step(n) + 1; }
 };
+
+// The vowel keys' あ and ぁ light the kana mark, the letter the letter mark.
+constexpr std::array<int, 4> kVowelMarks = {2, 2, 1};
 
 // Romaji mode. The vowel keys hold their kana, small kana and letter; `vowel` is the small
 // full-width vowel they complete a syllable with.
@@ -46,19 +55,19 @@ struct RomajiKey {
 };
 
 constexpr std::array<RomajiKey, 15> kRomajiKeys = {{
-    {"ａ", {3, {T("あ"), T("ぁ"), T("Ａ", "ａ")}}},
+    {"ａ", {3, {T("あ"), T("ぁ"), T("Ａ", "ａ")}, kVowelMarks}},
     {"", {3, {T("Ｋ", "ｋ"), T("Ｇ", "ｇ"), T("Ｑ", "ｑ")}}},
     {"", {3, {T("Ｈ", "ｈ"), T("Ｂ", "ｂ"), T("Ｐ", "ｐ")}}},
-    {"ｉ", {3, {T("い"), T("ぃ"), T("Ｉ", "ｉ")}}},
+    {"ｉ", {3, {T("い"), T("ぃ"), T("Ｉ", "ｉ")}, kVowelMarks}},
     {"", {3, {T("Ｓ", "ｓ"), T("Ｚ", "ｚ"), T("Ｊ", "ｊ")}}},
     {"", {3, {T("Ｍ", "ｍ"), T("Ｆ", "ｆ"), T("Ｖ", "ｖ")}}},
-    {"ｕ", {3, {T("う"), T("ぅ"), T("Ｕ", "ｕ")}}},
+    {"ｕ", {3, {T("う"), T("ぅ"), T("Ｕ", "ｕ")}, kVowelMarks}},
     {"", {3, {T("Ｔ", "ｔ"), T("Ｄ", "ｄ"), T("Ｃ", "ｃ")}}},
     {"", {3, {T("Ｙ", "ｙ"), T("っ"), T("ー")}}},
-    {"ｅ", {3, {T("え"), T("ぇ"), T("Ｅ", "ｅ")}}},
+    {"ｅ", {3, {T("え"), T("ぇ"), T("Ｅ", "ｅ")}, kVowelMarks}},
     {"", {3, {T("Ｎ", "ｎ"), T("ん"), T("・")}}},
     {"", {3, {T("Ｒ", "ｒ"), T("Ｌ", "ｌ"), T("～")}}},
-    {"ｏ", {3, {T("お"), T("ぉ"), T("Ｏ", "ｏ")}}},
+    {"ｏ", {3, {T("お"), T("ぉ"), T("Ｏ", "ｏ")}, kVowelMarks}},
     {"", {4, {T("、"), T("。"), T("？"), T("！")}}},
     {"", {3, {T("Ｗ", "ｗ"), T("Ｘ", "ｘ"), T("　")}}},
 }};
@@ -92,7 +101,7 @@ constexpr std::array<Cycle, 15> kFullWidthAlphabet = {{
     {3, {T("Ｔ", "ｔ"), T("Ｄ", "ｄ"), T("Ｃ", "ｃ")}},
     {2, {T("Ｙ", "ｙ"), T("－")}},
     {3, {T("Ｅ", "ｅ"), T("／"), T("：")}},
-    {2, {T("Ｎ", "ｎ"), T("・")}},
+    {2, {T("Ｎ", "ｎ"), T("・")}, {1, 1}},  // the alphabet faces show no ・
     {3, {T("Ｒ", "ｒ"), T("Ｌ", "ｌ"), T("～")}},
     {3, {T("Ｏ", "ｏ"), T("（"), T("）")}},
     {4, {T("，"), T("．"), T("？"), T("！")}},
@@ -158,11 +167,8 @@ void write_tap_cycle(std::array<std::string, 7>& tap_cycle, const Cycle& cycle, 
 // Alphabet modes: repeated taps replace the pending character in place; the first tap on
 // another key confirms it.
 void alphabet_tap(Engine& e, int key, const std::array<Cycle, 15>& table) {
-  if (e.tap_count[key] == 0) {
-    e.front_fixed = e.front_text;
-    e.reset_tap_counts();
-  }
-  ++e.tap_count[key];
+  if (e.tap_count[key] == 0) e.front_fixed = e.front_text;
+  e.count_tap(key);
   const Cycle& cycle = table[key - 1];
   write_tap_cycle(e.tap_cycle, cycle, e.is_caps());
   e.front_text = e.front_fixed;
@@ -170,105 +176,124 @@ void alphabet_tap(Engine& e, int key, const std::array<Cycle, 15>& table) {
   e.mode_eigo_Show();
 }
 
+// The cycle of letter key `key` in an alphabet or romaji mode; none in the other modes.
+const Cycle* cycle_of(int key, InputMode mode) {
+  if (!key::is_letter(key)) return nullptr;
+  const int index = key - 1;
+  switch (mode) {
+    case InputMode::romaji:
+      return &kRomajiKeys[index].cycle;
+    case InputMode::half_alphabet:
+      return &kHalfWidthAlphabet[index];
+    case InputMode::full_alphabet:
+      return &kFullWidthAlphabet[index];
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
-std::vector<std::string_view> letter_key_characters(int key, int mode, bool caps) {
+int highlighted_mark(int key, InputMode mode, int taps) {
+  if (!key::is_letter(key) || taps < 0) return 0;
+  if (const Cycle* cycle = cycle_of(key, mode)) return cycle->mark(taps);
+  // The number modes' faces have one mark each; symbol mode has none.
+  return mode == InputMode::half_number || mode == InputMode::full_number ? 1 : 0;
+}
+
+std::vector<std::string_view> letter_key_characters(int key, InputMode mode, bool caps) {
   std::vector<std::string_view> out;
-  if (key < 1 || key > 15) return out;
+  if (!key::is_letter(key)) return out;
   const int index = key - 1;
-  const Cycle* cycle = mode == 0   ? &kRomajiKeys[index].cycle
-                       : mode == 1 ? &kHalfWidthAlphabet[index]
-                       : mode == 2 ? &kFullWidthAlphabet[index]
-                                   : nullptr;
-  if (cycle) {
+  if (const Cycle* cycle = cycle_of(key, mode)) {
     for (int i = 0; i < cycle->steps; ++i)
       out.push_back(cycle->taps[i].pick(caps));
-  } else if (mode == 3 || mode == 4) {
-    const std::string_view digit = mode == 3 ? kDigits[index].half : kDigits[index].full;
+  } else if (mode == InputMode::half_number || mode == InputMode::full_number) {
+    const std::string_view digit =
+        mode == InputMode::half_number ? kDigits[index].half : kDigits[index].full;
     if (!digit.empty()) out.push_back(digit);
   }
   return out;
 }
 
 void Engine::Button_A() {
-  letter_key(1);
+  letter_key(key::A);
 }
 void Engine::Button_K() {
-  letter_key(2);
+  letter_key(key::K);
 }
 void Engine::Button_H() {
-  letter_key(3);
+  letter_key(key::H);
 }
 void Engine::Button_I() {
-  letter_key(4);
+  letter_key(key::I);
 }
 void Engine::Button_S() {
-  letter_key(5);
+  letter_key(key::S);
 }
 void Engine::Button_M() {
-  letter_key(6);
+  letter_key(key::M);
 }
 void Engine::Button_U() {
-  letter_key(7);
+  letter_key(key::U);
 }
 void Engine::Button_T() {
-  letter_key(8);
+  letter_key(key::T);
 }
 void Engine::Button_Y() {
-  letter_key(9);
+  letter_key(key::Y);
 }
 void Engine::Button_E() {
-  letter_key(10);
+  letter_key(key::E);
 }
 void Engine::Button_N() {
-  letter_key(11);
+  letter_key(key::N);
 }
 void Engine::Button_R() {
-  letter_key(12);
+  letter_key(key::R);
 }
 void Engine::Button_O() {
-  letter_key(13);
+  letter_key(key::O);
 }
 void Engine::Button_Z() {
-  letter_key(14);
+  letter_key(key::Z);
 }
 void Engine::Button_W() {
-  letter_key(15);
+  letter_key(key::W);
 }
 
 void Engine::letter_key(int key) {
   key_number = key;
   const int index = key - 1;
   switch (input_mode) {
-    case 0: {
+    case InputMode::romaji: {
       if (kanji_converting || katakana_shown) Decision();
       const RomajiKey& row = kRomajiKeys[index];
       if (!row.vowel.empty()) {
         boin_through(row.vowel);
         return;
       }
-      if (tap_count[key] != 0) {
-        romaji_text = delete_last_char(romaji_text);  // the character the previous tap entered
-      } else {
-        reset_tap_counts();
-      }
-      ++tap_count[key];
+      // A repeated tap replaces the character the previous tap entered.
+      if (tap_count[key] != 0) romaji_text = delete_last_char(romaji_text);
+      count_tap(key);
       write_tap_cycle(tap_cycle, row.cycle, is_caps());
       siin_through(row.cycle.pick(tap_count[key], is_caps()));
       return;
     }
-    case 1:
-    case 2:
-      if (key == 9) {
-        input_mode == 1 ? eigo_through() : zenkaku_alphabet_through();
+    case InputMode::half_alphabet:
+    case InputMode::full_alphabet: {
+      const bool half = input_mode == InputMode::half_alphabet;
+      if (key == key::Y) {
+        half ? eigo_through() : zenkaku_alphabet_through();
         return;
       }
-      alphabet_tap(*this, key, input_mode == 1 ? kHalfWidthAlphabet : kFullWidthAlphabet);
+      alphabet_tap(*this, key, half ? kHalfWidthAlphabet : kFullWidthAlphabet);
       return;
-    case 3:
+    }
+    case InputMode::half_number:
       if (!kDigits[index].half.empty()) number_through(kDigits[index].half);
       return;
-    case 4:
+    case InputMode::full_number:
       if (kDigits[index].full.empty()) return;
       if (number_converting) {
         // A digit typed while the half-width form is shown goes back to the full-width form.
@@ -278,27 +303,23 @@ void Engine::letter_key(int key) {
       zenkaku_digits += kDigits[index].full;
       zenkaku_number_through(zenkaku_digits);
       return;
-    default:
-      return;  // symbol mode: the dialog handles it
+    case InputMode::symbol:
+      return;  // the dialog handles it
   }
 }
 
 void Engine::eigo_through() {
-  alphabet_tap(*this, 9, kHalfWidthAlphabet);
+  alphabet_tap(*this, key::Y, kHalfWidthAlphabet);
 }
 
 void Engine::zenkaku_alphabet_through() {
-  alphabet_tap(*this, 9, kFullWidthAlphabet);
+  alphabet_tap(*this, key::Y, kFullWidthAlphabet);
 }
 
 void Engine::boin_through(std::string_view vowel) {
   const int key = key_number;
-  if (tap_count[key] != 0) {
-    romaji_text = delete_last_char(romaji_text);
-  } else {
-    reset_tap_counts();
-  }
-  ++tap_count[key];
+  if (tap_count[key] != 0) romaji_text = delete_last_char(romaji_text);
+  count_tap(key);
   commit_pending_vowel();
   if (contains(kSignsBeforeVowel, romaji_text)) {
     kana_text += romaji_text;
@@ -363,10 +384,7 @@ void Engine::number_through(std::string_view text) {
 }
 
 void Engine::zenkaku_number_through(std::string_view digits) {
-  if (key_number >= 1 && key_number <= 15) {
-    if (tap_count[key_number] == 0) reset_tap_counts();
-    ++tap_count[key_number];
-  }
+  if (key::is_letter(key_number)) count_tap(key_number);
   front_text = front_fixed;
   front_text += digits;
   mode_zenkaku_number_Show();

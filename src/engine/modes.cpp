@@ -9,29 +9,35 @@ namespace {
 // How an indicator looks in a mode: on, off, or following the case flag.
 enum class Lit : uint8_t { off, on, caps, small };
 
-// What entering a mode shows: the indicators 全 半 ローマ 数 英 大 小 記, the mode and case
-// the letter faces are drawn for (-1: the case flag as it is), and the centre key's face
-// (1 決定, 2 改行).
+// What entering a mode shows: the indicators 全 半 ローマ 数 英 大 小 記, the case the letter
+// faces are drawn for (-1: the case flag as it is), and the centre key's face.
 struct ModeLook {
   std::array<Lit, kIndicatorCount> indicators;
   int face_caps;
-  int centre_face;
+  KeyCaption centre_caption;
 };
 
 using L = Lit;
-constexpr std::array<ModeLook, 6> kModeLooks = {{
-    {{L::on, L::off, L::on, L::off, L::off, L::caps, L::small, L::off}, -1, 1},  // romaji
-    {{L::off, L::on, L::off, L::off, L::on, L::caps, L::small, L::off}, -1, 2},  // half alphabet
-    {{L::on, L::off, L::off, L::off, L::on, L::on, L::off, L::off}, 1, 2},       // full alphabet
-    {{L::off, L::on, L::off, L::on, L::off, L::off, L::off, L::off}, 0, 1},      // half number
-    {{L::on, L::off, L::off, L::on, L::off, L::off, L::off, L::off}, 0, 1},      // full number
-    {{L::off, L::off, L::off, L::off, L::off, L::off, L::off, L::on}, 0, 1},     // symbol
+constexpr KeyCaption kConfirm = KeyCaption::confirm;
+constexpr KeyCaption kLineBreak = KeyCaption::line_break;
+// One row per InputMode, in its order.
+constexpr std::array<ModeLook, kInputModeCount> kModeLooks = {{
+    {{L::on, L::off, L::on, L::off, L::off, L::caps, L::small, L::off}, -1, kConfirm},    // romaji
+    {{L::off, L::on, L::off, L::off, L::on, L::caps, L::small, L::off}, -1, kLineBreak},  // 半英
+    {{L::on, L::off, L::off, L::off, L::on, L::on, L::off, L::off}, 1, kLineBreak},       // 全英
+    {{L::off, L::on, L::off, L::on, L::off, L::off, L::off, L::off}, 0, kConfirm},        // 半数
+    {{L::on, L::off, L::off, L::on, L::off, L::off, L::off, L::off}, 0, kConfirm},        // 全数
+    {{L::off, L::off, L::off, L::off, L::off, L::off, L::off, L::on}, 0, kConfirm},       // 記号
 }};
+
+const ModeLook& look_of(InputMode mode) {
+  return kModeLooks[static_cast<std::size_t>(mode)];
+}
 
 }  // namespace
 
-void Engine::set_indicators(int mode) {
-  const ModeLook& look = kModeLooks[mode];
+void Engine::set_indicators(InputMode mode) {
+  const ModeLook& look = look_of(mode);
   for (int i = 0; i < kIndicatorCount; ++i) {
     const Lit lit = look.indicators[i];
     const bool on = lit == Lit::on || (lit == Lit::caps && caps) || (lit == Lit::small && !caps);
@@ -39,17 +45,16 @@ void Engine::set_indicators(int mode) {
   }
 }
 
-void Engine::Change_MODE(int mode) {
-  if (mode < 0 || mode > 5) return;
+void Engine::Change_MODE(InputMode mode) {
   if (view.symbol_dialog_visible()) view.hide_symbol_dialog();
   Decision();  // whatever is pending is confirmed as shown; nothing is discarded
-  if (mode == 2) caps = 1;
-  const ModeLook& look = kModeLooks[mode];
+  if (mode == InputMode::full_alphabet) caps = 1;
+  const ModeLook& look = look_of(mode);
   set_indicators(mode);
-  input_mode = static_cast<uint8_t>(mode);
+  input_mode = mode;
   SB15_all(mode, look.face_caps < 0 ? is_caps() : look.face_caps == 1);
-  SB171819(18, look.centre_face, false);
-  if (mode == 5) {
+  SB171819(key::centre, look.centre_caption, false);
+  if (mode == InputMode::symbol) {
     view.fill_symbol_grid();
     view.show_symbol_dialog();
     view.set_symbol_page_highlight(symbol_page);
@@ -57,37 +62,37 @@ void Engine::Change_MODE(int mode) {
 }
 
 void Engine::Button_MODE() {
-  key_number = 20;
+  key_number = key::mode;
   reset_tap_counts();
   Decision();
   switch (input_mode) {
-    case 0:
+    case InputMode::romaji:
       caps = 1;
-      Change_MODE(1);
+      Change_MODE(InputMode::half_alphabet);
       break;
-    case 1:
+    case InputMode::half_alphabet:
       caps = 1;
-      Change_MODE(5);
+      Change_MODE(InputMode::symbol);
       break;
-    case 3:
-      Change_MODE(1);
+    case InputMode::half_number:
+      Change_MODE(InputMode::half_alphabet);
       break;
-    case 4:
+    case InputMode::full_number:
       Change_MODE(saved_mode);
       break;
-    case 5:
-      Change_MODE(0);
+    case InputMode::symbol:
+      Change_MODE(InputMode::romaji);
       break;
-    default:
+    case InputMode::full_alphabet:
       break;  // full-width alphabet mode stays
   }
   view.set_focus();
 }
 
 void Engine::Button_CAPS() {
-  key_number = 19;
+  key_number = key::caps;
   reset_tap_counts();
-  if (input_mode > 4) return;
+  if (!typing_mode(input_mode)) return;
   Decision();
   Change_caps();
 }
@@ -95,68 +100,70 @@ void Engine::Button_CAPS() {
 void Engine::Change_caps() {
   Decision();
   switch (input_mode) {
-    case 0:
+    case InputMode::romaji:
       if (caps) {
-        saved_mode = 0;
-        Change_MODE(4);
+        saved_mode = InputMode::romaji;
+        Change_MODE(InputMode::full_number);
       } else {
         caps = 1;
-        Change_MODE(0);
+        Change_MODE(InputMode::romaji);
       }
       break;
-    case 1:
+    case InputMode::half_alphabet:
       if (caps) {
-        Change_MODE(3);
+        Change_MODE(InputMode::half_number);
       } else {
         caps = 1;
-        Change_MODE(1);
+        Change_MODE(InputMode::half_alphabet);
       }
       break;
-    case 2:
+    case InputMode::full_alphabet:
       if (caps) {
-        saved_mode = 2;
+        saved_mode = InputMode::full_alphabet;
         caps = 0;
         view.set_indicator(Indicator::capital, IndicatorLook::white);
         view.set_indicator(Indicator::small, IndicatorLook::lit);
-        SB15_all(2, false);
-        view.set_key_face(18, Face{});
+        SB15_all(InputMode::full_alphabet, false);
+        view.set_key_face(key::centre, Face{});
       } else {
         caps = 1;
-        Change_MODE(4);
+        Change_MODE(InputMode::full_number);
       }
       break;
-    case 3:
+    case InputMode::half_number:
       caps = 0;
-      Change_MODE(1);
+      Change_MODE(InputMode::half_alphabet);
       break;
-    case 4:
+    case InputMode::full_number:
       caps = caps ? 0 : 1;
-      Change_MODE(0);
+      Change_MODE(InputMode::romaji);
       break;
-    default:
+    case InputMode::symbol:
       break;
   }
 }
 
-void Engine::SB15_captions(int key, int mode, bool caps_flag) {
-  if (mode < 0 || mode > 4) {
-    for (int k = 1; k <= 15; ++k)
+void Engine::SB15_captions(int key, InputMode mode, bool caps_flag) {
+  if (!typing_mode(mode)) {
+    for (int k = key::first_letter; k <= key::last_letter; ++k)
       view.set_key_face(k, Face{});
     return;
   }
-  if (key < 1 || key > 15) return;
+  if (!key::is_letter(key)) return;
   view.set_key_face(key, letter_face(key, mode, caps_flag));
 }
 
-void Engine::SB15_all(int mode, bool caps_flag) {
-  if (mode < 0 || mode > 4) return SB15_captions(1, mode, caps_flag);  // blanks all fifteen
-  for (int k = 1; k <= 15; ++k)
+void Engine::SB15_all(InputMode mode, bool caps_flag) {
+  if (!typing_mode(mode)) return SB15_captions(key::A, mode, caps_flag);  // blanks all fifteen
+  for (int k = key::first_letter; k <= key::last_letter; ++k)
     SB15_captions(k, mode, caps_flag);
 }
 
-void Engine::SB171819(int key, int part, bool highlight) {
-  if (key == 18) view.set_key_face(18, centre_face(part, highlight));
-  if (key == 19) view.set_key_face(19, part == 2 ? case_face(highlight) : Face{});
+void Engine::SB171819(int number, KeyCaption caption, bool highlight) {
+  if (number == key::centre) view.set_key_face(key::centre, centre_face(caption, highlight));
+  if (number == key::caps) {
+    view.set_key_face(key::caps, caption == KeyCaption::case_words ? case_face(highlight) : Face{});
+  }
 }
 
 }  // namespace lumeta

@@ -33,7 +33,7 @@ struct TextChange {
   int inserted;
 };
 
-// The eight indicator labels, Label21 .. Label28.
+// The eight indicator labels under the display.
 enum class Indicator : uint8_t { zen, han, romaji, number, alphabet, capital, small, symbol };
 inline constexpr int kIndicatorCount = 8;
 

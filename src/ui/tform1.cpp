@@ -18,7 +18,7 @@ namespace {
 
 constexpr QSize kClientSize(677, 556);
 
-// The indicator labels Label21 .. Label28: caption, left, width.
+// The indicator labels, in Indicator order: caption, left, width.
 struct IndicatorPlace {
   const char* caption;
   int left;
@@ -35,85 +35,48 @@ constexpr std::array<IndicatorPlace, kIndicatorCount> kIndicatorPlaces = {{
     {"記", 160, 23},
 }};
 
-// Where each keypad key stands: left, top, width, height.
-struct KeyPlace {
-  int number;
-  QRect rect;
-};
-constexpr std::array<KeyPlace, 8> kControlKeyPlaces = {{
-    {16, {600, 152, 65, 40}},
-    {18, {536, 64, 50, 50}},
-    {19, {456, 152, 65, 40}},
-    {20, {448, 8, 65, 40}},
-    {21, {494, 56, 34, 65}},
-    {22, {594, 56, 34, 65}},
-    {23, {528, 24, 65, 34}},
-    {24, {528, 120, 65, 34}},
-}};
-
-QRect letter_key_rect(int number) {
-  const int column = (number - 1) % 3;
-  const int row = (number - 1) / 3;
-  return {456 + column * 72, 216 + row * 64, 65, 44};
-}
-
 // Qt's key codes to the Windows virtual-key codes the key list uses. Letters share their code.
-int virtual_key(int qt_key) {
-  switch (qt_key) {
-    case Qt::Key_Backspace:
-      return 8;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      return 13;
-    case Qt::Key_Control:
-      return 17;
-    case Qt::Key_Left:
-      return 37;
-    case Qt::Key_Up:
-      return 38;
-    case Qt::Key_Right:
-      return 39;
-    case Qt::Key_Down:
-      return 40;
-    case Qt::Key_Space:
-      return 32;
-    default:
-      return qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z ? qt_key : 0;
-  }
-}
-
-// What the keys other than the letter keys do, for assistive tools.
-struct KeyDescription {
-  int number;
-  const char* name;
-  const char* description;
+struct KeyCode {
+  int qt;
+  int virtual_key;
 };
-constexpr std::array<KeyDescription, 12> kKeyDescriptions = {{
-    {16, "クリア", "カーソルの前の文字を消す。変換中は読みに戻す"},
-    {18, "決定", "入力中の文字を確定する。確定するものがなければ改行"},
-    {19, "数字／小文字", "数字と小文字・大文字を切り替える"},
-    {20, "モード", "ローマ字、英字、記号のモードを切り替える"},
-    {21, "左", "カーソルを左へ動かす"},
-    {22, "右", "カーソルを右へ動かす。文末では空白を入力"},
-    {23, "上", "カタカナに変換する。入力中でなければ上の行へ"},
-    {24, "下", "漢字に変換する。入力中でなければ下の行へ"},
-    {31, "終了", "Lumeta を終了する"},
-    {32, "コピー", "全文をクリップボードにコピーする"},
-    {33, "消去", "全文を消す（元に戻すキーで戻せる）"},
-    {34, "元に戻す", "最後に消去した文章を元に戻す"},
+constexpr int kSpaceKey = 32;
+constexpr std::array<KeyCode, 9> kKeyCodes = {{
+    {Qt::Key_Backspace, 8},
+    {Qt::Key_Return, 13},
+    {Qt::Key_Enter, 13},
+    {Qt::Key_Control, 17},
+    {Qt::Key_Left, 37},
+    {Qt::Key_Up, 38},
+    {Qt::Key_Right, 39},
+    {Qt::Key_Down, 40},
+    {Qt::Key_Space, kSpaceKey},
 }};
 
-// The keys whose release lets go of the on-screen key held from the keyboard: the mapped keys
-// and Space.
+int virtual_key(int qt_key) {
+  for (const KeyCode& code : kKeyCodes) {
+    if (code.qt == qt_key) return code.virtual_key;
+  }
+  return qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z ? qt_key : 0;
+}
+
+// Space presses no key, but its release lets go of a key held from the keyboard, as the
+// release of any mapped key does.
 bool releases_held_key(int vk) {
-  constexpr std::string_view kLetters = "AEHIKMNOPRSTUWYZ";
-  return vk == 8 || vk == 13 || vk == 17 || vk == 32 || (vk >= 37 && vk <= 40) ||
-         (vk >= 'A' && vk <= 'Z' && kLetters.find(static_cast<char>(vk)) != std::string_view::npos);
+  return vk == kSpaceKey || (vk != 0 && find_key_by_keyboard(vk) != nullptr);
+}
+
+QString from_utf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QRect rect_of(const KeyPlace& place) {
+  return {place.left, place.top, place.width, place.height};
 }
 
 const QString kAboutCaption = QStringLiteral("バージョン情報");
-const QString kAboutText =
-    QStringLiteral("Lumeta 0.54\nポインタだけで日本語を入力\n© 2026 Lumeta developers");
+const QString kAboutText = QStringLiteral("Lumeta " LUMETA_VERSION
+                                          "\nポインタだけで日本語を入力\n© 2026 Lumeta developers");
 
 }  // namespace
 
@@ -135,58 +98,23 @@ TForm1::TForm1(Draft draft) : keeps_draft_(draft == Draft::kept) {
     refresh_extras();
   });
 
-  for (int n = 1; n <= 15; ++n) {
-    keys_[n] = new KeyButton(n, QString(), this);
-    keys_[n]->setGeometry(letter_key_rect(n));
-  }
-  for (const KeyPlace& place : kControlKeyPlaces) {
-    const KeyInfo* info = find_key(place.number);
-    keys_[place.number] = new KeyButton(
-        place.number,
-        QString::fromUtf8(info->caption.data(), static_cast<qsizetype>(info->caption.size())),
-        this);
-    keys_[place.number]->setGeometry(place.rect);
-  }
-  for (KeyButton* key : keys_) {
-    if (!key) continue;
+  for (const KeyInfo& info : key_list()) {
+    if (info.kind == KeyKind::window) {
+      add_window_key(info);
+      continue;
+    }
+    KeyButton* key = new KeyButton(info.number, from_utf8(info.caption), this);
+    key->setGeometry(rect_of(info.place));
+    key->setAccessibleName(from_utf8(info.name));
+    if (!info.description.empty()) key->setAccessibleDescription(from_utf8(info.description));
     connect(key, &KeyButton::pressed, this, [this](int n) {
       before_key();
       keypad_.press(n);
     });
     connect(key, &KeyButton::released, this, [this](int n) { keypad_.release(n); });
+    keys_[info.number] = key;
   }
-
-  auto window_key = [this](int number, const QRect& rect, const QColor& colour) {
-    const KeyInfo* info = find_key(number);
-    auto* button = new QPushButton(
-        QString::fromUtf8(info->caption.data(), static_cast<qsizetype>(info->caption.size())),
-        this);
-    button->setGeometry(rect);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setFont(ui_font(15));
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::ButtonText, colour);
-    button->setPalette(palette);
-    return button;
-  };
-  SpeedButton31 = window_key(31, {56, 432, 73, 41}, Qt::red);
-  SpeedButton33 = window_key(33, {128, 432, 65, 41}, Qt::black);
-  SpeedButton32 = window_key(32, {192, 432, 65, 41}, Qt::black);
-  undo_key_ = new QPushButton(QStringLiteral("元に戻す"), this);
-  undo_key_->setGeometry(192, 474, 65, 24);
-  undo_key_->setFocusPolicy(Qt::NoFocus);
-  undo_key_->setFont(ui_font(12));
-  undo_key_->setEnabled(false);
-  connect(undo_key_, &QPushButton::clicked, this, [this] {
-    before_key();
-    keypad_.undo_delete_all();
-  });
-  connect(SpeedButton31, &QPushButton::clicked, this, &TForm1::SpeedButton31Click);
-  connect(SpeedButton32, &QPushButton::clicked, this, &TForm1::SpeedButton32Click);
-  connect(SpeedButton33, &QPushButton::pressed, this, &TForm1::SpeedButton33MouseDown);
-  for (QPushButton* button : {SpeedButton31, SpeedButton32, SpeedButton33, undo_key_}) {
-    ClickFilter::install(button, ClickFilter::Buttons::all_as_left);
-  }
+  undo_key()->setEnabled(false);
 
   Label1 = new QLabel(kAboutCaption, this);
   Label1->move(56, 488);
@@ -234,16 +162,6 @@ TForm1::TForm1(Draft draft) : keeps_draft_(draft == Draft::kept) {
   RichEdit1->setAccessibleName(QStringLiteral("入力テキスト"));
   RichEdit1->setAccessibleDescription(
       QStringLiteral("キーで入力した文章。クリックでカーソルを置く"));
-  for (const KeyDescription& d : kKeyDescriptions) {
-    QWidget* widget = d.number == 31   ? static_cast<QWidget*>(SpeedButton31)
-                      : d.number == 32 ? static_cast<QWidget*>(SpeedButton32)
-                      : d.number == 33 ? static_cast<QWidget*>(SpeedButton33)
-                      : d.number == 34 ? static_cast<QWidget*>(undo_key_)
-                                       : static_cast<QWidget*>(keys_[d.number]);
-    widget->setAccessibleName(QString::fromUtf8(d.name));
-    widget->setAccessibleDescription(QString::fromUtf8(d.description));
-  }
-
   FormCreate();
   if (keeps_draft_) {
     load_draft();
@@ -265,6 +183,50 @@ TForm1::TForm1(Draft draft) : keeps_draft_(draft == Draft::kept) {
 }
 
 TForm1::~TForm1() = default;
+
+// The quit, delete-all, copy and 元に戻す push buttons under the keypad.
+void TForm1::add_window_key(const KeyInfo& info) {
+  auto* button = new QPushButton(from_utf8(info.caption), this);
+  button->setGeometry(rect_of(info.place));
+  button->setFocusPolicy(Qt::NoFocus);
+  button->setFont(ui_font(info.look == CaptionLook::small ? 12 : 15));
+  QPalette palette = button->palette();
+  palette.setColor(QPalette::ButtonText, info.look == CaptionLook::warning ? Qt::red : Qt::black);
+  button->setPalette(palette);
+  button->setAccessibleName(from_utf8(info.name));
+  button->setAccessibleDescription(from_utf8(info.description));
+  ClickFilter::install(button, ClickFilter::Buttons::all_as_left);
+  const int number = info.number;
+  const auto act = [this, number] { window_key_pressed(number); };
+  if (info.acts_on_press) {
+    connect(button, &QPushButton::pressed, this, act);
+  } else {
+    connect(button, &QPushButton::clicked, this, act);
+  }
+  window_keys_[number - key::quit] = button;
+}
+
+QPushButton* TForm1::window_key(int number) const {
+  const int index = number - key::quit;
+  return index >= 0 && index < static_cast<int>(window_keys_.size()) ? window_keys_[index]
+                                                                     : nullptr;
+}
+
+// Quit and copy are the window's own; delete-all and 元に戻す go to the keypad.
+void TForm1::window_key_pressed(int number) {
+  switch (number) {
+    case key::quit:
+      close();
+      return;
+    case key::copy:
+      copy_to_clipboard();
+      return;
+    default:
+      before_key();
+      keypad_.press(number);
+      return;
+  }
+}
 
 void TForm1::FormCreate() {
   key_bitmap = QPixmap(kFaceSize, kFaceSize);
@@ -474,7 +436,7 @@ void TForm1::draft_written(bool ok, const QString& error) {
 // The candidate strip, the undo key and the keys' descriptions follow the engine.
 void TForm1::refresh_extras() {
   candidate_bar_->set_strip(candidate_strip(engine_));
-  undo_key_->setEnabled(engine_.can_undo_delete_all());
+  undo_key()->setEnabled(engine_.can_undo_delete_all());
   describe_letter_keys();
 }
 
@@ -484,25 +446,17 @@ void TForm1::describe_letter_keys() {
   if (engine_.input_mode == described_mode_ && engine_.is_caps() == described_caps_) return;
   described_mode_ = engine_.input_mode;
   described_caps_ = engine_.is_caps();
-  for (int n = 1; n <= 15; ++n) {
+  for (int n = key::first_letter; n <= key::last_letter; ++n) {
     QStringList typed;
-    for (std::string_view c : letter_key_characters(n, described_mode_, described_caps_)) {
+    for (std::string_view c : letter_key_characters(n, *described_mode_, described_caps_)) {
       typed << spoken(c);
     }
-    const std::string_view token = find_key(n)->token;
-    keys_[n]->setAccessibleName(
-        QStringLiteral("キー ") +
-        QString::fromUtf8(token.data(), static_cast<qsizetype>(token.size())));
     keys_[n]->setAccessibleDescription(typed.isEmpty() ? QStringLiteral("入力なし")
                                                        : typed.join(QLatin1Char(' ')));
   }
 }
 
-void TForm1::SpeedButton31Click() {
-  close();
-}
-
-void TForm1::SpeedButton32Click() {
+void TForm1::copy_to_clipboard() {
   const int caret = RichEdit1->caret();
   QClipboard* clipboard = QGuiApplication::clipboard();
   const QString text = to_qstring(keypad_.copy_text());
@@ -510,11 +464,6 @@ void TForm1::SpeedButton32Click() {
   if (clipboard->supportsSelection()) clipboard->setText(text, QClipboard::Selection);
   RichEdit1->set_caret(caret);
   RichEdit1->setFocus();
-}
-
-void TForm1::SpeedButton33MouseDown() {
-  before_key();
-  keypad_.press(33);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

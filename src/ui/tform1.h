@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "candidate_bar.h"
 #include "draft_file.h"
@@ -64,10 +65,11 @@ class TForm1 : public QWidget, public View {
   Keypad& keypad() { return keypad_; }
   TextDisplay* display() const { return RichEdit1; }
   KeyButton* key(int number) const { return keys_[number]; }
-  QPushButton* quit_key() const { return SpeedButton31; }
-  QPushButton* copy_key() const { return SpeedButton32; }
-  QPushButton* delete_all_key() const { return SpeedButton33; }
-  QPushButton* undo_key() const { return undo_key_; }
+  QPushButton* window_key(int number) const;  // key::quit .. key::undo
+  QPushButton* quit_key() const { return window_key(key::quit); }
+  QPushButton* copy_key() const { return window_key(key::copy); }
+  QPushButton* delete_all_key() const { return window_key(key::delete_all); }
+  QPushButton* undo_key() const { return window_key(key::undo); }
   CandidateBar* candidate_bar() const { return candidate_bar_; }
   QLabel* position_label() const { return Label10; }
   QLabel* about_label() const { return Label1; }
@@ -84,9 +86,9 @@ class TForm1 : public QWidget, public View {
 
  private:
   void FormCreate();
-  void SpeedButton31Click();
-  void SpeedButton32Click();
-  void SpeedButton33MouseDown();
+  void add_window_key(const KeyInfo& info);
+  void window_key_pressed(int number);
+  void copy_to_clipboard();
   void bmp_clear();
   bool RichEdit1KeyDown(QKeyEvent* event);
   bool RichEdit1KeyUp(QKeyEvent* event);
@@ -103,17 +105,14 @@ class TForm1 : public QWidget, public View {
 
   HandsetPicture* Image1;
   TextDisplay* RichEdit1;
-  std::array<KeyButton*, 25> keys_{};
-  QPushButton* SpeedButton31;
-  QPushButton* SpeedButton32;
-  QPushButton* SpeedButton33;
+  std::array<KeyButton*, kKeyCount + 1> keys_{};  // by key number; none for 17
+  std::array<QPushButton*, key::undo - key::quit + 1> window_keys_{};
   QLabel* Label1;
   QLabel* Label10;
   std::array<QLabel*, kIndicatorCount> indicators_{};
   TForm2* Form2;
-  QPushButton* undo_key_;
   CandidateBar* candidate_bar_;
-  int described_mode_ = -1;
+  std::optional<InputMode> described_mode_;
   bool described_caps_ = false;
   QPixmap key_bitmap;
   KeyButton* held_by_keyboard_ = nullptr;

@@ -11,16 +11,35 @@
 
 namespace lumeta {
 
+// How a key is worked: a letter key (painted face, multi-tap), a key with a written caption
+// that turns green while held, the centre key and the case key (painted faces), or one of the
+// window's own push buttons under the keypad.
 enum class KeyKind { letter, caption, centre, case_key, window };
 
+// Where the window puts a key, in window pixels.
+struct KeyPlace {
+  int left, top, width, height;
+};
+
+// How the window shows a push button's caption.
+enum class CaptionLook { plain, warning, small };  // black 15 pt, red 15 pt, black 12 pt
+
+// Everything about one key: the keypad, the replay tool and the window take it all from here.
 struct KeyInfo {
-  int number;                // 1..24 the keypad (no 17), 31 quit, 32 copy, 33 delete all
-  std::string_view token;    // the replay tool's name for it
-  std::string_view control;  // the window's control
+  int number;              // key:: numbers: 1..24 the keypad (no 17), 31..34 the window's keys
+  std::string_view token;  // the replay tool's name for it
   KeyKind kind;
   void (*operation)(Engine&);  // what a press runs; none for the window's own keys
   int keyboard;                // Windows virtual-key code of the physical key; 0 for none
   std::string_view caption;    // UTF-8 caption of a caption or window key
+  KeyPlace place;
+  // For assistive tools (UTF-8). A letter key's description follows the mode and is made from
+  // the characters it types.
+  std::string_view name;
+  std::string_view description;
+  // A window key acts on its press (delete-all) rather than on its click.
+  bool acts_on_press = false;
+  CaptionLook look = CaptionLook::plain;
 };
 
 std::span<const KeyInfo> key_list();
@@ -39,7 +58,7 @@ class Keypad {
     release(key);
   }
 
-  // The delete-all key acts on its press.
+  // The delete-all key acts on its press; 元に戻す (key::undo) is pressed like any key too.
   void delete_all();
   // The key beside it brings back what the last delete-all erased.
   void undo_delete_all();

@@ -1,0 +1,233 @@
+#include "keypad.h"
+
+#include <array>
+
+#include "conversion.h"
+#include "key_faces.h"
+#include "sjis.h"
+#include "symbols.h"
+
+namespace lumeta {
+namespace {
+
+template <void (Engine::*Operation)()>
+void call(Engine& engine) {
+  (engine.*Operation)();
+}
+
+// The letter keys stand in five rows of three.
+constexpr KeyPlace letter_place(int number) {
+  const int column = (number - 1) % 3;
+  const int row = (number - 1) / 3;
+  return {456 + column * 72, 216 + row * 64, 65, 44};
+}
+
+constexpr KeyKind kLetter = KeyKind::letter;
+constexpr KeyKind kCaption = KeyKind::caption;
+constexpr KeyKind kWindow = KeyKind::window;
+
+// One row per key, in the order the window creates them: number, replay token, kind, what a
+// press runs, keyboard key, caption, place; then the name and description assistive tools read
+// and the window keys' flags.
+// clang-format off
+constexpr std::array<KeyInfo, 27> kKeys = {{
+    {key::A, "A", kLetter, call<&Engine::Button_A>, 'A', "", letter_place(key::A), "キー A", ""},
+    {key::K, "K", kLetter, call<&Engine::Button_K>, 'K', "", letter_place(key::K), "キー K", ""},
+    {key::H, "H", kLetter, call<&Engine::Button_H>, 'H', "", letter_place(key::H), "キー H", ""},
+    {key::I, "I", kLetter, call<&Engine::Button_I>, 'I', "", letter_place(key::I), "キー I", ""},
+    {key::S, "S", kLetter, call<&Engine::Button_S>, 'S', "", letter_place(key::S), "キー S", ""},
+    {key::M, "M", kLetter, call<&Engine::Button_M>, 'M', "", letter_place(key::M), "キー M", ""},
+    {key::U, "U", kLetter, call<&Engine::Button_U>, 'U', "", letter_place(key::U), "キー U", ""},
+    {key::T, "T", kLetter, call<&Engine::Button_T>, 'T', "", letter_place(key::T), "キー T", ""},
+    {key::Y, "Y", kLetter, call<&Engine::Button_Y>, 'Y', "", letter_place(key::Y), "キー Y", ""},
+    {key::E, "E", kLetter, call<&Engine::Button_E>, 'E', "", letter_place(key::E), "キー E", ""},
+    {key::N, "N", kLetter, call<&Engine::Button_N>, 'N', "", letter_place(key::N), "キー N", ""},
+    {key::R, "R", kLetter, call<&Engine::Button_R>, 'R', "", letter_place(key::R), "キー R", ""},
+    {key::O, "O", kLetter, call<&Engine::Button_O>, 'O', "", letter_place(key::O), "キー O", ""},
+    {key::Z, "Z", kLetter, call<&Engine::Button_Z>, 'Z', "", letter_place(key::Z), "キー Z", ""},
+    {key::W, "W", kLetter, call<&Engine::Button_W>, 'W', "", letter_place(key::W), "キー W", ""},
+    {key::clear, "BS", kCaption, call<&Engine::Button_BS>, 8, "クリア", {600, 152, 65, 40},
+     "クリア", "カーソルの前の文字を消す。変換中は読みに戻す"},
+    {key::centre, "RET", KeyKind::centre, call<&Engine::Button_RETURN>, 13, "", {536, 64, 50, 50},
+     "決定", "入力中の文字を確定する。確定するものがなければ改行"},
+    {key::caps, "CAPS", KeyKind::case_key, call<&Engine::Button_CAPS>, 'P', "", {456, 152, 65, 40},
+     "数字／小文字", "数字と小文字・大文字を切り替える"},
+    {key::mode, "MODE", kCaption, call<&Engine::Button_MODE>, 17, "モード", {448, 8, 65, 40},
+     "モード", "ローマ字、英字、記号のモードを切り替える"},
+    {key::left, "LEFT", kCaption, call<&Engine::Button_LEFT>, 37, "←", {494, 56, 34, 65},
+     "左", "カーソルを左へ動かす"},
+    {key::right, "RIGHT", kCaption, call<&Engine::Button_RIGHT>, 39, "→", {594, 56, 34, 65},
+     "右", "カーソルを右へ動かす。文末では空白を入力"},
+    {key::up, "UP", kCaption, Button_UP, 38, "↑", {528, 24, 65, 34},
+     "上", "カタカナに変換する。入力中でなければ上の行へ"},
+    {key::down, "DOWN", kCaption, Button_DOWN, 40, "↓", {528, 120, 65, 34},
+     "下", "漢字に変換する。入力中でなければ下の行へ"},
+    {key::quit, "QUIT", kWindow, nullptr, 0, "終了(&Q)", {56, 432, 73, 41},
+     "終了", "Lumeta を終了する", false, CaptionLook::warning},
+    {key::delete_all, "DELALL", kWindow, nullptr, 0, "消去(&D)", {128, 432, 65, 41},
+     "消去", "全文を消す（元に戻すキーで戻せる）", true},
+    {key::copy, "COPY", kWindow, nullptr, 0, "コピー(&C)", {192, 432, 65, 41},
+     "コピー", "全文をクリップボードにコピーする"},
+    {key::undo, "UNDO", kWindow, nullptr, 0, "元に戻す", {192, 474, 65, 24},
+     "元に戻す", "最後に消去した文章を元に戻す", false, CaptionLook::small},
+}};
+// clang-format on
+
+}  // namespace
+
+std::span<const KeyInfo> key_list() {
+  return kKeys;
+}
+
+const KeyInfo* find_key(int number) {
+  for (const KeyInfo& key : kKeys) {
+    if (key.number == number) return &key;
+  }
+  return nullptr;
+}
+
+const KeyInfo* find_key_by_token(std::string_view token) {
+  for (const KeyInfo& key : kKeys) {
+    if (key.token == token) return &key;
+  }
+  return nullptr;
+}
+
+const KeyInfo* find_key_by_keyboard(int virtual_key) {
+  for (const KeyInfo& key : kKeys) {
+    if (key.keyboard != 0 && key.keyboard == virtual_key) return &key;
+  }
+  return nullptr;
+}
+
+void Keypad::press(int number) {
+  const KeyInfo* key = find_key(number);
+  if (!key) return;
+  switch (key->kind) {
+    case KeyKind::letter: {
+      engine_.guarded([&] { key->operation(engine_); });
+      engine_.key_number = number;
+      const InputMode mode = engine_.input_mode;
+      engine_.SB15_captions(number, mode, engine_.is_caps());
+      if (typing_mode(mode)) {
+        // The face shows where the multi-tap cycle stands: the reached mark in lime green.
+        const Face face = letter_face(number, mode, engine_.is_caps());
+        const int mark = highlighted_mark(number, mode, engine_.tap_count[number]);
+        view_.set_key_face(number, mark ? with_highlight(face, number, mode, mark) : face);
+      }
+      break;
+    }
+    case KeyKind::caption:
+      view_.set_caption_held(number, true);
+      engine_.guarded([&] { key->operation(engine_); });
+      break;
+    case KeyKind::centre:
+      engine_.SB171819(key::centre, KeyCaption::confirm, true);
+      engine_.guarded([&] { key->operation(engine_); });
+      break;
+    case KeyKind::case_key:
+      engine_.key_number = key::caps;
+      engine_.SB171819(key::caps, KeyCaption::case_words, true);
+      engine_.guarded([&] { key->operation(engine_); });
+      break;
+    case KeyKind::window:
+      if (number == key::delete_all) delete_all();
+      if (number == key::undo) undo_delete_all();
+      break;
+  }
+}
+
+void Keypad::release(int number) {
+  const KeyInfo* key = find_key(number);
+  if (!key) return;
+  const bool typing_modes = typing_mode(engine_.input_mode);
+  switch (key->kind) {
+    case KeyKind::letter:
+      engine_.key_number = number;
+      engine_.SB15_captions(number, engine_.input_mode, engine_.is_caps());
+      break;
+    case KeyKind::caption:
+      view_.set_caption_held(number, false);
+      if (!typing_modes || reading_pending()) break;
+      // A caret moved in the display becomes the point where typing goes on; the clear key
+      // leaves unconfirmed full-width digits alone.
+      if (number == key::clear && !engine_.zenkaku_digits.empty()) break;
+      refresh_caret();
+      break;
+    case KeyKind::centre:
+      engine_.SB171819(key::centre, KeyCaption::line_break, false);
+      if (!typing_modes) break;
+      engine_.SB171819(key::centre, KeyCaption::confirm, false);
+      if (!reading_pending()) refresh_caret();
+      break;
+    case KeyKind::case_key:
+      engine_.key_number = key::caps;
+      engine_.SB171819(key::caps, KeyCaption::case_words, false);
+      break;
+    case KeyKind::window:
+      break;
+  }
+}
+
+void Keypad::refresh_caret() {
+  engine_.Get_caret_position();
+  engine_.division12();
+}
+
+void Keypad::delete_all() {
+  engine_.delete_all();
+}
+
+void Keypad::undo_delete_all() {
+  engine_.guarded([&] { engine_.undo_delete_all(); });
+}
+
+void Keypad::choose_candidate(int index) {
+  // Only a candidate the strip shows can be clicked; any other number leaves everything alone.
+  const CandidateStrip strip = candidate_strip(engine_);
+  if (!strip.active || index < 1 || index > static_cast<int>(strip.candidates.size())) return;
+  engine_.guarded([&] { show_candidate(engine_, index); });
+  if (!engine_.kanji_converting) return;
+  click(key::centre);
+}
+
+void Keypad::pick_symbol(int page, int index) {
+  if (!view_.symbol_dialog_visible()) return;
+  const auto entries = symbol_page_entries(page);
+  if (index < 0 || index >= static_cast<int>(entries.size())) return;
+  engine_.guarded([&] { insert_symbol(engine_, entries[index]); });
+}
+
+std::string Keypad::copy_text() const {
+  // No trail byte is a CR, so a CR LF pair is found byte by byte.
+  const std::string_view text = engine_.display().text();
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  return out;
+}
+
+void Keypad::idle() {
+  const int caret = view_.caret();
+  if (caret == last_sel_start_) return;
+  last_sel_start_ = caret;
+  engine_.Get_caret_position();
+}
+
+void Keypad::place_caret(int position) {
+  // Confirming leaves the text on display as it is, so `position` still points where the user
+  // clicked.
+  if (reading_pending() || engine_.front_fixed != engine_.front_text) {
+    engine_.guarded([&] { engine_.Decision(); });
+  }
+  const std::string_view text = engine_.display().text();
+  const std::size_t p = static_cast<std::size_t>(std::max(position, 0));
+  view_.set_caret(static_cast<int>(sjis::floor_boundary(text, p)));
+  refresh_caret();
+  engine_.goal_column = engine_.caret_column;
+}
+
+}  // namespace lumeta
