@@ -2,10 +2,10 @@
 #pragma once
 
 #include <array>
-
 #include <string>
 #include <string_view>
-#include "engine_state.h"
+
+#include "engine.h"
 
 namespace lumeta::bench {
 
@@ -42,6 +42,18 @@ inline constexpr std::array<int, 6> kKeyCycle = {key::K,    key::A,      key::I,
 // converts か alone (下), the centre key confirms it and the clear key removes it again.
 inline constexpr std::size_t preloaded_chars(std::size_t chars) {
   return chars - 1;
+}
+
+// Puts the preloaded text for `chars` characters on display (nothing for 0), with the caret at
+// its end or in its middle.
+inline void preload(Engine& engine, std::size_t chars, bool lines, bool middle) {
+  if (chars == 0) return;
+  const std::string text = make_text(preloaded_chars(chars), lines);
+  std::size_t split = middle ? text.size() / 2 : text.size();
+  split -= split % 2;  // on a character boundary: every piece is two bytes
+  engine.front_fixed = engine.front_text = text.substr(0, split);
+  engine.back_text = text.substr(split);
+  engine.mode_romaji_Show();
 }
 
 }  // namespace lumeta::bench

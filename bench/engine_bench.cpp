@@ -45,12 +45,8 @@ void BM_KeyPress(benchmark::State& state) {
   Engine engine(view);
   Keypad keypad(engine, view);
   engine.initialise();
-  const std::string text = bench::make_text(bench::preloaded_chars(chars), lines);
-  std::size_t split = middle ? text.size() / 2 : text.size();
-  split -= split % 2;  // on a character boundary: every piece above is two bytes
-  engine.front_fixed = engine.front_text = text.substr(0, split);
-  engine.back_text = text.substr(split);
-  engine.mode_romaji_Show();
+  bench::preload(engine, chars, lines, middle);
+  const std::string text(view.text());
   std::vector<double> us;
   us.reserve(static_cast<std::size_t>(state.max_iterations));
   std::size_t n = 0, largest = 0;

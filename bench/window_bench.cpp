@@ -78,22 +78,12 @@ void time_keys(benchmark::State& state, TForm1& form, Show&& show) {
   report(state, ms);
 }
 
-void prepare(TForm1& form, std::size_t chars, bool lines, bool middle) {
-  Engine& engine = form.engine();
-  const std::string text = bench::make_text(bench::preloaded_chars(chars), lines);
-  std::size_t split = middle ? text.size() / 2 : text.size();
-  split -= split % 2;
-  engine.front_fixed = engine.front_text = text.substr(0, split);
-  engine.back_text = text.substr(split);
-  engine.mode_romaji_Show();
-}
-
 void BM_WindowKey(benchmark::State& state) {
   const auto chars = static_cast<std::size_t>(state.range(0));
   const bool lines = state.range(1) != 0, middle = state.range(2) != 0;
   TForm1 form;
   form.show();
-  prepare(form, chars, lines, middle);
+  bench::preload(form.engine(), chars, lines, middle);
   QWidget* viewport = form.display()->viewport();
   QImage image(viewport->size(), QImage::Format_ARGB32_Premultiplied);
   time_keys(state, form, [&] {
@@ -110,7 +100,7 @@ void BM_WindowKeyScreenReader(benchmark::State& state) {
   const bool middle = state.range(1) != 0;
   TForm1 form;
   form.show();
-  prepare(form, chars, true, middle);
+  bench::preload(form.engine(), chars, true, middle);
   listen_to_text_events([](QAccessibleEvent*) {});
   QAccessibleTextInterface* text =
       QAccessible::queryAccessibleInterface(form.display())->textInterface();
@@ -133,7 +123,7 @@ void BM_StockWidgetKey(benchmark::State& state) {
   const auto chars = static_cast<std::size_t>(state.range(0));
   const bool lines = state.range(1) != 0;
   TForm1 form;
-  prepare(form, chars, lines, false);
+  bench::preload(form.engine(), chars, lines, false);
   QTextEdit edit;
   edit.resize(298, 272);
   edit.setReadOnly(true);

@@ -144,17 +144,6 @@ void time_clicks(benchmark::State& state, unsigned long window, bench::Area area
   report(state, ms, missed);
 }
 
-void preload(TForm1& form, std::size_t chars, bool lines, bool middle) {
-  if (chars == 0) return;
-  Engine& engine = form.engine();
-  const std::string text = bench::make_text(bench::preloaded_chars(chars), lines);
-  std::size_t split = middle ? text.size() / 2 : text.size();
-  split -= split % 2;
-  engine.front_fixed = engine.front_text = text.substr(0, split);
-  engine.back_text = text.substr(split);
-  engine.mode_romaji_Show();
-}
-
 void BM_X11Key(benchmark::State& state) {
   const auto chars = static_cast<std::size_t>(state.range(0));
   const bool lines = state.range(1) != 0, middle = state.range(2) != 0;
@@ -166,7 +155,7 @@ void BM_X11Key(benchmark::State& state) {
     form = std::make_unique<TForm1>();
     form->show();
     wait_exposed(*form);
-    preload(*form, chars, lines, middle);
+    bench::preload(form->engine(), chars, lines, middle);
     QApplication::processEvents();
     window = form->winId();
     area = area_in(form.get(), form->display()->viewport());
@@ -299,7 +288,7 @@ int memory_child() {
   TForm1 form;
   form.show();
   wait_exposed(form);
-  preload(form, 1'000'000, true, false);
+  bench::preload(form.engine(), 1'000'000, true, false);
   QApplication::processEvents();
   for (int n = 0; n < 60; ++n) {
     const int key = bench::kKeyCycle[n % bench::kKeyCycle.size()];

@@ -9,28 +9,16 @@
 #include <QTemporaryDir>
 #include <string>
 
+#include "draft_files.h"
 #include "engine.h"
 #include "sjis.h"
 
 namespace lumeta {
 namespace {
 
-// Test strings are written in UTF-8; the draft takes and gives the engine's Shift-JIS.
-std::string cp932(const char8_t* utf8) {
-  return sjis::from_utf8(reinterpret_cast<const char*>(utf8)).value();
-}
-
-QByteArray read_all(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void write_all(const QString& path, const QByteArray& bytes) {
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-}
+using testing::cp932;
+using testing::read_all;
+using testing::write_all;
 
 mode_t mode_of(const QString& path) {
   struct stat st {};
@@ -104,7 +92,7 @@ TEST(DraftFile, ABadDraftIsSetAsideWhole) {
   QTemporaryDir home;
   const QString path = home.path() + QStringLiteral("/lumeta/draft.txt");
   for (const QByteArray& contents : bad) {
-    write_all(path, contents);
+    ASSERT_TRUE(write_all(path, contents));
     DraftFile draft(path);
     std::string text = "left over";
     int caret = 7;
@@ -114,7 +102,7 @@ TEST(DraftFile, ABadDraftIsSetAsideWhole) {
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_EQ(read_all(path + QStringLiteral(".bad")), contents);
   }
-  write_all(path, QByteArray::fromStdString(at_limit));  // the limit itself is fine
+  ASSERT_TRUE(write_all(path, QByteArray::fromStdString(at_limit)));  // the limit itself is fine
   std::string text;
   int caret = 0;
   EXPECT_EQ(DraftFile(path).load(text, caret), DraftFile::Loaded::loaded);
@@ -123,7 +111,8 @@ TEST(DraftFile, ABadDraftIsSetAsideWhole) {
 
 TEST(DraftFile, AFailedSaveSaysWhy) {
   QTemporaryDir home;
-  write_all(home.path() + QStringLiteral("/state"), "a file where a directory should be");
+  ASSERT_TRUE(
+      write_all(home.path() + QStringLiteral("/state"), "a file where a directory should be"));
   DraftFile draft(home.path() + QStringLiteral("/state/lumeta/draft.txt"));
   EXPECT_FALSE(draft.save(cp932(u8"あ"), 0));
   EXPECT_FALSE(draft.error().isEmpty());

@@ -12,19 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "sjis.h"
+#include "draft_files.h"
 
 namespace lumeta {
 namespace {
 
-std::string cp932(const char8_t* utf8) {
-  return sjis::from_utf8(reinterpret_cast<const char*>(utf8)).value();
-}
-
-QByteArray read_all(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using testing::cp932;
+using testing::read_all;
 
 // The outcomes delivered so far, in order.
 struct Outcomes {

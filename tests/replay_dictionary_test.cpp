@@ -10,29 +10,12 @@
 
 #include "dictionary.h"
 #include "lumeta_fixture.h"
-#include "replay.h"
+#include "replay_run.h"
 
 namespace lumeta::testing {
 namespace {
 
 using nlohmann::json;
-
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome replay(std::vector<std::string> args, const std::string& input = "") {
-  std::istringstream in(input);
-  std::ostringstream out, err;
-  const int status = run_replay(args, in, out, err);
-  return {status, out.str(), err.str()};
-}
-
-std::string u(const char8_t* s) {
-  return reinterpret_cast<const char*>(s);
-}
 
 // One recorded case: the arguments and what the replay printed for them.
 struct Recorded {

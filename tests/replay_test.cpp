@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dictionary.h"
+#include "replay_run.h"
 #include "sjis.h"
 #include "symbols.h"
 
@@ -14,19 +15,9 @@ namespace lumeta {
 namespace {
 
 using nlohmann::json;
-
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome replay(std::vector<std::string> args, const std::string& input = "") {
-  std::istringstream in(input);
-  std::ostringstream out, err;
-  const int status = run_replay(args, in, out, err);
-  return {status, out.str(), err.str()};
-}
+using testing::Outcome;
+using testing::replay;
+using testing::u;
 
 std::vector<json> lines(const std::string& out) {
   std::vector<json> objects;
@@ -34,11 +25,6 @@ std::vector<json> lines(const std::string& out) {
   for (std::string line; std::getline(in, line);)
     objects.push_back(json::parse(line));
   return objects;
-}
-
-// Field values below are UTF-8, as the replay prints them; u8 literals keep them so here.
-std::string u(const char8_t* s) {
-  return reinterpret_cast<const char*>(s);
 }
 
 TEST(Replay, StartStateWithoutKeys) {
