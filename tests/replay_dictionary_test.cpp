@@ -24,7 +24,7 @@ struct Recorded {
 };
 
 std::vector<Recorded> recorded_cases() {
-  std::ifstream in(LUMETA_TEST_DATA "/replay_golden.txt");
+  std::ifstream in(LUMETA_REPLAY_GOLDEN_DIR "/conversion.txt");
   std::vector<Recorded> cases;
   for (std::string line; std::getline(in, line);) {
     if (line.starts_with("$ ")) {

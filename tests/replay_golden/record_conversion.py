@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Records what lumeta-replay prints for a fixed set of key sequences.
 
-    tests/data/record_replay_golden.py build/dev/tools/lumeta-replay > tests/data/replay_golden.txt
+    tests/replay_golden/record_conversion.py build/dev/tools/lumeta-replay \
+        > tests/replay_golden/conversion.txt
 
 The sequences type words through the romaji keys and convert them with ↓ and ↑, mixed with
 random presses of every key. Each case is a line "$ <tokens>" (a leading "--trace" asks for one
@@ -93,7 +94,8 @@ def sequences():
 def main():
     replay = sys.argv[1]
     for seq in sequences():
-        result = subprocess.run([replay] + seq, capture_output=True, text=True, check=True)
+        result = subprocess.run([replay, "--builtin-dictionary"] + seq, capture_output=True,
+                                text=True, check=True)
         sys.stdout.write("$ " + " ".join(seq) + "\n" + result.stdout)
 
 
