@@ -105,10 +105,11 @@ class AccessibilityTest : public QObject {
     QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("入力テキスト"));
     QVERIFY(text());
     QCOMPARE(text()->characterCount(), 0);
-    clicks({1, 18, 18, 2, 1, 18});              // あ, a line break, か
+    // あ, a line break, か
+    clicks({key::A, key::centre, key::centre, key::K, key::A, key::centre});
     QCOMPARE(all(), QStringLiteral("あ\nか"));  // one unit per character, the break a LF
     QCOMPARE(text()->cursorPosition(), 3);
-    click(21);  // ←
+    click(key::left);  // ←
     QCOMPARE(form->display()->caret(), 4);
     QCOMPARE(text()->cursorPosition(), 2);
     int start = -1, end = -1;
@@ -135,7 +136,7 @@ class AccessibilityTest : public QObject {
   void wrappedLinesAreLinesAndPointsAreCharacters() {
     int guard = 0;
     while (form->display()->line_count() < 2 && guard++ < 40)
-      clicks({1, 18});
+      clicks({key::A, key::centre});
     QCOMPARE(form->display()->line_count(), 2);
     const int wrap = form->display()->line_start(1) / 2;  // all two-byte あ
     int start = -1, end = -1;
@@ -170,8 +171,10 @@ class AccessibilityTest : public QObject {
       QCOMPARE(mirror, all());
       QCOMPARE(caret, text()->cursorPosition());
     };
-    for (int key : {1, 2, 1, 4, 24, 24, 23, 18, 18, 5, 10, 21, 21, 16, 22, 22, 2, 1, 16, 22, 24}) {
-      click(key);
+    for (int k : {key::A,      key::K,      key::A, key::I, key::down,  key::down,  key::up,
+                  key::centre, key::centre, key::S, key::E, key::left,  key::left,  key::clear,
+                  key::right,  key::right,  key::K, key::A, key::clear, key::right, key::down}) {
+      click(k);
       follow();
     }
     QTest::mouseClick(form->delete_all_key(), Qt::LeftButton);
@@ -196,7 +199,7 @@ class AccessibilityTest : public QObject {
     QVERIFY(strip);
     QCOMPARE(strip->role(), QAccessible::List);
     QCOMPARE(strip->childCount(), 0);
-    clicks({2, 1, 4});  // かい: ten candidates
+    clicks({key::K, key::A, key::I});  // かい: ten candidates
     QCOMPARE(strip->childCount(), 10);
     QCOMPARE(strip->child(0)->text(QAccessible::Name), QStringLiteral("1 回"));
     QCOMPARE(strip->child(1)->text(QAccessible::Name), QStringLiteral("2 会"));
@@ -204,7 +207,7 @@ class AccessibilityTest : public QObject {
     QCOMPARE(strip->indexOfChild(strip->child(7)), 7);
     QCOMPARE(strip->child(1)->parent(), strip);
     QVERIFY(!strip->child(10));
-    clicks({24, 24});  // 会 on display
+    clicks({key::down, key::down});  // 会 on display
     QVERIFY(strip->child(1)->state().selected);
     QVERIFY(!strip->child(0)->state().selected);
     const QRect third = strip->child(2)->rect();
@@ -221,7 +224,7 @@ class AccessibilityTest : public QObject {
     fourth->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(shown(), chosen);  // a candidate no longer shown picks nothing
     // A candidate on a page of the strip not in view can be picked all the same.
-    clicks({2, 9, 13, 7});  // きょう
+    clicks({key::K, key::Y, key::O, key::U});  // きょう
     QVERIFY(form->candidate_bar()->page_count() > 1);
     QAccessibleInterface* last = strip->child(strip->childCount() - 1);
     QVERIFY(last->state().offscreen);
@@ -232,7 +235,7 @@ class AccessibilityTest : public QObject {
   }
 
   void symbolCellsArePressedToInsert() {
-    clicks({1, 18, 20, 20});  // あ confirmed, symbol mode
+    clicks({key::A, key::centre, key::mode, key::mode});  // あ confirmed, symbol mode
     TForm2* picker = form->symbol_dialog();
     QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(picker->grid());
     QVERIFY(grid);
@@ -256,7 +259,7 @@ class AccessibilityTest : public QObject {
     QCOMPARE(shown(), QStringLiteral("あ●"));
     QVERIFY(cell->state().selected);
     QCOMPARE(grid->tableInterface()->selectedCellCount(), 1);
-    click(24);  // the half-width page: the same cell now holds its symbol
+    click(key::down);  // the half-width page: the same cell now holds its symbol
     QCOMPARE(picker->panel(2)->accessibleDescription(), QStringLiteral("表示中のページ"));
     QCOMPARE(picker->panel(1)->accessibleDescription(), QString());
     QCOMPARE(grid->text(QAccessible::Description), QStringLiteral("半角記号"));
@@ -276,15 +279,15 @@ class AccessibilityTest : public QObject {
     auto description = [this](int key) {
       return QAccessible::queryAccessibleInterface(form->key(key))->text(QAccessible::Description);
     };
-    QCOMPARE(description(14), QStringLiteral("、 。 ？ ！"));
-    QCOMPARE(description(2), QStringLiteral("Ｋ Ｇ Ｑ"));
-    QCOMPARE(description(15), QStringLiteral("Ｗ Ｘ 全角スペース"));
-    click(20);  // half-width alphabet
-    QCOMPARE(description(14), QStringLiteral(", . ? !"));
-    QCOMPARE(description(15), QStringLiteral("W X スペース"));
-    click(19);  // digits
-    QCOMPARE(description(14), QStringLiteral("0"));
-    QCOMPARE(description(2), QStringLiteral("入力なし"));
+    QCOMPARE(description(key::Z), QStringLiteral("、 。 ？ ！"));
+    QCOMPARE(description(key::K), QStringLiteral("Ｋ Ｇ Ｑ"));
+    QCOMPARE(description(key::W), QStringLiteral("Ｗ Ｘ 全角スペース"));
+    click(key::mode);  // half-width alphabet
+    QCOMPARE(description(key::Z), QStringLiteral(", . ? !"));
+    QCOMPARE(description(key::W), QStringLiteral("W X スペース"));
+    click(key::caps);  // digits
+    QCOMPARE(description(key::Z), QStringLiteral("0"));
+    QCOMPARE(description(key::K), QStringLiteral("入力なし"));
   }
 };
 

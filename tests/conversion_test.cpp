@@ -215,7 +215,7 @@ TEST(CandidateStrip, ClickShowsAndConfirms) {
   EXPECT_EQ(t.engine.front_fixed, t.text());
   EXPECT_EQ(t.engine.kanji_converting, 0);
   EXPECT_EQ(t.engine.kana_text, "");
-  EXPECT_EQ(t.view.face(18), centre_face(KeyCaption::confirm, false));
+  EXPECT_EQ(t.view.face(key::centre), centre_face(KeyCaption::confirm, false));
   // The same as ↓ three times and the centre key.
   Lumeta keys;
   keys.keys("A RET K A I DOWN DOWN DOWN RET");

@@ -112,10 +112,10 @@ TEST(CentreKey, ConfirmsOrBreaksTheLine) {
 TEST(CentreKey, ReleaseDividesTheTextAtTheCaret) {
   Lumeta t;
   t.keys("A I U RET");
-  t.keypad.press(18);
+  t.keypad.press(key::centre);
   ASSERT_EQ(t.text(), "あいう\r\n");
   t.view.set_caret(2);  // the display's caret moved while the key was held
-  t.keypad.release(18);
+  t.keypad.release(key::centre);
   EXPECT_EQ(t.engine.front_text, "あ");
   EXPECT_EQ(t.engine.front_fixed, "あ");
   EXPECT_EQ(t.engine.back_text, "いう\r\n");
@@ -123,7 +123,7 @@ TEST(CentreKey, ReleaseDividesTheTextAtTheCaret) {
   EXPECT_EQ(t.text(), "あかいう\r\n");
   Lumeta taps;  // the release ends every multi-tap cycle
   taps.keys("MODE A A RET");
-  for (int k = 1; k <= kKeyCount; ++k)
+  for (int k = key::A; k <= kKeyCount; ++k)
     EXPECT_EQ(taps.engine.tap_count[k], 0) << k;
 }
 

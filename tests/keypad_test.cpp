@@ -43,33 +43,33 @@ TEST(KeyList, OneEntryPerKeyWithItsKeyboardKey) {
     EXPECT_TRUE(tokens.insert(key.token).second);
     EXPECT_EQ(key.operation == nullptr, key.kind == KeyKind::window);
   }
-  EXPECT_EQ(find_key_by_keyboard('A')->number, 1);
-  EXPECT_EQ(find_key_by_keyboard('P')->number, 19);
-  EXPECT_EQ(find_key_by_keyboard(17)->number, 20);  // Ctrl is the mode key
-  EXPECT_EQ(find_key_by_keyboard(8)->number, 16);   // Backspace
-  EXPECT_EQ(find_key_by_keyboard(40)->number, 24);  // Down
+  EXPECT_EQ(find_key_by_keyboard('A')->number, key::A);
+  EXPECT_EQ(find_key_by_keyboard('P')->number, key::caps);
+  EXPECT_EQ(find_key_by_keyboard(17)->number, key::mode);  // Ctrl is the mode key
+  EXPECT_EQ(find_key_by_keyboard(8)->number, key::clear);  // Backspace
+  EXPECT_EQ(find_key_by_keyboard(40)->number, key::down);  // Down
   EXPECT_EQ(find_key_by_keyboard('V'), nullptr);
   EXPECT_EQ(find_key_by_keyboard('1'), nullptr);
-  EXPECT_EQ(find_key(17), nullptr);
+  EXPECT_EQ(find_key(key::clear + 1), nullptr);  // no key between clear and centre
 }
 
 TEST(LetterFaces, PressLightsTheMarkOfTheCharacterReached) {
   // Every letter key, tapped again and again, in romaji and alphabet modes and both cases: the
   // face lights the mark of what the tap has just put on display, and the release puts it out.
   for (const char* setup : {"", "CAPS CAPS", "MODE", "MODE CAPS CAPS"}) {
-    for (int key = 1; key <= 15; ++key) {
+    for (int letter = key::first_letter; letter <= key::last_letter; ++letter) {
       Lumeta t;
       t.keys(setup);
       const bool romaji = t.engine.input_mode == InputMode::romaji;
       for (int taps = 1; taps <= 7; ++taps) {
-        t.keypad.press(key);
+        t.keypad.press(letter);
         const std::string reached = romaji
                                         ? t.engine.romaji_text
                                         : std::string(t.text().substr(t.engine.front_fixed.size()));
-        EXPECT_EQ(lit_marks(t.view.face(key)), mark_for(reached))
-            << setup << " key " << key << " tap " << taps << " " << u8(reached);
-        t.keypad.release(key);
-        EXPECT_EQ(lit_marks(t.view.face(key)), "") << setup << " key " << key;
+        EXPECT_EQ(lit_marks(t.view.face(letter)), mark_for(reached))
+            << setup << " key " << letter << " tap " << taps << " " << u8(reached);
+        t.keypad.release(letter);
+        EXPECT_EQ(lit_marks(t.view.face(letter)), "") << setup << " key " << letter;
       }
     }
   }
@@ -78,67 +78,67 @@ TEST(LetterFaces, PressLightsTheMarkOfTheCharacterReached) {
 TEST(LetterFaces, VowelKeyLightsItsLetterAfterASyllable) {
   Lumeta t;
   t.keys("K");
-  t.keypad.press(1);  // completes か and the counts start over: the letter is lit
+  t.keypad.press(key::A);  // completes か and the counts start over: the letter is lit
   EXPECT_EQ(t.engine.kana_text, "か");
-  EXPECT_EQ(lit_marks(t.view.face(1)), "A");
-  t.keypad.release(1);
-  t.keypad.press(1);  // あ
-  EXPECT_EQ(lit_marks(t.view.face(1)), "あ");
+  EXPECT_EQ(lit_marks(t.view.face(key::A)), "A");
+  t.keypad.release(key::A);
+  t.keypad.press(key::A);  // あ
+  EXPECT_EQ(lit_marks(t.view.face(key::A)), "あ");
 }
 
 TEST(LetterFaces, NumberModesKeepTheirColouredMarks) {
   Lumeta t;
   t.keys("CAPS");
-  t.keypad.press(1);
-  EXPECT_EQ(t.view.face(1).marks[0].colour, kBlue);
-  t.keypad.press(3);
-  EXPECT_EQ(t.view.face(3).marks[0].colour, kRed);
-  t.keypad.press(2);
-  EXPECT_TRUE(t.view.face(2).blank());
-  t.keypad.press(5);
-  EXPECT_EQ(t.view.face(5).marks[0].text, "2");
-  EXPECT_EQ(t.view.face(5).marks[0].colour, kLime);
+  t.keypad.press(key::A);
+  EXPECT_EQ(t.view.face(key::A).marks[0].colour, kBlue);
+  t.keypad.press(key::H);
+  EXPECT_EQ(t.view.face(key::H).marks[0].colour, kRed);
+  t.keypad.press(key::K);
+  EXPECT_TRUE(t.view.face(key::K).blank());
+  t.keypad.press(key::S);
+  EXPECT_EQ(t.view.face(key::S).marks[0].text, "2");
+  EXPECT_EQ(t.view.face(key::S).marks[0].colour, kLime);
 }
 
 TEST(LetterFaces, CaseFlagPicksTheForms) {
-  EXPECT_EQ(letter_face(9, InputMode::romaji, false).marks[0].text, "y");
-  EXPECT_EQ(letter_face(9, InputMode::romaji, true).marks[0].text, "Y");
-  EXPECT_EQ(letter_face(9, InputMode::romaji, false).marks[1].text, "っ");
+  EXPECT_EQ(letter_face(key::Y, InputMode::romaji, false).marks[0].text, "y");
+  EXPECT_EQ(letter_face(key::Y, InputMode::romaji, true).marks[0].text, "Y");
+  EXPECT_EQ(letter_face(key::Y, InputMode::romaji, false).marks[1].text, "っ");
 }
 
 TEST(LetterFaces, SymbolModeBlanksAllFifteen) {
   Lumeta t;
   t.keys("MODE MODE");
-  t.keypad.press(4);
-  for (int k = 1; k <= 15; ++k)
+  t.keypad.press(key::I);
+  for (int k = key::first_letter; k <= key::last_letter; ++k)
     EXPECT_TRUE(t.view.face(k).blank()) << k;
 }
 
 TEST(CaptionKeys, GreenWhileHeld) {
   Lumeta t;
-  t.keypad.press(16);
-  EXPECT_TRUE(t.view.caption_held(16));
-  t.keypad.release(16);
-  EXPECT_FALSE(t.view.caption_held(16));
+  t.keypad.press(key::clear);
+  EXPECT_TRUE(t.view.caption_held(key::clear));
+  t.keypad.release(key::clear);
+  EXPECT_FALSE(t.view.caption_held(key::clear));
 }
 
 TEST(CentreKey, FacesThroughPressAndRelease) {
   Lumeta t;
   t.keys("MODE");
-  EXPECT_EQ(t.view.face(18),
+  EXPECT_EQ(t.view.face(key::centre),
             centre_face(KeyCaption::line_break, false));  // 改行 in the alphabet modes
-  t.keypad.press(18);
-  EXPECT_EQ(t.view.face(18), centre_face(KeyCaption::confirm, true));
-  t.keypad.release(18);
-  EXPECT_EQ(t.view.face(18), centre_face(KeyCaption::confirm, false));
+  t.keypad.press(key::centre);
+  EXPECT_EQ(t.view.face(key::centre), centre_face(KeyCaption::confirm, true));
+  t.keypad.release(key::centre);
+  EXPECT_EQ(t.view.face(key::centre), centre_face(KeyCaption::confirm, false));
 }
 
 TEST(CaseKey, FaceGreenWhileHeld) {
   Lumeta t;
-  t.keypad.press(19);
-  EXPECT_EQ(t.view.face(19), case_face(true));
-  t.keypad.release(19);
-  EXPECT_EQ(t.view.face(19), case_face(false));
+  t.keypad.press(key::caps);
+  EXPECT_EQ(t.view.face(key::caps), case_face(true));
+  t.keypad.release(key::caps);
+  EXPECT_EQ(t.view.face(key::caps), case_face(false));
 }
 
 TEST(Release, RedividesOnlyWhenNoReadingIsPending) {
@@ -154,7 +154,7 @@ TEST(Release, RedividesOnlyWhenNoReadingIsPending) {
 TEST(DeleteAll, EmptiesEverythingOnThePress) {
   Lumeta t;
   t.keys("A RET K A I DOWN");
-  t.keypad.press(33);
+  t.keypad.press(key::delete_all);
   EXPECT_EQ(t.text(), "");
   EXPECT_EQ(t.engine.front_fixed, "");
   EXPECT_EQ(t.engine.kana_text, "");

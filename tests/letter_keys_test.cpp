@@ -167,7 +167,7 @@ TEST(SymbolMode, LetterKeysTypeNothing) {
   t.keys("MODE MODE A K W");
   EXPECT_EQ(t.engine.input_mode, InputMode::symbol);
   EXPECT_EQ(t.text(), "");
-  EXPECT_EQ(t.engine.key_number, 15);
+  EXPECT_EQ(t.engine.key_number, key::W);
 }
 
 TEST(LetterKeys, ConfirmAConversionOnDisplayFirst) {

@@ -31,7 +31,7 @@ struct Lumeta {
       if (token.starts_with("CARET:")) {
         keypad.place_caret(std::stoi(token.substr(6)));
       } else if (token == "DELALL") {
-        keypad.press(33);
+        keypad.press(key::delete_all);
       } else {
         const KeyInfo* key = find_key_by_token(token);
         if (!key) throw std::invalid_argument("unknown key " + token);

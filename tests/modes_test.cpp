@@ -26,9 +26,9 @@ TEST(Modes, StartState) {
   EXPECT_EQ(lit(t), (Lit{I::zen, I::romaji, I::capital}));
   EXPECT_EQ(t.label(), "1行0列");  // the design caption until the first update
   EXPECT_EQ(t.engine.goal_column, -1);
-  EXPECT_EQ(t.view.face(2), letter_face(2, InputMode::romaji, true));
-  EXPECT_EQ(t.view.face(18), centre_face(KeyCaption::confirm, false));
-  EXPECT_EQ(t.view.face(19), case_face(false));
+  EXPECT_EQ(t.view.face(key::K), letter_face(key::K, InputMode::romaji, true));
+  EXPECT_EQ(t.view.face(key::centre), centre_face(KeyCaption::confirm, false));
+  EXPECT_EQ(t.view.face(key::caps), case_face(false));
 }
 
 TEST(Modes, ModeKeyCyclesRomajiAlphabetSymbol) {
@@ -36,14 +36,14 @@ TEST(Modes, ModeKeyCyclesRomajiAlphabetSymbol) {
   t.keys("MODE");
   EXPECT_EQ(t.engine.input_mode, InputMode::half_alphabet);
   EXPECT_EQ(lit(t), (Lit{I::han, I::alphabet, I::capital}));
-  EXPECT_EQ(t.view.face(18), centre_face(KeyCaption::line_break, false));
-  EXPECT_EQ(t.view.face(1), letter_face(1, InputMode::half_alphabet, true));
+  EXPECT_EQ(t.view.face(key::centre), centre_face(KeyCaption::line_break, false));
+  EXPECT_EQ(t.view.face(key::A), letter_face(key::A, InputMode::half_alphabet, true));
   t.keys("MODE");
   EXPECT_EQ(t.engine.input_mode, InputMode::symbol);
   EXPECT_EQ(lit(t), (Lit{I::symbol}));
   EXPECT_TRUE(t.view.symbol_dialog_visible());
   EXPECT_EQ(t.view.grid_fills(), 1);
-  EXPECT_TRUE(t.view.face(7).blank());
+  EXPECT_TRUE(t.view.face(key::U).blank());
   t.keys("MODE");
   EXPECT_EQ(t.engine.input_mode, InputMode::romaji);
   EXPECT_FALSE(t.view.symbol_dialog_visible());
@@ -54,7 +54,7 @@ TEST(Modes, CaseKeyInRomajiStepsThroughFullWidthDigits) {
   t.keys("CAPS");
   EXPECT_EQ(t.engine.input_mode, InputMode::full_number);
   EXPECT_EQ(lit(t), (Lit{I::zen, I::number}));
-  EXPECT_EQ(t.view.face(4), letter_face(4, InputMode::full_number, false));
+  EXPECT_EQ(t.view.face(key::I), letter_face(key::I, InputMode::full_number, false));
   t.keys("CAPS");
   EXPECT_EQ(t.engine.input_mode, InputMode::romaji);
   EXPECT_EQ(lit(t), (Lit{I::zen, I::romaji, I::small}));
@@ -90,8 +90,8 @@ TEST(Modes, FullWidthNumberReturnsWhereItCameFrom) {
   EXPECT_EQ(full.engine.input_mode, InputMode::full_alphabet);
   EXPECT_EQ(full.engine.caps, 0);
   EXPECT_EQ(full.view.indicator(I::capital), IndicatorLook::white);
-  EXPECT_TRUE(full.view.face(18).blank());
-  EXPECT_EQ(full.view.face(2), letter_face(2, InputMode::full_alphabet, false));
+  EXPECT_TRUE(full.view.face(key::centre).blank());
+  EXPECT_EQ(full.view.face(key::K), letter_face(key::K, InputMode::full_alphabet, false));
   full.keys("CAPS");
   EXPECT_EQ(full.engine.input_mode, InputMode::full_number);
   full.keys("MODE");
@@ -110,13 +110,13 @@ TEST(Modes, CentreKeyCaptionFollowsTheMode) {
                         Case{"CAPS", "決定"}, Case{"MODE MODE", "決定"}}) {
     Lumeta t;
     t.keys(c.keys);
-    const Face face = t.view.face(18);
+    const Face face = t.view.face(key::centre);
     ASSERT_EQ(face.count, 1) << c.keys;
     EXPECT_EQ(face.marks[0].text, c.caption) << c.keys;
   }
   Lumeta full;
   full.engine.Change_MODE(InputMode::full_alphabet);
-  EXPECT_EQ(full.view.face(18).marks[0].text, "改行");
+  EXPECT_EQ(full.view.face(key::centre).marks[0].text, "改行");
 }
 
 TEST(Modes, FullWidthAlphabetStartsWithCapitals) {
@@ -126,7 +126,7 @@ TEST(Modes, FullWidthAlphabetStartsWithCapitals) {
   t.engine.Change_MODE(InputMode::full_alphabet);
   EXPECT_EQ(t.engine.caps, 1);
   EXPECT_EQ(lit(t), (Lit{I::zen, I::alphabet, I::capital}));
-  EXPECT_EQ(t.view.face(2).marks[0].text, "K");
+  EXPECT_EQ(t.view.face(key::K).marks[0].text, "K");
   t.keys("K");
   EXPECT_EQ(t.text(), "Ｋ");
 }

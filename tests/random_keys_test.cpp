@@ -21,7 +21,7 @@ void check_invariants(Lumeta& t, int step) {
   ASSERT_EQ(text, e.front_text + e.back_text) << "step " << step;
   ASSERT_TRUE(e.front_text.starts_with(e.front_fixed)) << "step " << step;
   int non_zero = 0;
-  for (int k = 1; k <= kKeyCount; ++k)
+  for (int k = key::A; k <= kKeyCount; ++k)
     non_zero += e.tap_count[k] != 0;
   ASSERT_LE(non_zero, 1) << "step " << step;
   ASSERT_GE(t.caret(), 0);
@@ -59,9 +59,9 @@ TEST(RandomKeys, InvariantsHoldAfterEveryKey) {
     if (key.kind != KeyKind::window) keypad.push_back(key.number);
   }
   Lumeta t;
-  std::array<int, 6> presses_in_mode{};
+  std::array<int, kInputModeCount> presses_in_mode{};
   std::size_t longest = 0;
-  int last = 1;
+  int last = key::A;
   for (int step = 0; step < presses; ++step) {
     const int roll = static_cast<int>(random() % 1000);
     if (roll < 2) {
@@ -93,7 +93,7 @@ TEST(RandomKeys, InvariantsHoldAfterEveryKey) {
     }
   }
   // Every mode gets its share of a run long enough to tell.
-  for (int mode = 0; mode <= 5 && presses >= 20'000; ++mode)
+  for (int mode = 0; mode < kInputModeCount && presses >= 20'000; ++mode)
     EXPECT_GT(presses_in_mode[mode], presses / 200) << mode;
   if (presses >= 20'000) {
     EXPECT_GT(longest, 200u);

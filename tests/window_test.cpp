@@ -91,22 +91,22 @@ class WindowTest : public QObject {
     QVERIFY(!lit(Indicator::han) && !lit(Indicator::symbol));
     QCOMPARE(form->windowTitle(), QStringLiteral("Lumeta"));
     QVERIFY(form->display()->hasFocus() || QApplication::focusWidget() == nullptr);
-    for (int n = 1; n <= 24; ++n) {
+    for (int n = key::A; n <= kKeyCount; ++n) {
       if (form->key(n)) QCOMPARE(form->key(n)->focusPolicy(), Qt::NoFocus);
     }
   }
 
   void pointerClicksTypeAndConvert() {
-    clicks({2, 1});
+    clicks({key::K, key::A});
     QCOMPARE(text(), QStringLiteral("か"));
-    clicks({4, 24});
+    clicks({key::I, key::down});
     QCOMPARE(text(), QStringLiteral("回"));
     QCOMPARE(form->position_label()->text(), QStringLiteral("1行 2列"));
   }
 
   void anyMouseButtonAndDoubleClicksCount() {
-    QTest::mousePress(form->key(2), Qt::RightButton);
-    QTest::mouseRelease(form->key(2), Qt::RightButton);
+    QTest::mousePress(form->key(key::K), Qt::RightButton);
+    QTest::mouseRelease(form->key(key::K), Qt::RightButton);
     QCOMPARE(text(), QStringLiteral("Ｋ"));
     // A double click as the platform delivers it: press, release, press, double click, release.
     for (QEvent::Type type :
@@ -115,32 +115,32 @@ class WindowTest : public QObject {
       const bool down = type != QEvent::MouseButtonRelease;
       QMouseEvent event(type, QPointF(10, 10), QPointF(10, 10), Qt::LeftButton,
                         down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-      QApplication::sendEvent(form->key(2), &event);
+      QApplication::sendEvent(form->key(key::K), &event);
     }
-    QCOMPARE(form->engine().tap_count[2], 3);
+    QCOMPARE(form->engine().tap_count[key::K], 3);
     QCOMPARE(text(), QStringLiteral("Ｑ"));
   }
 
   void doubleClicksWithoutTheirSecondPressCount() {
     for (bool with_press : {false, true}) {
-      double_click(form->key(11), QPoint(10, 10), Qt::LeftButton, with_press);
+      double_click(form->key(key::N), QPoint(10, 10), Qt::LeftButton, with_press);
       QCOMPARE(text(), QStringLiteral("ん"));
-      click(16);
-      double_click(form->key(2), QPoint(10, 10), Qt::MiddleButton, with_press);
+      click(key::clear);
+      double_click(form->key(key::K), QPoint(10, 10), Qt::MiddleButton, with_press);
       QCOMPARE(text(), QStringLiteral("Ｇ"));
-      click(16);
+      click(key::clear);
       // The window's own keys take every button, and a double click on one is two clicks.
       QSignalSpy copies(form->copy_key(), &QPushButton::clicked);
       double_click(form->copy_key(), QPoint(5, 5), Qt::RightButton, with_press);
       QCOMPARE(copies.count(), 2);
     }
-    clicks({2, 1, 4});  // かい: a double click on a candidate chooses it once
+    clicks({key::K, key::A, key::I});  // かい: a double click on a candidate chooses it once
     CandidateBar* bar = form->candidate_bar();
     double_click(bar, bar->candidate_rect(2).center(), Qt::LeftButton, false);
     form->ApplicationEvents1Idle();
     QCOMPARE(text(), to_qstring(form->engine().candidate[2]));
-    click(18);
-    clicks({20, 20});  // symbol mode: a cell clicked twice gives its symbol twice
+    click(key::centre);
+    clicks({key::mode, key::mode});  // symbol mode: a cell clicked twice gives its symbol twice
     QTableWidget* grid = form->symbol_dialog()->grid();
     const QPoint cell = grid->visualItemRect(grid->item(0, 1)).center();
     double_click(grid->viewport(), cell, Qt::LeftButton, false);
@@ -150,7 +150,7 @@ class WindowTest : public QObject {
 
   void touchTapsCount() {
     QPointingDevice* screen = QTest::createTouchDevice();
-    const QPoint n = form->key(11)->geometry().center();
+    const QPoint n = form->key(key::N)->geometry().center();
     for (int tap = 0; tap < 2; ++tap) {
       QTest::touchEvent(form.get(), screen).press(0, n, form.get());
       QTest::touchEvent(form.get(), screen).release(0, n, form.get());
@@ -159,13 +159,14 @@ class WindowTest : public QObject {
   }
 
   void aClickInTheTextIsWhereTypingGoesOn() {
-    clicks({1, 4, 7, 18, 2, 1});  // あいう confirmed, then か pending
+    clicks({key::A, key::I, key::U, key::centre, key::K,
+            key::A});  // あいう confirmed, then か pending
     QTest::mouseClick(form->display()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(3, 10));
     form->ApplicationEvents1Idle();
     QCOMPARE(form->display()->caret(), 0);
     QCOMPARE(to_qstring(form->engine().front_fixed), QString());
     QCOMPARE(form->position_label()->text(), QStringLiteral("1行 0列"));
-    clicks({2, 1});
+    clicks({key::K, key::A});
     QCOMPARE(text(), QStringLiteral("かあいうか"));
   }
 
@@ -175,19 +176,19 @@ class WindowTest : public QObject {
       big += "\x82\xa0";  // あ
     form->engine().front_fixed = form->engine().front_text = big;
     form->engine().mode_romaji_Show();
-    click(2);  // the millionth character
+    click(key::K);  // the millionth character
     QCOMPARE(form->position_label()->text().endsWith(QStringLiteral("列")), true);
-    QTest::mousePress(form->key(18), Qt::LeftButton);  // confirms Ｋ: fine
-    QTest::mouseRelease(form->key(18), Qt::LeftButton);
-    click(2);  // one too many
+    QTest::mousePress(form->key(key::centre), Qt::LeftButton);  // confirms Ｋ: fine
+    QTest::mouseRelease(form->key(key::centre), Qt::LeftButton);
+    click(key::K);  // one too many
     QCOMPARE(form->position_label()->text(), QStringLiteral("上限 1,000,000 文字"));
     QCOMPARE(form->engine().display().chars(), kMaxDisplayChars);
-    click(16);  // the next key ends the sign
+    click(key::clear);  // the next key ends the sign
     QVERIFY(form->position_label()->text().endsWith(QStringLiteral("列")));
   }
 
   void theDraftKeepsTheTextForTheNextStart() {
-    clicks({2, 1, 18, 4});  // か confirmed, い pending
+    clicks({key::K, key::A, key::centre, key::I});  // か confirmed, い pending
     QVERIFY(!QFile::exists(draft_path()));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(draft_path()), 3000);  // about a second later
     struct stat st {};
@@ -202,7 +203,7 @@ class WindowTest : public QObject {
     form->ApplicationEvents1Idle();
     QCOMPARE(text(), QString());
     QVERIFY(form->undo_key()->isEnabled());
-    clicks({1});
+    clicks({key::A});
     QTest::mouseClick(form->undo_key(), Qt::LeftButton);
     QCOMPARE(text(), QStringLiteral("かいあ"));
   }
@@ -218,7 +219,7 @@ class WindowTest : public QObject {
     QVERIFY(!QFile::exists(draft_path()));
     QVERIFY(QFile::exists(draft_path() + QStringLiteral(".bad")));
     QVERIFY(!form->undo_key()->isEnabled());
-    clicks({1});
+    clicks({key::A});
     QCOMPARE(text(), QStringLiteral("あ"));
     QFile::remove(draft_path() + QStringLiteral(".bad"));
   }
@@ -231,11 +232,11 @@ class WindowTest : public QObject {
     blocker.close();
     form = std::make_unique<TForm1>(TForm1::Draft::kept);
     form->show();
-    clicks({1});
+    clicks({key::A});
     form->save_draft();
     QVERIFY(form->draft_label()->isVisibleTo(form.get()));
     QVERIFY(!form->draft_label()->text().isEmpty());
-    clicks({4});
+    clicks({key::I});
     form->save_draft();
     QCOMPARE(text(), QStringLiteral("あい"));
     form.reset();
@@ -244,68 +245,72 @@ class WindowTest : public QObject {
   }
 
   void modeAndCaseCyclesLightTheIndicators() {
-    click(20);
+    click(key::mode);
     QVERIFY(lit(Indicator::han) && lit(Indicator::alphabet) && lit(Indicator::capital));
-    click(20);
+    click(key::mode);
     QVERIFY(lit(Indicator::symbol) && !lit(Indicator::han));
     QVERIFY(form->symbol_dialog()->isVisible());
-    click(20);
+    click(key::mode);
     QVERIFY(lit(Indicator::romaji));
     QVERIFY(!form->symbol_dialog()->isVisible());
-    click(19);
+    click(key::caps);
     QVERIFY(lit(Indicator::zen) && lit(Indicator::number) && !lit(Indicator::capital));
-    click(19);
+    click(key::caps);
     QVERIFY(lit(Indicator::romaji) && lit(Indicator::small));
   }
 
   void facesFollowTheModeAndLightThePressedMark() {
     const QColor lime(0, 255, 0);
-    const QPixmap romaji = form->key(2)->face();
+    const QPixmap romaji = form->key(key::K)->face();
     QCOMPARE(count_colour(romaji, lime), 0);
-    QTest::mousePress(form->key(2), Qt::LeftButton);
-    QVERIFY(count_colour(form->key(2)->face(), lime) > 0);
-    QTest::mouseRelease(form->key(2), Qt::LeftButton);
-    QCOMPARE(count_colour(form->key(2)->face(), lime), 0);
-    QCOMPARE(form->key(2)->face().toImage(), romaji.toImage());
-    click(20);  // half-width alphabet: other faces
-    QVERIFY(form->key(1)->face().toImage() != QPixmap(romaji).toImage());
-    click(19);  // half-width digits: key 1 shows 通話 in blue
-    QVERIFY(count_colour(form->key(1)->face(), QColor(0, 0, 255)) > 0);
-    QVERIFY(count_colour(form->key(3)->face(), QColor(255, 0, 0)) > 0);
-    QTest::mousePress(form->key(4), Qt::LeftButton);
-    QVERIFY(count_colour(form->key(4)->face(), lime) > 0);
-    QTest::mouseRelease(form->key(4), Qt::LeftButton);
-    click(19);
-    click(20);  // symbol mode: every letter face blank
-    const QColor face_colour = form->key(5)->face().toImage().pixelColor(0, 0);
-    QCOMPARE(count_colour(form->key(5)->face(), face_colour), 50 * 50);
+    QTest::mousePress(form->key(key::K), Qt::LeftButton);
+    QVERIFY(count_colour(form->key(key::K)->face(), lime) > 0);
+    QTest::mouseRelease(form->key(key::K), Qt::LeftButton);
+    QCOMPARE(count_colour(form->key(key::K)->face(), lime), 0);
+    QCOMPARE(form->key(key::K)->face().toImage(), romaji.toImage());
+    click(key::mode);  // half-width alphabet: other faces
+    QVERIFY(form->key(key::A)->face().toImage() != QPixmap(romaji).toImage());
+    click(key::caps);  // half-width digits: the A key shows 通話 in blue
+    QVERIFY(count_colour(form->key(key::A)->face(), QColor(0, 0, 255)) > 0);
+    QVERIFY(count_colour(form->key(key::H)->face(), QColor(255, 0, 0)) > 0);
+    QTest::mousePress(form->key(key::I), Qt::LeftButton);
+    QVERIFY(count_colour(form->key(key::I)->face(), lime) > 0);
+    QTest::mouseRelease(form->key(key::I), Qt::LeftButton);
+    click(key::caps);
+    click(key::mode);  // symbol mode: every letter face blank
+    const QColor face_colour = form->key(key::S)->face().toImage().pixelColor(0, 0);
+    QCOMPARE(count_colour(form->key(key::S)->face(), face_colour), 50 * 50);
   }
 
   void everyModeRepaintsTheLetterFaces() {
     const QColor lime(0, 255, 0);
     std::vector<QImage> first_keys;
-    for (int mode = 0; mode <= 5; ++mode) {
-      form->engine().Change_MODE(static_cast<InputMode>(mode));
-      const QImage face = form->key(1)->face().toImage();
+    for (int m = 0; m < kInputModeCount; ++m) {
+      const auto mode = static_cast<InputMode>(m);
+      form->engine().Change_MODE(mode);
+      const QImage face = form->key(key::A)->face().toImage();
       const QColor background = face.pixelColor(0, 0);
-      for (int key = 1; key <= 15; ++key) {
-        const int background_pixels = count_colour(form->key(key)->face(), background);
-        const bool blank = mode == 5 || ((mode == 3 || mode == 4) && key == 2);
+      const bool number = mode == InputMode::half_number || mode == InputMode::full_number;
+      for (int k = key::first_letter; k <= key::last_letter; ++k) {
+        const int background_pixels = count_colour(form->key(k)->face(), background);
+        const bool blank = mode == InputMode::symbol || (number && k == key::K);
         QCOMPARE(background_pixels == 50 * 50, blank);
-        QCOMPARE(count_colour(form->key(key)->face(), lime), 0);
+        QCOMPARE(count_colour(form->key(k)->face(), lime), 0);
       }
       for (const QImage& earlier : first_keys) {
-        if (mode != 2 && mode != 4) QVERIFY(earlier != face);  // alphabet and number faces repeat
+        // The full-width alphabet and number faces repeat the half-width ones.
+        if (mode != InputMode::full_alphabet && mode != InputMode::full_number)
+          QVERIFY(earlier != face);
       }
       first_keys.push_back(face);
     }
   }
 
   void captionsAreGreenWhileHeld() {
-    QTest::mousePress(form->key(16), Qt::LeftButton);
-    QCOMPARE(form->key(16)->caption_colour(), QColor(0, 255, 0));
-    QTest::mouseRelease(form->key(16), Qt::LeftButton);
-    QCOMPARE(form->key(16)->caption_colour(), QColor(Qt::black));
+    QTest::mousePress(form->key(key::clear), Qt::LeftButton);
+    QCOMPARE(form->key(key::clear)->caption_colour(), QColor(0, 255, 0));
+    QTest::mouseRelease(form->key(key::clear), Qt::LeftButton);
+    QCOMPARE(form->key(key::clear)->caption_colour(), QColor(Qt::black));
   }
 
   void keyboardWorksTheOnScreenKeys() {
@@ -314,17 +319,17 @@ class WindowTest : public QObject {
     key_press(Qt::Key_A, Qt::ShiftModifier);
     QCOMPARE(text(), QStringLiteral("ぁ"));
     QTest::keyPress(form->display(), Qt::Key_K);
-    QVERIFY(count_colour(form->key(2)->face(), QColor(0, 255, 0)) > 0);  // held: pressed look
+    QVERIFY(count_colour(form->key(key::K)->face(), QColor(0, 255, 0)) > 0);  // held: pressed look
     QTest::keyRelease(form->display(), Qt::Key_K);
-    QCOMPARE(count_colour(form->key(2)->face(), QColor(0, 255, 0)), 0);  // released everywhere
+    QCOMPARE(count_colour(form->key(key::K)->face(), QColor(0, 255, 0)), 0);  // released everywhere
     key_press(Qt::Key_Backspace);
     QCOMPARE(text(), QStringLiteral("ぁ"));
     // V's release leaves a held key down; Space's release lets it go.
     QTest::keyPress(form->display(), Qt::Key_K);
     QTest::keyRelease(form->display(), Qt::Key_V);
-    QVERIFY(form->key(2)->is_down());
+    QVERIFY(form->key(key::K)->is_down());
     QTest::keyRelease(form->display(), Qt::Key_Space);
-    QVERIFY(!form->key(2)->is_down());
+    QVERIFY(!form->key(key::K)->is_down());
     key_press(Qt::Key_Backspace);
     QCOMPARE(text(), QStringLiteral("ぁ"));
     for (Qt::Key ignored : {Qt::Key_1, Qt::Key_Home, Qt::Key_End, Qt::Key_Delete, Qt::Key_V,
@@ -353,11 +358,11 @@ class WindowTest : public QObject {
   void aSecondPhysicalKeyLetsGoOfTheFirst() {
     QTest::keyPress(form->display(), Qt::Key_K);
     QTest::keyPress(form->display(), Qt::Key_A);
-    QVERIFY(!form->key(2)->is_down());
-    QVERIFY(form->key(1)->is_down());
+    QVERIFY(!form->key(key::K)->is_down());
+    QVERIFY(form->key(key::A)->is_down());
     QTest::keyRelease(form->display(), Qt::Key_A);
     QTest::keyRelease(form->display(), Qt::Key_K);
-    QVERIFY(!form->key(1)->is_down());
+    QVERIFY(!form->key(key::A)->is_down());
     QCOMPARE(text(), QStringLiteral("か"));
   }
 
@@ -382,8 +387,8 @@ class WindowTest : public QObject {
   }
 
   void copyPutsTheWholeTextOnTheClipboard() {
-    clicks({1, 18, 18, 4});  // あ, line break, い
-    click(21);
+    clicks({key::A, key::centre, key::centre, key::I});  // あ, line break, い
+    click(key::left);
     const int caret = form->display()->caret();
     QTest::mouseClick(form->copy_key(), Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("あ\nい"));
@@ -392,12 +397,12 @@ class WindowTest : public QObject {
   }
 
   void deleteAllActsOnThePress() {
-    clicks({2, 1, 4, 24});
+    clicks({key::K, key::A, key::I, key::down});
     QTest::mousePress(form->delete_all_key(), Qt::LeftButton);
     QCOMPARE(text(), QString());
     QCOMPARE(form->position_label()->text(), QStringLiteral("1行 0列"));
     QTest::mouseRelease(form->delete_all_key(), Qt::LeftButton);
-    clicks({1});
+    clicks({key::A});
     QTest::keyClick(form.get(), Qt::Key_D, Qt::AltModifier);  // its marked letter
     QTRY_COMPARE(text(), QString());
   }
@@ -406,7 +411,7 @@ class WindowTest : public QObject {
     // Full-width あ until the text wraps onto a second display line.
     int guard = 0;
     while (form->display()->caret_line_number() == 0 && guard++ < 40)
-      clicks({1, 18});
+      clicks({key::A, key::centre});
     QVERIFY(form->display()->caret_line_number() == 1);
     const int start = form->display()->caret_line_start();
     QVERIFY(start > 0);
@@ -430,7 +435,7 @@ class WindowTest : public QObject {
   }
 
   void symbolDialogBesideTheDisplay() {
-    clicks({20, 20});
+    clicks({key::mode, key::mode});
     TForm2* dialog = form->symbol_dialog();
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->frameGeometry().topLeft(),
@@ -439,7 +444,7 @@ class WindowTest : public QObject {
     QCOMPARE(dialog->grid()->item(0, 0)->text(), QStringLiteral("○"));
     QCOMPARE(dialog->grid()->item(14, 9)->text(), QStringLiteral("★"));
     QVERIFY(dialog->grid()->isVisible());
-    click(23);
+    click(key::up);
     QCOMPARE(dialog->highlighted_page(), 3);
     QCOMPARE(dialog->panel(3)->palette().color(QPalette::Window), QColor(Qt::black));
     QTest::keyClick(dialog, Qt::Key_A);  // swallowed
@@ -447,13 +452,13 @@ class WindowTest : public QObject {
     QTest::keyClick(dialog, Qt::Key_Control);
     QVERIFY(!dialog->isVisible());
     QCOMPARE(form->engine().input_mode, InputMode::symbol);
-    click(18);  // the centre key leaves symbol mode and resets the page
-    clicks({20, 20});
+    click(key::centre);  // the centre key leaves symbol mode and resets the page
+    clicks({key::mode, key::mode});
     QCOMPARE(dialog->highlighted_page(), 1);
   }
 
   void symbolPickerInsertsTheClickedSymbol() {
-    clicks({1, 18, 20, 20});  // あ confirmed, symbol mode
+    clicks({key::A, key::centre, key::mode, key::mode});  // あ confirmed, symbol mode
     TForm2* dialog = form->symbol_dialog();
     QTableWidget* grid = dialog->grid();
     QVERIFY(dialog->height() > 249);  // grown to show the grid
@@ -461,25 +466,25 @@ class WindowTest : public QObject {
                       grid->visualItemRect(grid->item(0, 1)).center());
     QCOMPARE(text(), QStringLiteral("あ●"));
     QVERIFY(grid->item(0, 1)->isSelected());
-    click(24);  // ↓: the half-width page
+    click(key::down);  // ↓: the half-width page
     QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("!"));
     QCOMPARE(grid->rowCount(), 4);
-    click(24);  // the pictographs
+    click(key::down);  // the pictographs
     QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("①"));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
                       grid->visualItemRect(grid->item(0, 0)).center());
     QCOMPARE(text(), QStringLiteral("あ●①"));
-    click(18);  // the centre key still leaves symbol mode
+    click(key::centre);  // the centre key still leaves symbol mode
     QCOMPARE(form->engine().input_mode, InputMode::romaji);
     QVERIFY(!dialog->isVisible());
   }
 
   void candidateStripFollowsAndConfirmsOnClick() {
     CandidateBar* bar = form->candidate_bar();
-    clicks({2, 1, 4});  // かい
+    clicks({key::K, key::A, key::I});  // かい
     QVERIFY(!bar->candidate_rect(1).isEmpty());
-    click(24);
-    click(24);  // 2 on display
+    click(key::down);
+    click(key::down);  // 2 on display
     QVERIFY(bar->accessibleDescription().startsWith(QStringLiteral("1 回、2 ")));
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->candidate_rect(4).center());
     form->ApplicationEvents1Idle();
@@ -487,11 +492,11 @@ class WindowTest : public QObject {
     QCOMPARE(text(), fourth);
     QCOMPARE(to_qstring(form->engine().front_fixed), fourth);
     QCOMPARE(bar->accessibleDescription(), QString());  // nothing pending: the strip is empty
-    clicks({2, 1, 11});                                 // かん: no candidates, a quiet hint
+    clicks({key::K, key::A, key::N});                   // かん: no candidates, a quiet hint
     QCOMPARE(bar->accessibleDescription(), QStringLiteral("候補はありません"));
     // The 51 candidates of きょう take several pages; the arrows turn them.
-    click(18);
-    clicks({2, 9, 13, 7});
+    click(key::centre);
+    clicks({key::K, key::Y, key::O, key::U});
     QVERIFY(bar->page_count() > 1);
     QCOMPARE(bar->page(), 0);
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->next_page_rect().center());
@@ -499,7 +504,7 @@ class WindowTest : public QObject {
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->previous_page_rect().center());
     QCOMPARE(bar->page(), 0);
     for (int i = 0; i < 50; ++i)
-      click(24);  // the candidate on display pulls its page along
+      click(key::down);  // the candidate on display pulls its page along
     QCOMPARE(bar->page(), bar->page_count() - 1);
     QVERIFY(!bar->candidate_rect(50).isEmpty());
   }
@@ -510,7 +515,8 @@ class WindowTest : public QObject {
       ~Large() { use_dictionaries(Dictionaries::builtin); }
     } large;
     CandidateBar* bar = form->candidate_bar();
-    clicks({2, 1, 4});  // かい: its ten built-in candidates, then the large dictionary's
+    clicks({key::K, key::A,
+            key::I});  // かい: its ten built-in candidates, then the large dictionary's
     QVERIFY(bar->accessibleDescription().startsWith(QStringLiteral("1 回、2 会、")));
     QVERIFY(bar->accessibleDescription().contains(QStringLiteral("、80 ")));
     const int pages = bar->page_count();
@@ -524,11 +530,11 @@ class WindowTest : public QObject {
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->previous_page_rect().center());
     QCOMPARE(bar->page(), pages - 2);
     for (int i = 0; i < 80; ++i)
-      click(24);  // ↓ through the whole list; the candidate on display pulls its page along
+      click(key::down);  // ↓ through the whole list; the candidate on display pulls its page along
     QCOMPARE(form->engine().candidate_count, 80);
     QCOMPARE(text(), to_qstring(form->engine().candidate[80]));
     QCOMPARE(bar->page(), pages - 1);
-    click(24);  // after the last candidate, the reading
+    click(key::down);  // after the last candidate, the reading
     QCOMPARE(text(), QStringLiteral("かい"));
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->candidate_rect(80).center());
     form->ApplicationEvents1Idle();
@@ -537,12 +543,12 @@ class WindowTest : public QObject {
 
   void undoKeyBringsBackWhatDeleteAllErased() {
     QVERIFY(!form->undo_key()->isEnabled());
-    clicks({1, 4});
+    clicks({key::A, key::I});
     QTest::mousePress(form->delete_all_key(), Qt::LeftButton);
     QTest::mouseRelease(form->delete_all_key(), Qt::LeftButton);
     form->ApplicationEvents1Idle();
     QVERIFY(form->undo_key()->isEnabled());
-    clicks({7, 18});  // typing on keeps it
+    clicks({key::U, key::centre});  // typing on keeps it
     QVERIFY(form->undo_key()->isEnabled());
     QTest::mouseClick(form->undo_key(), Qt::LeftButton);
     form->ApplicationEvents1Idle();
@@ -551,7 +557,7 @@ class WindowTest : public QObject {
   }
 
   void keysAreAccessibleButtons() {
-    QAccessibleInterface* key = QAccessible::queryAccessibleInterface(form->key(2));
+    QAccessibleInterface* key = QAccessible::queryAccessibleInterface(form->key(key::K));
     QVERIFY(key);
     QCOMPARE(key->role(), QAccessible::Button);
     QCOMPARE(key->text(QAccessible::Name), QStringLiteral("キー K"));
@@ -559,15 +565,16 @@ class WindowTest : public QObject {
     QVERIFY(key->actionInterface());
     key->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(text(), QStringLiteral("Ｋ"));
-    click(20);  // half-width alphabet: the descriptions follow the mode
-    QCOMPARE(QAccessible::queryAccessibleInterface(form->key(15))->text(QAccessible::Description),
-             QStringLiteral("W X スペース"));
+    click(key::mode);  // half-width alphabet: the descriptions follow the mode
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(form->key(key::W))->text(QAccessible::Description),
+        QStringLiteral("W X スペース"));
     for (QWidget* widget : form->findChildren<QWidget*>()) {
       const bool control = qobject_cast<KeyButton*>(widget) || qobject_cast<QPushButton*>(widget);
       if (control) QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
       if (control) QVERIFY(!widget->accessibleDescription().isEmpty());
     }
-    QCOMPARE(QAccessible::queryAccessibleInterface(form->key(16))->text(QAccessible::Name),
+    QCOMPARE(QAccessible::queryAccessibleInterface(form->key(key::clear))->text(QAccessible::Name),
              QStringLiteral("クリア"));
     QCOMPARE(form->indicator(Indicator::alphabet)->accessibleDescription(), QStringLiteral("点灯"));
     QCOMPARE(form->indicator(Indicator::romaji)->accessibleDescription(), QStringLiteral("消灯"));
@@ -575,7 +582,7 @@ class WindowTest : public QObject {
 
   void facesArePaintedAtThePixelRatio() {
     const qreal ratio = form->devicePixelRatioF();
-    const QPixmap face = form->key(1)->face();
+    const QPixmap face = form->key(key::A)->face();
     QCOMPARE(face.devicePixelRatio(), ratio);
     QCOMPARE(face.width(), qRound(50 * ratio));
     if (qEnvironmentVariableIsSet("LUMETA_EXPECT_RATIO")) {
@@ -584,7 +591,7 @@ class WindowTest : public QObject {
   }
 
   void closingEndsTheProgram() {
-    clicks({20, 20});
+    clicks({key::mode, key::mode});
     QTest::mouseClick(form->quit_key(), Qt::LeftButton);
     QVERIFY(!form->isVisible());
     QVERIFY(!form->symbol_dialog()->isVisible());
