@@ -53,7 +53,7 @@ inline void preload(Engine& engine, std::size_t chars, bool lines, bool middle) 
   split -= split % 2;  // on a character boundary: every piece is two bytes
   engine.front_fixed = engine.front_text = text.substr(0, split);
   engine.back_text = text.substr(split);
-  engine.mode_romaji_Show();
+  engine.show_romaji_mode();
 }
 
 }  // namespace lumeta::bench

@@ -26,9 +26,9 @@
 #include <vector>
 
 #include "bench_text.h"
+#include "main_window.h"
 #include "qt_text.h"
 #include "text_display_accessible.h"
-#include "tform1.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ void report(benchmark::State& state, std::vector<double>& ms) {
 // Times one key per iteration: the key's press and release, then `show`, which brings the
 // display up to date and paints it.
 template <typename Show>
-void time_keys(benchmark::State& state, TForm1& form, Show&& show) {
+void time_keys(benchmark::State& state, MainWindow& form, Show&& show) {
   std::vector<double> ms;
   ms.reserve(static_cast<std::size_t>(state.max_iterations));
   std::size_t n = 0;
@@ -81,13 +81,13 @@ void time_keys(benchmark::State& state, TForm1& form, Show&& show) {
 void BM_WindowKey(benchmark::State& state) {
   const auto chars = static_cast<std::size_t>(state.range(0));
   const bool lines = state.range(1) != 0, middle = state.range(2) != 0;
-  TForm1 form;
+  MainWindow form;
   form.show();
   bench::preload(form.engine(), chars, lines, middle);
   QWidget* viewport = form.display()->viewport();
   QImage image(viewport->size(), QImage::Format_ARGB32_Premultiplied);
   time_keys(state, form, [&] {
-    form.ApplicationEvents1Idle();
+    form.idle_pass();
     viewport->render(&image);
   });
   state.SetLabel(std::string(lines ? "lines" : "paragraph") + (middle ? ", middle" : ", end"));
@@ -98,7 +98,7 @@ void BM_WindowKey(benchmark::State& state) {
 void BM_WindowKeyScreenReader(benchmark::State& state) {
   const auto chars = static_cast<std::size_t>(state.range(0));
   const bool middle = state.range(1) != 0;
-  TForm1 form;
+  MainWindow form;
   form.show();
   bench::preload(form.engine(), chars, true, middle);
   listen_to_text_events([](QAccessibleEvent*) {});
@@ -107,7 +107,7 @@ void BM_WindowKeyScreenReader(benchmark::State& state) {
   QWidget* viewport = form.display()->viewport();
   QImage image(viewport->size(), QImage::Format_ARGB32_Premultiplied);
   time_keys(state, form, [&] {
-    form.ApplicationEvents1Idle();
+    form.idle_pass();
     viewport->render(&image);
     int start = 0, end = 0;
     benchmark::DoNotOptimize(
@@ -122,7 +122,7 @@ void BM_WindowKeyScreenReader(benchmark::State& state) {
 void BM_StockWidgetKey(benchmark::State& state) {
   const auto chars = static_cast<std::size_t>(state.range(0));
   const bool lines = state.range(1) != 0;
-  TForm1 form;
+  MainWindow form;
   bench::preload(form.engine(), chars, lines, false);
   QTextEdit edit;
   edit.resize(298, 272);
@@ -202,7 +202,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   g_app = &app;
   {
-    TForm1 form;
+    MainWindow form;
     form.show();
     QImage frame(form.size(), QImage::Format_ARGB32_Premultiplied);
     form.render(&frame);

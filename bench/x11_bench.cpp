@@ -1,6 +1,6 @@
 // Key latency end to end on a real X server: a left-button click sent through XTest onto one of
 // the window's on-screen keys, timed until the X server reports damage to the text display (the
-// window has put the key's result on the screen). The window is the real TForm1, started in
+// window has put the key's result on the screen). The window is the real MainWindow, started in
 // this process with a text preloaded into its engine (1,000, 100,000 or 1,000,000 characters,
 // broken into lines or one paragraph, typing at the end or in the middle; 1,000,000 stands at
 // the limit, bench_text.h) and the empty text. The floor, timed in the same run the same way:
@@ -35,7 +35,7 @@
 #include <vector>
 
 #include "bench_text.h"
-#include "tform1.h"
+#include "main_window.h"
 #include "x11_probe.h"
 
 extern char** environ;
@@ -147,12 +147,12 @@ void time_clicks(benchmark::State& state, unsigned long window, bench::Area area
 void BM_X11Key(benchmark::State& state) {
   const auto chars = static_cast<std::size_t>(state.range(0));
   const bool lines = state.range(1) != 0, middle = state.range(2) != 0;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
   unsigned long window = 0;
   bench::Area area{};
   std::array<QPoint, 25> keys{};
   on_gui([&] {
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<MainWindow>();
     form->show();
     wait_exposed(*form);
     bench::preload(form->engine(), chars, lines, middle);
@@ -285,7 +285,7 @@ double status_mb(const char* field) {
 
 // In a process of its own: the window with a 1,000,000-character text after 60 keys.
 int memory_child() {
-  TForm1 form;
+  MainWindow form;
   form.show();
   wait_exposed(form);
   bench::preload(form.engine(), 1'000'000, true, false);

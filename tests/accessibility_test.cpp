@@ -6,9 +6,9 @@
 #include <QTest>
 
 #include "dictionary.h"
+#include "main_window.h"
 #include "qt_text.h"
 #include "text_display_accessible.h"
-#include "tform1.h"
 
 namespace lumeta {
 
@@ -62,12 +62,12 @@ class AccessibilityTest : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
 
   void click(int key) {
     QTest::mousePress(form->key(key), Qt::LeftButton);
     QTest::mouseRelease(form->key(key), Qt::LeftButton);
-    form->ApplicationEvents1Idle();
+    form->idle_pass();
   }
   void clicks(std::initializer_list<int> keys) {
     for (int key : keys)
@@ -90,7 +90,7 @@ class AccessibilityTest : public QObject {
   // The strip's lists are those of the built-in dictionary alone.
   void initTestCase() { use_dictionaries(Dictionaries::builtin); }
   void init() {
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<MainWindow>();
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
   }
@@ -178,11 +178,11 @@ class AccessibilityTest : public QObject {
       follow();
     }
     QTest::mouseClick(form->delete_all_key(), Qt::LeftButton);
-    form->ApplicationEvents1Idle();
+    form->idle_pass();
     follow();
     QCOMPARE(mirror, QString());
     QTest::mouseClick(form->undo_key(), Qt::LeftButton);
-    form->ApplicationEvents1Idle();
+    form->idle_pass();
     follow();
     QVERIFY(!mirror.isEmpty());
     // A click in the display moves the caret and says so.
@@ -215,7 +215,7 @@ class AccessibilityTest : public QObject {
     QCOMPARE(strip->childAt(third.center().x(), third.center().y()), strip->child(2));
     QAccessibleInterface* fourth = strip->child(3);
     press(fourth);
-    form->ApplicationEvents1Idle();
+    form->idle_pass();
     const QString chosen = to_qstring(form->engine().candidate[4]);
     QCOMPARE(shown(), chosen);
     QCOMPARE(to_qstring(form->engine().front_fixed), chosen);  // confirmed, as a click does
@@ -230,13 +230,13 @@ class AccessibilityTest : public QObject {
     QVERIFY(last->state().offscreen);
     const QString candidate = last->text(QAccessible::Name).section(QLatin1Char(' '), 1);
     press(last);
-    form->ApplicationEvents1Idle();
+    form->idle_pass();
     QCOMPARE(shown(), chosen + candidate);
   }
 
   void symbolCellsArePressedToInsert() {
     clicks({key::A, key::centre, key::mode, key::mode});  // あ confirmed, symbol mode
-    TForm2* picker = form->symbol_dialog();
+    SymbolPicker* picker = form->symbol_dialog();
     QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(picker->grid());
     QVERIFY(grid);
     QCOMPARE(grid->role(), QAccessible::Table);

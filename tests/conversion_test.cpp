@@ -116,7 +116,7 @@ TEST(Conversion, DownExtendsTheLastLine) {
   EXPECT_EQ(t.text(), "あい\r\n");
   EXPECT_EQ(t.caret(), 6);
   Lumeta full;
-  full.engine.Change_MODE(InputMode::full_alphabet);
+  full.engine.change_mode(InputMode::full_alphabet);
   full.keys("DOWN");
   EXPECT_EQ(full.text(), "　");
   full.keys("K DOWN K");  // the space ends the letter's cycle: the next tap starts anew
@@ -129,7 +129,7 @@ TEST(Conversion, VerticalMovesKeepTheGoalColumn) {
   Lumeta t;
   // Lines: "あいう" / "a" / "ぁい"
   t.engine.back_text = "あいう\r\na\r\nぁい";
-  t.engine.mode_romaji_Show();
+  t.engine.show_romaji_mode();
   t.keys("RIGHT RIGHT");  // column 4 on line 1
   ASSERT_EQ(t.engine.caret_column, 4);
   t.keys("DOWN");  // line 2 is shorter: its end
@@ -148,12 +148,12 @@ TEST(Conversion, VerticalMovesKeepTheGoalColumn) {
 TEST(Conversion, GoalColumnInsideATwoByteCharacter) {
   Lumeta t;
   t.engine.back_text = "ab\r\nぁい";
-  t.engine.mode_romaji_Show();
+  t.engine.show_romaji_mode();
   t.keys("RIGHT RIGHT DOWN");  // goal column 2: between ぁ and い
   EXPECT_EQ(t.caret(), 6);
   Lumeta odd;
   odd.engine.back_text = "abc\r\nぁい";
-  odd.engine.mode_romaji_Show();
+  odd.engine.show_romaji_mode();
   odd.keys("RIGHT RIGHT RIGHT DOWN");  // goal column 3: inside い, so after it
   EXPECT_EQ(odd.caret(), 9);
 }

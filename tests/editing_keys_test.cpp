@@ -197,7 +197,7 @@ TEST(LeftKey, OnAConversionActsOnTheReading) {
 TEST(RightKey, StepsOverWholeCharacters) {
   Lumeta d;
   d.engine.back_text = "日a";  // 日 is 0x93 0xFA: its second byte is in the lead-byte range
-  d.engine.mode_romaji_Show();
+  d.engine.show_romaji_mode();
   d.keys("RIGHT");
   EXPECT_EQ(d.caret(), 2);
   d.keys("RIGHT");
@@ -226,7 +226,7 @@ TEST(RightKey, TypesASpaceAtTheEnd) {
   EXPECT_EQ(letter.text(), "H");
   EXPECT_EQ(letter.engine.front_fixed, "H");
   Lumeta full;  // the same in full-width alphabet mode
-  full.engine.Change_MODE(InputMode::full_alphabet);
+  full.engine.change_mode(InputMode::full_alphabet);
   full.keys("H RIGHT");
   EXPECT_EQ(full.text(), "Ｈ");
   EXPECT_EQ(full.engine.front_fixed, "Ｈ");

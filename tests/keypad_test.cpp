@@ -5,9 +5,9 @@
 #include <cctype>
 #include <set>
 
-#include "function_Unit.h"
 #include "lumeta_fixture.h"
 #include "symbols.h"
+#include "text_helpers.h"
 
 namespace lumeta::testing {
 namespace {
@@ -30,7 +30,7 @@ std::string mark_for(std::string_view typed) {
     if (typed == small) return std::string(large);
   }
   if (typed == "　" || typed == " ") return "□";
-  const std::string half = function_Unit::zenkaku_char_to_hankaku(typed);
+  const std::string half = text::zenkaku_char_to_hankaku(typed);
   if (half.size() == 1 && std::isalpha(static_cast<unsigned char>(half[0]))) return half;
   return std::string(typed);
 }

@@ -119,7 +119,7 @@ TEST(AlphabetModes, MultiTapReplacesAndAnotherKeyConfirms) {
 
 TEST(AlphabetModes, FullWidthCycles) {
   Lumeta t;
-  t.engine.Change_MODE(InputMode::full_alphabet);
+  t.engine.change_mode(InputMode::full_alphabet);
   t.keys("R R");
   EXPECT_EQ(t.text(), "Ｌ");
   t.keys("R");
@@ -185,7 +185,7 @@ TEST(TextLimit, StopsGrowingAtOneMillionCharacters) {
   for (std::size_t i = 0; i + 1 < kMaxDisplayChars; ++i)
     big += "あ";
   t.engine.front_fixed = t.engine.front_text = big;
-  t.engine.mode_romaji_Show();
+  t.engine.show_romaji_mode();
   ASSERT_EQ(t.engine.display().chars(), kMaxDisplayChars - 1);
   t.keys("K");  // one more character: the limit itself
   EXPECT_EQ(t.engine.display().chars(), kMaxDisplayChars);
@@ -227,7 +227,7 @@ TEST(TextLimit, ARefusedKeyLeavesEverythingAsItWas) {
     const std::size_t split = middle ? big.size() / 4 * 2 : big.size();  // on a boundary
     t.engine.front_fixed = t.engine.front_text = big.substr(0, split);
     t.engine.back_text = big.substr(split);
-    t.engine.mode_romaji_Show();
+    t.engine.show_romaji_mode();
     t.keys("K A");  // か: the text holds 1,000,000 characters
     ASSERT_EQ(t.engine.display().chars(), kMaxDisplayChars);
     const std::string text(t.text());

@@ -84,7 +84,7 @@ TEST(Modes, FullWidthNumberReturnsWhereItCameFrom) {
   t.keys("CAPS MODE");
   EXPECT_EQ(t.engine.input_mode, InputMode::romaji);
   Lumeta full;
-  full.engine.Change_MODE(InputMode::full_alphabet);
+  full.engine.change_mode(InputMode::full_alphabet);
   EXPECT_EQ(lit(full), (Lit{I::zen, I::alphabet, I::capital}));
   full.keys("CAPS");  // capitals: small letters, the mode stays
   EXPECT_EQ(full.engine.input_mode, InputMode::full_alphabet);
@@ -115,7 +115,7 @@ TEST(Modes, CentreKeyCaptionFollowsTheMode) {
     EXPECT_EQ(face.marks[0].text, c.caption) << c.keys;
   }
   Lumeta full;
-  full.engine.Change_MODE(InputMode::full_alphabet);
+  full.engine.change_mode(InputMode::full_alphabet);
   EXPECT_EQ(full.view.face(key::centre).marks[0].text, "改行");
 }
 
@@ -123,7 +123,7 @@ TEST(Modes, FullWidthAlphabetStartsWithCapitals) {
   Lumeta t;
   t.keys("CAPS CAPS");  // romaji with small letters
   ASSERT_EQ(t.engine.caps, 0);
-  t.engine.Change_MODE(InputMode::full_alphabet);
+  t.engine.change_mode(InputMode::full_alphabet);
   EXPECT_EQ(t.engine.caps, 1);
   EXPECT_EQ(lit(t), (Lit{I::zen, I::alphabet, I::capital}));
   EXPECT_EQ(t.view.face(key::K).marks[0].text, "K");

@@ -68,7 +68,7 @@ TEST(RandomKeys, InvariantsHoldAfterEveryKey) {
       t.keypad.press(key::delete_all);  // keeps the text small
     } else if (roll < 4) {
       // No key sequence reaches full-width alphabet mode.
-      t.engine.Change_MODE(InputMode::full_alphabet);
+      t.engine.change_mode(InputMode::full_alphabet);
     } else if (roll < 30) {
       t.keypad.place_caret(static_cast<int>(random() % (t.text().size() + 2)));
     } else {

@@ -12,8 +12,8 @@
 #include <QTest>
 
 #include "dictionary.h"
+#include "main_window.h"
 #include "qt_text.h"
-#include "tform1.h"
 
 namespace lumeta {
 
@@ -21,7 +21,7 @@ class WindowTest : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
   QTemporaryDir state_home;  // the draft goes here, never into the user's own state
 
   QString draft_path() const { return state_home.path() + QStringLiteral("/lumeta/draft.txt"); }
@@ -44,7 +44,7 @@ class WindowTest : public QObject {
   void click(int key) {
     QTest::mousePress(form->key(key), Qt::LeftButton);
     QTest::mouseRelease(form->key(key), Qt::LeftButton);
-    form->ApplicationEvents1Idle();
+    form->idle_pass();
   }
   void clicks(std::initializer_list<int> keys) {
     for (int key : keys)
@@ -65,7 +65,7 @@ class WindowTest : public QObject {
   void key_press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyPress(form->display(), key, modifiers);
     QTest::keyRelease(form->display(), key, modifiers);
-    form->ApplicationEvents1Idle();
+    form->idle_pass();
   }
 
  private slots:
@@ -78,7 +78,7 @@ class WindowTest : public QObject {
   }
   void init() {
     QFile::remove(draft_path());
-    form = std::make_unique<TForm1>(TForm1::Draft::kept);
+    form = std::make_unique<MainWindow>(MainWindow::Draft::kept);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
   }
@@ -137,7 +137,7 @@ class WindowTest : public QObject {
     clicks({key::K, key::A, key::I});  // かい: a double click on a candidate chooses it once
     CandidateBar* bar = form->candidate_bar();
     double_click(bar, bar->candidate_rect(2).center(), Qt::LeftButton, false);
-    form->ApplicationEvents1Idle();
+    form->idle_pass();
     QCOMPARE(text(), to_qstring(form->engine().candidate[2]));
     click(key::centre);
     clicks({key::mode, key::mode});  // symbol mode: a cell clicked twice gives its symbol twice
@@ -162,7 +162,7 @@ class WindowTest : public QObject {
     clicks({key::A, key::I, key::U, key::centre, key::K,
             key::A});  // あいう confirmed, then か pending
     QTest::mouseClick(form->display()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(3, 10));
-    form->ApplicationEvents1Idle();
+    form->idle_pass();
     QCOMPARE(form->display()->caret(), 0);
     QCOMPARE(to_qstring(form->engine().front_fixed), QString());
     QCOMPARE(form->position_label()->text(), QStringLiteral("1行 0列"));
@@ -175,7 +175,7 @@ class WindowTest : public QObject {
     for (std::size_t i = 0; i + 1 < kMaxDisplayChars; ++i)
       big += "\x82\xa0";  // あ
     form->engine().front_fixed = form->engine().front_text = big;
-    form->engine().mode_romaji_Show();
+    form->engine().show_romaji_mode();
     click(key::K);  // the millionth character
     QCOMPARE(form->position_label()->text().endsWith(QStringLiteral("列")), true);
     QTest::mousePress(form->key(key::centre), Qt::LeftButton);  // confirms Ｋ: fine
@@ -198,9 +198,9 @@ class WindowTest : public QObject {
     QFile file(draft_path());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(file.readAll()), QStringLiteral("Lumeta draft\ncaret 6\nかい"));
-    form = std::make_unique<TForm1>(
-        TForm1::Draft::kept);  // the next start: empty, with 元に戻す offered
-    form->ApplicationEvents1Idle();
+    form = std::make_unique<MainWindow>(
+        MainWindow::Draft::kept);  // the next start: empty, with 元に戻す offered
+    form->idle_pass();
     QCOMPARE(text(), QString());
     QVERIFY(form->undo_key()->isEnabled());
     clicks({key::A});
@@ -214,8 +214,8 @@ class WindowTest : public QObject {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("Lumeta draft\ncaret 0\n\xff\xfe");
     file.close();
-    form = std::make_unique<TForm1>(TForm1::Draft::kept);
-    form->ApplicationEvents1Idle();
+    form = std::make_unique<MainWindow>(MainWindow::Draft::kept);
+    form->idle_pass();
     QVERIFY(!QFile::exists(draft_path()));
     QVERIFY(QFile::exists(draft_path() + QStringLiteral(".bad")));
     QVERIFY(!form->undo_key()->isEnabled());
@@ -230,7 +230,7 @@ class WindowTest : public QObject {
     QFile blocker(state_home.path());  // a file where the state directory should be
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    form = std::make_unique<TForm1>(TForm1::Draft::kept);
+    form = std::make_unique<MainWindow>(MainWindow::Draft::kept);
     form->show();
     clicks({key::A});
     form->save_draft();
@@ -287,7 +287,7 @@ class WindowTest : public QObject {
     std::vector<QImage> first_keys;
     for (int m = 0; m < kInputModeCount; ++m) {
       const auto mode = static_cast<InputMode>(m);
-      form->engine().Change_MODE(mode);
+      form->engine().change_mode(mode);
       const QImage face = form->key(key::A)->face().toImage();
       const QColor background = face.pixelColor(0, 0);
       const bool number = mode == InputMode::half_number || mode == InputMode::full_number;
@@ -417,7 +417,7 @@ class WindowTest : public QObject {
     QVERIFY(start > 0);
     QTest::mouseClick(form->display()->viewport(), Qt::LeftButton, Qt::NoModifier,
                       QPoint(3, form->display()->caret_point().y() + 5));
-    form->ApplicationEvents1Idle();
+    form->idle_pass();
     QCOMPARE(form->display()->caret(), start);
     QCOMPARE(form->position_label()->text(), QStringLiteral("2行 0列"));
   }
@@ -436,7 +436,7 @@ class WindowTest : public QObject {
 
   void symbolDialogBesideTheDisplay() {
     clicks({key::mode, key::mode});
-    TForm2* dialog = form->symbol_dialog();
+    SymbolPicker* dialog = form->symbol_dialog();
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->frameGeometry().topLeft(),
              form->frameGeometry().topLeft() + QPoint(54 + 4, 120 + 25));
@@ -459,7 +459,7 @@ class WindowTest : public QObject {
 
   void symbolPickerInsertsTheClickedSymbol() {
     clicks({key::A, key::centre, key::mode, key::mode});  // あ confirmed, symbol mode
-    TForm2* dialog = form->symbol_dialog();
+    SymbolPicker* dialog = form->symbol_dialog();
     QTableWidget* grid = dialog->grid();
     QVERIFY(dialog->height() > 249);  // grown to show the grid
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
@@ -487,7 +487,7 @@ class WindowTest : public QObject {
     click(key::down);  // 2 on display
     QVERIFY(bar->accessibleDescription().startsWith(QStringLiteral("1 回、2 ")));
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->candidate_rect(4).center());
-    form->ApplicationEvents1Idle();
+    form->idle_pass();
     const QString fourth = to_qstring(form->engine().candidate[4]);
     QCOMPARE(text(), fourth);
     QCOMPARE(to_qstring(form->engine().front_fixed), fourth);
@@ -537,7 +537,7 @@ class WindowTest : public QObject {
     click(key::down);  // after the last candidate, the reading
     QCOMPARE(text(), QStringLiteral("かい"));
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->candidate_rect(80).center());
-    form->ApplicationEvents1Idle();
+    form->idle_pass();
     QCOMPARE(to_qstring(form->engine().front_fixed), to_qstring(form->engine().candidate[80]));
   }
 
@@ -546,12 +546,12 @@ class WindowTest : public QObject {
     clicks({key::A, key::I});
     QTest::mousePress(form->delete_all_key(), Qt::LeftButton);
     QTest::mouseRelease(form->delete_all_key(), Qt::LeftButton);
-    form->ApplicationEvents1Idle();
+    form->idle_pass();
     QVERIFY(form->undo_key()->isEnabled());
     clicks({key::U, key::centre});  // typing on keeps it
     QVERIFY(form->undo_key()->isEnabled());
     QTest::mouseClick(form->undo_key(), Qt::LeftButton);
-    form->ApplicationEvents1Idle();
+    form->idle_pass();
     QCOMPARE(text(), QStringLiteral("あいう"));
     QVERIFY(!form->undo_key()->isEnabled());
   }

@@ -8,7 +8,7 @@
 #include <iostream>
 
 #include "keypad.h"
-#include "tform1.h"
+#include "main_window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QString file = QString::fromLocal8Bit(argv[first]);
-  lumeta::TForm1 form;
+  lumeta::MainWindow form;
   form.show();
   for (int i = first + 1; i < argc; ++i) {
     const lumeta::KeyInfo* key = lumeta::find_key_by_token(argv[i]);
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
       return 2;
     }
     form.keypad().click(key->number);
-    form.ApplicationEvents1Idle();
+    form.idle_pass();
   }
   int status = 1;
   QTimer::singleShot(300, [&] {

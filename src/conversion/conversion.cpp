@@ -6,9 +6,9 @@
 
 #include "dictionary.h"
 #include "engine.h"
-#include "function_Unit.h"
 #include "sjis.h"
 #include "symbols.h"
+#include "text_helpers.h"
 
 namespace lumeta {
 namespace {
@@ -36,7 +36,7 @@ std::size_t column_on_line(std::string_view text, std::size_t start, std::size_t
 void caret_up(Engine& e) {
   e.confirm_pending_shown();
   if (e.goal_column < 0) {
-    e.Get_caret_position();
+    e.update_caret_position();
     e.goal_column = e.caret_column;
   }
   const std::string_view text = e.display().text();
@@ -47,7 +47,7 @@ void caret_up(Engine& e) {
     e.view.set_caret(static_cast<int>(column_on_line(text, target, length, e.goal_column)));
     e.view.repaint();
   }
-  e.Get_caret_position();
+  e.update_caret_position();
 }
 
 void caret_down(Engine& e) {
@@ -63,7 +63,7 @@ void caret_down(Engine& e) {
     e.front_text += full_alphabet ? "　" : kLineBreak;
     e.back_text.clear();
     e.front_fixed = e.front_text;
-    romaji || full_alphabet ? e.mode_romaji_Show() : e.mode_eigo_Show();
+    romaji || full_alphabet ? e.show_romaji_mode() : e.show_alphabet_mode();
   } else {
     const std::string_view text = e.display().text();
     const std::size_t brk = text.find(kLineBreak, static_cast<std::size_t>(e.view.caret()));
@@ -75,7 +75,7 @@ void caret_down(Engine& e) {
       e.view.repaint();
     }
   }
-  e.Get_caret_position();
+  e.update_caret_position();
 }
 
 // The first steps of a conversion: a cycled vowel and a lone Ｎ join the reading, the part
@@ -97,29 +97,29 @@ void convert_reading(Engine& e) {
   if (e.candidate_count > 0) {
     e.kanji_converting = 1;
     ++e.candidate_index;
-    kanji_Show(e, e.candidate_index % (e.candidate_count + 1));
+    show_conversion(e, e.candidate_index % (e.candidate_count + 1));
   } else if (e.katakana_shown) {
-    katakana_Show(e);
+    show_katakana(e);
   } else if (!e.kanji_converting) {
     // No candidates: the reading stays, shown as it now stands (a lone Ｎ as ん).
     e.front_text = e.front_fixed + e.reading();
-    e.mode_romaji_Show();
+    e.show_romaji_mode();
   }
-  e.Get_caret_position();
+  e.update_caret_position();
 }
 
 void toggle_half_width_digits(Engine& e) {
   if (e.tap_count[key::down] % 2 == 1) {
     e.number_converting = 1;
     e.kana_text = kNumberMarker;
-    e.number_conversion = function_Unit::zenkaku_to_hankaku(e.zenkaku_digits);
-    e.zenkaku_number_through(e.number_conversion);
+    e.number_conversion = text::zenkaku_to_hankaku(e.zenkaku_digits);
+    e.type_full_number(e.number_conversion);
   } else {
     e.number_converting = 0;
     e.number_conversion.clear();
-    e.zenkaku_number_through(e.zenkaku_digits);
+    e.type_full_number(e.zenkaku_digits);
   }
-  e.Get_caret_position();
+  e.update_caret_position();
 }
 
 }  // namespace
@@ -146,11 +146,11 @@ void show_candidate(Engine& e, int index) {
   if (index < 1 || index > e.candidate_count) return;
   e.kanji_converting = 1;
   e.candidate_index = index;
-  kanji_Show(e, index);
-  e.Get_caret_position();
+  show_conversion(e, index);
+  e.update_caret_position();
 }
 
-void kanji_Show(Engine& e, int index) {
+void show_conversion(Engine& e, int index) {
   if (index >= 1 && index <= e.candidate_count) {
     e.front_text = e.front_fixed + e.candidate[index];
     const int a = static_cast<int>(e.front_fixed.size());
@@ -161,11 +161,11 @@ void kanji_Show(Engine& e, int index) {
   }
   // The whole reading comes back, the part behind the cursor included.
   e.take_conversion_off(true);
-  e.mode_romaji_Show();
+  e.show_romaji_mode();
 }
 
-void katakana_Show(Engine& e) {
-  const std::string form = function_Unit::hiragana_to_katakana(e.reading());
+void show_katakana(Engine& e) {
+  const std::string form = text::hiragana_to_katakana(e.reading());
   e.front_text = e.front_fixed + form;
   const int a = static_cast<int>(e.front_fixed.size());
   const int end = static_cast<int>(e.front_text.size());
@@ -173,22 +173,22 @@ void katakana_Show(Engine& e) {
   e.show(e.front_text, segments, end);
 }
 
-void Button_UP(Engine& e) {
+void up_key(Engine& e) {
   e.count_tap(key::up);
   if (e.input_mode == InputMode::symbol) return previous_symbol_page(e);
   if (!e.reading_pending()) return caret_up(e);
   if (e.tap_count[key::up] % 2 == 1) {
     e.settle_lone_n();
     e.katakana_shown = 1;
-    katakana_Show(e);
+    show_katakana(e);
   } else {
     e.take_conversion_off(false);  // the caret stays where it stood in the reading
-    e.mode_romaji_Show();
+    e.show_romaji_mode();
   }
-  e.Get_caret_position();
+  e.update_caret_position();
 }
 
-void Button_DOWN(Engine& e) {
+void down_key(Engine& e) {
   e.count_tap(key::down);
   switch (e.input_mode) {
     case InputMode::romaji:
@@ -199,7 +199,7 @@ void Button_DOWN(Engine& e) {
     case InputMode::half_number:
       if (e.back_text.empty()) {
         e.confirm_pending_shown();
-        e.number_through(" ");
+        e.type_number(" ");
         return;
       }
       e.confirm_pending_shown();

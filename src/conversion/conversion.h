@@ -22,13 +22,13 @@ CandidateStrip candidate_strip(const Engine& engine);
 // Shows candidate `index` (1-based) of the pending reading, as if ↓ had reached it.
 void show_candidate(Engine& engine, int index);
 
-void Button_UP(Engine& engine);
-void Button_DOWN(Engine& engine);
+void up_key(Engine& engine);
+void down_key(Engine& engine);
 
 // index 0 shows the reading again in hiragana; 1..candidate_count shows that candidate.
-void kanji_Show(Engine& engine, int index);
+void show_conversion(Engine& engine, int index);
 
 // Shows the reading in katakana; the reading itself stays as it is.
-void katakana_Show(Engine& engine);
+void show_katakana(Engine& engine);
 
 }  // namespace lumeta

@@ -27,9 +27,9 @@
 #include <string_view>
 #include <vector>
 
-#include "function_Unit.h"
 #include "large_dictionary_format.h"
 #include "sjis.h"
+#include "text_helpers.h"
 
 namespace {
 
@@ -63,11 +63,11 @@ std::set<std::string> typable_characters() {
   }
   for (const std::string& run : runs) {
     for (std::string_view vowel : kVowels) {
-      const std::string kana = lumeta::function_Unit::romaji_to_kana(run + std::string(vowel));
+      const std::string kana = lumeta::text::romaji_to_kana(run + std::string(vowel));
       // Only whole syllables: a result that keeps a letter of the run is no syllable.
       for (std::size_t i = 0; i < kana.size(); i = lumeta::sjis::next_boundary(kana, i)) {
         const std::string ch = kana.substr(i, lumeta::sjis::next_boundary(kana, i) - i);
-        if (kConsonants.find(lumeta::function_Unit::zenkaku_to_lower(ch)) == std::string::npos)
+        if (kConsonants.find(lumeta::text::zenkaku_to_lower(ch)) == std::string::npos)
           chars.insert(ch);
       }
     }

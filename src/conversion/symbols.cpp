@@ -69,7 +69,7 @@ void insert_symbol(Engine& engine, std::string_view symbol) {
   engine.reset_tap_counts();
   engine.front_text += symbol;
   engine.front_fixed = engine.front_text;
-  engine.mode_romaji_Show();  // nothing pending: plain text, the caret after the symbol
+  engine.show_romaji_mode();  // nothing pending: plain text, the caret after the symbol
 }
 
 void next_symbol_page(Engine& engine) {

@@ -1,13 +1,13 @@
 // The clear, centre, left and right keys, and the re-division of the text at the caret.
 #include "engine.h"
-#include "function_Unit.h"
 #include "sjis.h"
+#include "text_helpers.h"
 
 namespace lumeta {
 
-using function_Unit::delete_last_char;
+using text::delete_last_char;
 
-void Engine::division12() {
+void Engine::make_caret_insertion_point() {
   reset_tap_counts();
   view.set_focus();
   display_.divide_at(static_cast<std::size_t>(std::max(view.caret(), 0)));
@@ -16,7 +16,7 @@ void Engine::division12() {
   view.repaint();
 }
 
-void Engine::Button_BS() {
+void Engine::clear_key() {
   key_number = key::clear;
   switch (input_mode) {
     case InputMode::romaji:
@@ -36,7 +36,7 @@ void Engine::Button_BS() {
         if (front_text == front_fixed) front_fixed.drop_last_char();
         front_text.drop_last_char();
       }
-      mode_romaji_Show();
+      show_romaji_mode();
       break;
     case InputMode::half_alphabet:
     case InputMode::full_alphabet:
@@ -44,7 +44,7 @@ void Engine::Button_BS() {
       reset_tap_counts();
       front_text.drop_last_char();
       front_fixed = front_text;
-      mode_eigo_Show();
+      show_alphabet_mode();
       break;
     case InputMode::full_number:
       reset_tap_counts();
@@ -52,12 +52,12 @@ void Engine::Button_BS() {
         front_text = front_fixed + zenkaku_digits;
         number_converting = 0;
         number_conversion.clear();
-        zenkaku_number_through(zenkaku_digits);
+        type_full_number(zenkaku_digits);
       } else {
         if (front_text == front_fixed) front_fixed.drop_last_char();
         front_text.drop_last_char();
         zenkaku_digits = delete_last_char(zenkaku_digits);
-        mode_zenkaku_number_Show();
+        show_full_number_mode();
       }
       break;
     case InputMode::symbol:
@@ -65,7 +65,7 @@ void Engine::Button_BS() {
   }
 }
 
-void Engine::Button_RETURN() {
+void Engine::centre_key() {
   key_number = key::centre;
   switch (input_mode) {
     case InputMode::romaji:
@@ -78,7 +78,7 @@ void Engine::Button_RETURN() {
       number_conversion.clear();
       clear_reading();
       number_converting = 0;
-      mode_romaji_Show();
+      show_romaji_mode();
       break;
     case InputMode::half_alphabet:
     case InputMode::full_alphabet:
@@ -87,16 +87,16 @@ void Engine::Button_RETURN() {
       front_fixed = front_text;
       reset_tap_counts();
       ++tap_count[key::centre];
-      mode_eigo_Show();
+      show_alphabet_mode();
       break;
     case InputMode::symbol:
       symbol_page = 1;
-      Change_MODE(InputMode::romaji);
+      change_mode(InputMode::romaji);
       break;
   }
 }
 
-void Engine::Button_LEFT() {
+void Engine::left_key() {
   count_tap(key::left);
   if (input_mode == InputMode::symbol) return;
   // A candidate or katakana form on display goes back to the reading first.
@@ -107,18 +107,18 @@ void Engine::Button_LEFT() {
       const std::string rest = delete_last_char(source);
       kana_after_caret.insert(0, source, rest.size());
       source = rest;
-      mode_romaji_Show();
+      show_romaji_mode();
     }
   } else if (caret_column > 0 || caret_line > 1) {
     confirm_pending_shown();
     caret_back_one_char();
     view.repaint();
   }
-  Get_caret_position();
+  update_caret_position();
   goal_column = caret_column;
 }
 
-void Engine::Button_RIGHT() {
+void Engine::right_key() {
   count_tap(key::right);
   switch (input_mode) {
     case InputMode::romaji:
@@ -137,11 +137,11 @@ void Engine::Button_RIGHT() {
             kana_after_caret.erase(0, first);
           }
         }
-        mode_romaji_Show();
+        show_romaji_mode();
       } else if (back_text.empty()) {
         if (front_fixed == front_text) front_text += "　";
         front_fixed = front_text;
-        mode_romaji_Show();
+        show_romaji_mode();
       } else {
         caret_forward_one_char();
         view.repaint();
@@ -153,14 +153,14 @@ void Engine::Button_RIGHT() {
       reset_tap_counts();
       if (back_text.empty()) {
         if (front_fixed == front_text) {
-          number_through(" ");
+          type_number(" ");
         } else {
           confirm_pending();
-          number_through("");
+          type_number("");
         }
       } else if (front_fixed != front_text) {
         confirm_pending();
-        mode_eigo_Show();
+        show_alphabet_mode();
       } else {
         caret_forward_one_char();
         view.repaint();
@@ -169,7 +169,7 @@ void Engine::Button_RIGHT() {
     case InputMode::symbol:
       return;  // no caret update either
   }
-  Get_caret_position();
+  update_caret_position();
   goal_column = caret_column;
 }
 

@@ -31,9 +31,9 @@ void Engine::initialise() {
   input_mode = InputMode::romaji;
   set_indicators(InputMode::romaji);
   clear_reading();
-  SB15_all(InputMode::romaji, true);
-  SB171819(key::centre, KeyCaption::confirm, false);
-  SB171819(key::caps, KeyCaption::case_words, false);
+  paint_letter_faces(InputMode::romaji, true);
+  paint_centre_or_case_face(key::centre, KeyCaption::confirm, false);
+  paint_centre_or_case_face(key::caps, KeyCaption::case_words, false);
   saved_mode = InputMode::romaji;
   key_number = 0;
   candidate_count = 0;
@@ -87,11 +87,11 @@ void Engine::show(std::string_view front, std::span<const Segment> segments, int
 }
 
 void Engine::finish_refresh() {
-  Get_caret_position();
+  update_caret_position();
   goal_column = caret_column;
 }
 
-void Engine::mode_romaji_Show() {
+void Engine::show_romaji_mode() {
   const int a = static_cast<int>(front_fixed.size());
   const int k = static_cast<int>(kana_text.size());
   const int r = static_cast<int>(romaji_text.size());
@@ -105,7 +105,7 @@ void Engine::mode_romaji_Show() {
   finish_refresh();
 }
 
-void Engine::mode_eigo_Show() {
+void Engine::show_alphabet_mode() {
   const int a = static_cast<int>(front_fixed.size());
   const int f = static_cast<int>(front_text.size());
   const Segment segments[] = {{a, f, Colour::letter, Style::bold}};
@@ -113,12 +113,12 @@ void Engine::mode_eigo_Show() {
   finish_refresh();
 }
 
-void Engine::mode_number_Show() {
+void Engine::show_number_mode() {
   show(front_text, {}, static_cast<int>(front_text.size()));
   finish_refresh();
 }
 
-void Engine::mode_zenkaku_number_Show() {
+void Engine::show_full_number_mode() {
   const int a = static_cast<int>(front_fixed.size());
   const bool converted = !number_conversion.empty();
   const int length = static_cast<int>(converted ? number_conversion.size() : zenkaku_digits.size());
@@ -128,24 +128,24 @@ void Engine::mode_zenkaku_number_Show() {
   finish_refresh();
 }
 
-void Engine::Get_caret_position() {
+void Engine::update_caret_position() {
   const int p = view.caret();
   caret_column = p - view.caret_line_start();
   caret_line = view.caret_line_number() + 1;
   view.set_position_label(std::to_string(caret_line) + "行 " + std::to_string(caret_column) + "列");
 }
 
-void Engine::Decision() {
+void Engine::confirm_shown() {
   switch (input_mode) {
     case InputMode::romaji:
       front_fixed = front_text;
       clear_reading();
-      mode_romaji_Show();
+      show_romaji_mode();
       break;
     case InputMode::half_alphabet:
     case InputMode::full_alphabet:
       front_fixed = front_text;
-      mode_eigo_Show();
+      show_alphabet_mode();
       break;
     case InputMode::full_number:
       front_fixed = front_text;
@@ -153,7 +153,7 @@ void Engine::Decision() {
       kana_text.clear();
       number_conversion.clear();
       zenkaku_digits.clear();
-      mode_zenkaku_number_Show();
+      show_full_number_mode();
       break;
     case InputMode::half_number:
     case InputMode::symbol:
@@ -167,7 +167,7 @@ void Engine::delete_all() {
   front_fixed.clear();
   front_text.clear();
   back_text.clear();
-  Decision();
+  confirm_shown();
   caret_column = 0;
   caret_line = 1;
   view.set_position_label("1行 0列");
@@ -189,7 +189,7 @@ void Engine::undo_delete_all() {
     return;
   }
   // What is pending joins the text as it is shown; the erased text goes in front of it all.
-  if (composition_length() > 0 || front_fixed != front_text) Decision();
+  if (composition_length() > 0 || front_fixed != front_text) confirm_shown();
   std::string text = std::move(erased_.text);
   erased_ = {};
   text += display_.text();
@@ -218,7 +218,7 @@ void Engine::confirm_pending() {
 void Engine::confirm_pending_shown() {
   if (front_fixed == front_text) return;
   confirm_pending();
-  mode_eigo_Show();
+  show_alphabet_mode();
 }
 
 void Engine::cancel_conversion() {
@@ -280,7 +280,7 @@ void Engine::take_back(const Before& before) {
   segments_ = before.segments;
   view.set_segments(segments_);
   view.set_caret(before.caret);
-  Get_caret_position();
+  update_caret_position();
 }
 
 }  // namespace lumeta

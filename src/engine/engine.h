@@ -37,8 +37,8 @@ class Engine : public EngineState {
   void count_tap(int key);
   int composition_length() const;
   bool is_caps() const { return caps != 0; }
-  void Get_caret_position();
-  void Decision();
+  void update_caret_position();
+  void confirm_shown();
   // The delete-all key: empties the text and ends whatever is pending.
   void delete_all();
   // Brings back the text the last delete-all erased, in front of whatever was typed since
@@ -52,10 +52,10 @@ class Engine : public EngineState {
   void keep_for_undo(std::string text);
 
   // Display refreshes: rebuild the whole display from the state.
-  void mode_romaji_Show();
-  void mode_eigo_Show();
-  void mode_number_Show();
-  void mode_zenkaku_number_Show();
+  void show_romaji_mode();
+  void show_alphabet_mode();
+  void show_number_mode();
+  void show_full_number_mode();
   // The end of every refresh: the caret's line, column and label, and goal_column.
   void finish_refresh();
 
@@ -64,49 +64,49 @@ class Engine : public EngineState {
   void show(std::string_view front, std::span<const Segment> segments, int caret);
 
   // ---- Letter keys -----------------------------------------------------------------------
-  void Button_A();
-  void Button_K();
-  void Button_H();
-  void Button_I();
-  void Button_S();
-  void Button_M();
-  void Button_U();
-  void Button_T();
-  void Button_Y();
-  void Button_E();
-  void Button_N();
-  void Button_R();
-  void Button_O();
-  void Button_Z();
-  void Button_W();
-  void letter_key(int key);  // Button_A .. Button_W by key number 1..15
+  void a_key();
+  void k_key();
+  void h_key();
+  void i_key();
+  void s_key();
+  void m_key();
+  void u_key();
+  void t_key();
+  void y_key();
+  void e_key();
+  void n_key();
+  void r_key();
+  void o_key();
+  void z_key();
+  void w_key();
+  void letter_key(int key);  // a_key .. w_key by key number 1..15
 
-  void boin_through(std::string_view vowel);
-  void siin_through(std::string_view letter);
+  void type_vowel(std::string_view vowel);
+  void type_consonant(std::string_view letter);
   void commit_pending_vowel();
-  void eigo_through();
-  void zenkaku_alphabet_through();
-  void number_through(std::string_view text);
-  void zenkaku_number_through(std::string_view digits);
+  void type_alphabet();
+  void type_full_alphabet();
+  void type_number(std::string_view text);
+  void type_full_number(std::string_view digits);
 
   // ---- Modes -----------------------------------------------------------------------------
-  void Change_MODE(InputMode mode);
-  void Button_MODE();
-  void Button_CAPS();
-  void Change_caps();
+  void change_mode(InputMode mode);
+  void mode_key();
+  void case_key();
+  void step_case_cycle();
 
   // ---- Editing keys ----------------------------------------------------------------------
-  void Button_BS();
-  void Button_RETURN();
-  void Button_LEFT();
-  void Button_RIGHT();
-  void division12();
+  void clear_key();
+  void centre_key();
+  void left_key();
+  void right_key();
+  void make_caret_insertion_point();
 
   // ---- Key faces -------------------------------------------------------------------------
-  void SB15_captions(int key, InputMode mode, bool caps_flag);
-  void SB15_all(InputMode mode, bool caps_flag);
+  void paint_letter_face(int key, InputMode mode, bool caps_flag);
+  void paint_letter_faces(InputMode mode, bool caps_flag);
   // Paints the centre key (key::centre) or the case key (key::caps) with `caption`.
-  void SB171819(int number, KeyCaption caption, bool highlight);
+  void paint_centre_or_case_face(int number, KeyCaption caption, bool highlight);
   void set_indicators(InputMode mode);
 
   // ---- Helpers shared with conversion ----------------------------------------------------

@@ -5,16 +5,16 @@
 #include <vector>
 
 #include "engine.h"
-#include "function_Unit.h"
+#include "text_helpers.h"
 
 namespace lumeta {
 namespace {
 
-using function_Unit::delete_last_char;
-using function_Unit::right_bytes;
-using function_Unit::romaji_to_kana;
-using function_Unit::zenkaku_char_to_hankaku;
-using function_Unit::zenkaku_to_lower;
+using text::delete_last_char;
+using text::right_bytes;
+using text::romaji_to_kana;
+using text::zenkaku_char_to_hankaku;
+using text::zenkaku_to_lower;
 
 // One entry of a cycle: the capital form and the small form (the same text where case does
 // not matter).
@@ -173,7 +173,7 @@ void alphabet_tap(Engine& e, int key, const std::array<Cycle, 15>& table) {
   write_tap_cycle(e.tap_cycle, cycle, e.is_caps());
   e.front_text = e.front_fixed;
   e.front_text += cycle.pick(e.tap_count[key], e.is_caps());
-  e.mode_eigo_Show();
+  e.show_alphabet_mode();
 }
 
 // The cycle of letter key `key` in an alphabet or romaji mode; none in the other modes.
@@ -216,49 +216,49 @@ std::vector<std::string_view> letter_key_characters(int key, InputMode mode, boo
   return out;
 }
 
-void Engine::Button_A() {
+void Engine::a_key() {
   letter_key(key::A);
 }
-void Engine::Button_K() {
+void Engine::k_key() {
   letter_key(key::K);
 }
-void Engine::Button_H() {
+void Engine::h_key() {
   letter_key(key::H);
 }
-void Engine::Button_I() {
+void Engine::i_key() {
   letter_key(key::I);
 }
-void Engine::Button_S() {
+void Engine::s_key() {
   letter_key(key::S);
 }
-void Engine::Button_M() {
+void Engine::m_key() {
   letter_key(key::M);
 }
-void Engine::Button_U() {
+void Engine::u_key() {
   letter_key(key::U);
 }
-void Engine::Button_T() {
+void Engine::t_key() {
   letter_key(key::T);
 }
-void Engine::Button_Y() {
+void Engine::y_key() {
   letter_key(key::Y);
 }
-void Engine::Button_E() {
+void Engine::e_key() {
   letter_key(key::E);
 }
-void Engine::Button_N() {
+void Engine::n_key() {
   letter_key(key::N);
 }
-void Engine::Button_R() {
+void Engine::r_key() {
   letter_key(key::R);
 }
-void Engine::Button_O() {
+void Engine::o_key() {
   letter_key(key::O);
 }
-void Engine::Button_Z() {
+void Engine::z_key() {
   letter_key(key::Z);
 }
-void Engine::Button_W() {
+void Engine::w_key() {
   letter_key(key::W);
 }
 
@@ -267,31 +267,31 @@ void Engine::letter_key(int key) {
   const int index = key - 1;
   switch (input_mode) {
     case InputMode::romaji: {
-      if (kanji_converting || katakana_shown) Decision();
+      if (kanji_converting || katakana_shown) confirm_shown();
       const RomajiKey& row = kRomajiKeys[index];
       if (!row.vowel.empty()) {
-        boin_through(row.vowel);
+        type_vowel(row.vowel);
         return;
       }
       // A repeated tap replaces the character the previous tap entered.
       if (tap_count[key] != 0) romaji_text = delete_last_char(romaji_text);
       count_tap(key);
       write_tap_cycle(tap_cycle, row.cycle, is_caps());
-      siin_through(row.cycle.pick(tap_count[key], is_caps()));
+      type_consonant(row.cycle.pick(tap_count[key], is_caps()));
       return;
     }
     case InputMode::half_alphabet:
     case InputMode::full_alphabet: {
       const bool half = input_mode == InputMode::half_alphabet;
       if (key == key::Y) {
-        half ? eigo_through() : zenkaku_alphabet_through();
+        half ? type_alphabet() : type_full_alphabet();
         return;
       }
       alphabet_tap(*this, key, half ? kHalfWidthAlphabet : kFullWidthAlphabet);
       return;
     }
     case InputMode::half_number:
-      if (!kDigits[index].half.empty()) number_through(kDigits[index].half);
+      if (!kDigits[index].half.empty()) type_number(kDigits[index].half);
       return;
     case InputMode::full_number:
       if (kDigits[index].full.empty()) return;
@@ -301,22 +301,22 @@ void Engine::letter_key(int key) {
         number_conversion.clear();
       }
       zenkaku_digits += kDigits[index].full;
-      zenkaku_number_through(zenkaku_digits);
+      type_full_number(zenkaku_digits);
       return;
     case InputMode::symbol:
       return;  // the dialog handles it
   }
 }
 
-void Engine::eigo_through() {
+void Engine::type_alphabet() {
   alphabet_tap(*this, key::Y, kHalfWidthAlphabet);
 }
 
-void Engine::zenkaku_alphabet_through() {
+void Engine::type_full_alphabet() {
   alphabet_tap(*this, key::Y, kFullWidthAlphabet);
 }
 
-void Engine::boin_through(std::string_view vowel) {
+void Engine::type_vowel(std::string_view vowel) {
   const int key = key_number;
   if (tap_count[key] != 0) romaji_text = delete_last_char(romaji_text);
   count_tap(key);
@@ -337,10 +337,10 @@ void Engine::boin_through(std::string_view vowel) {
     romaji_text = cycle.pick(tap_count[key], is_caps());
   }
   front_text = front_fixed + reading();
-  mode_romaji_Show();
+  show_romaji_mode();
 }
 
-void Engine::siin_through(std::string_view letter) {
+void Engine::type_consonant(std::string_view letter) {
   commit_pending_vowel();
   if (romaji_text.empty()) {
     romaji_text = letter;
@@ -366,7 +366,7 @@ void Engine::siin_through(std::string_view letter) {
     }
   }
   front_text = front_fixed + reading();
-  mode_romaji_Show();
+  show_romaji_mode();
 }
 
 void Engine::commit_pending_vowel() {
@@ -377,17 +377,17 @@ void Engine::commit_pending_vowel() {
   }
 }
 
-void Engine::number_through(std::string_view text) {
+void Engine::type_number(std::string_view text) {
   front_text += text;
   front_fixed = front_text;
-  mode_number_Show();
+  show_number_mode();
 }
 
-void Engine::zenkaku_number_through(std::string_view digits) {
+void Engine::type_full_number(std::string_view digits) {
   if (key::is_letter(key_number)) count_tap(key_number);
   front_text = front_fixed;
   front_text += digits;
-  mode_zenkaku_number_Show();
+  show_full_number_mode();
 }
 
 }  // namespace lumeta

@@ -45,15 +45,15 @@ void Engine::set_indicators(InputMode mode) {
   }
 }
 
-void Engine::Change_MODE(InputMode mode) {
+void Engine::change_mode(InputMode mode) {
   if (view.symbol_dialog_visible()) view.hide_symbol_dialog();
-  Decision();  // whatever is pending is confirmed as shown; nothing is discarded
+  confirm_shown();  // whatever is pending is confirmed as shown; nothing is discarded
   if (mode == InputMode::full_alphabet) caps = 1;
   const ModeLook& look = look_of(mode);
   set_indicators(mode);
   input_mode = mode;
-  SB15_all(mode, look.face_caps < 0 ? is_caps() : look.face_caps == 1);
-  SB171819(key::centre, look.centre_caption, false);
+  paint_letter_faces(mode, look.face_caps < 0 ? is_caps() : look.face_caps == 1);
+  paint_centre_or_case_face(key::centre, look.centre_caption, false);
   if (mode == InputMode::symbol) {
     view.fill_symbol_grid();
     view.show_symbol_dialog();
@@ -61,27 +61,27 @@ void Engine::Change_MODE(InputMode mode) {
   }
 }
 
-void Engine::Button_MODE() {
+void Engine::mode_key() {
   key_number = key::mode;
   reset_tap_counts();
-  Decision();
+  confirm_shown();
   switch (input_mode) {
     case InputMode::romaji:
       caps = 1;
-      Change_MODE(InputMode::half_alphabet);
+      change_mode(InputMode::half_alphabet);
       break;
     case InputMode::half_alphabet:
       caps = 1;
-      Change_MODE(InputMode::symbol);
+      change_mode(InputMode::symbol);
       break;
     case InputMode::half_number:
-      Change_MODE(InputMode::half_alphabet);
+      change_mode(InputMode::half_alphabet);
       break;
     case InputMode::full_number:
-      Change_MODE(saved_mode);
+      change_mode(saved_mode);
       break;
     case InputMode::symbol:
-      Change_MODE(InputMode::romaji);
+      change_mode(InputMode::romaji);
       break;
     case InputMode::full_alphabet:
       break;  // full-width alphabet mode stays
@@ -89,32 +89,32 @@ void Engine::Button_MODE() {
   view.set_focus();
 }
 
-void Engine::Button_CAPS() {
+void Engine::case_key() {
   key_number = key::caps;
   reset_tap_counts();
   if (!typing_mode(input_mode)) return;
-  Decision();
-  Change_caps();
+  confirm_shown();
+  step_case_cycle();
 }
 
-void Engine::Change_caps() {
-  Decision();
+void Engine::step_case_cycle() {
+  confirm_shown();
   switch (input_mode) {
     case InputMode::romaji:
       if (caps) {
         saved_mode = InputMode::romaji;
-        Change_MODE(InputMode::full_number);
+        change_mode(InputMode::full_number);
       } else {
         caps = 1;
-        Change_MODE(InputMode::romaji);
+        change_mode(InputMode::romaji);
       }
       break;
     case InputMode::half_alphabet:
       if (caps) {
-        Change_MODE(InputMode::half_number);
+        change_mode(InputMode::half_number);
       } else {
         caps = 1;
-        Change_MODE(InputMode::half_alphabet);
+        change_mode(InputMode::half_alphabet);
       }
       break;
     case InputMode::full_alphabet:
@@ -123,27 +123,27 @@ void Engine::Change_caps() {
         caps = 0;
         view.set_indicator(Indicator::capital, IndicatorLook::white);
         view.set_indicator(Indicator::small, IndicatorLook::lit);
-        SB15_all(InputMode::full_alphabet, false);
+        paint_letter_faces(InputMode::full_alphabet, false);
         view.set_key_face(key::centre, Face{});
       } else {
         caps = 1;
-        Change_MODE(InputMode::full_number);
+        change_mode(InputMode::full_number);
       }
       break;
     case InputMode::half_number:
       caps = 0;
-      Change_MODE(InputMode::half_alphabet);
+      change_mode(InputMode::half_alphabet);
       break;
     case InputMode::full_number:
       caps = caps ? 0 : 1;
-      Change_MODE(InputMode::romaji);
+      change_mode(InputMode::romaji);
       break;
     case InputMode::symbol:
       break;
   }
 }
 
-void Engine::SB15_captions(int key, InputMode mode, bool caps_flag) {
+void Engine::paint_letter_face(int key, InputMode mode, bool caps_flag) {
   if (!typing_mode(mode)) {
     for (int k = key::first_letter; k <= key::last_letter; ++k)
       view.set_key_face(k, Face{});
@@ -153,13 +153,13 @@ void Engine::SB15_captions(int key, InputMode mode, bool caps_flag) {
   view.set_key_face(key, letter_face(key, mode, caps_flag));
 }
 
-void Engine::SB15_all(InputMode mode, bool caps_flag) {
-  if (!typing_mode(mode)) return SB15_captions(key::A, mode, caps_flag);  // blanks all fifteen
+void Engine::paint_letter_faces(InputMode mode, bool caps_flag) {
+  if (!typing_mode(mode)) return paint_letter_face(key::A, mode, caps_flag);  // blanks all fifteen
   for (int k = key::first_letter; k <= key::last_letter; ++k)
-    SB15_captions(k, mode, caps_flag);
+    paint_letter_face(k, mode, caps_flag);
 }
 
-void Engine::SB171819(int number, KeyCaption caption, bool highlight) {
+void Engine::paint_centre_or_case_face(int number, KeyCaption caption, bool highlight) {
   if (number == key::centre) view.set_key_face(key::centre, centre_face(caption, highlight));
   if (number == key::caps) {
     view.set_key_face(key::caps, caption == KeyCaption::case_words ? case_face(highlight) : Face{});

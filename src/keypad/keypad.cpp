@@ -31,36 +31,36 @@ constexpr KeyKind kWindow = KeyKind::window;
 // and the window keys' flags.
 // clang-format off
 constexpr std::array<KeyInfo, 27> kKeys = {{
-    {key::A, "A", kLetter, call<&Engine::Button_A>, 'A', "", letter_place(key::A), "キー A", ""},
-    {key::K, "K", kLetter, call<&Engine::Button_K>, 'K', "", letter_place(key::K), "キー K", ""},
-    {key::H, "H", kLetter, call<&Engine::Button_H>, 'H', "", letter_place(key::H), "キー H", ""},
-    {key::I, "I", kLetter, call<&Engine::Button_I>, 'I', "", letter_place(key::I), "キー I", ""},
-    {key::S, "S", kLetter, call<&Engine::Button_S>, 'S', "", letter_place(key::S), "キー S", ""},
-    {key::M, "M", kLetter, call<&Engine::Button_M>, 'M', "", letter_place(key::M), "キー M", ""},
-    {key::U, "U", kLetter, call<&Engine::Button_U>, 'U', "", letter_place(key::U), "キー U", ""},
-    {key::T, "T", kLetter, call<&Engine::Button_T>, 'T', "", letter_place(key::T), "キー T", ""},
-    {key::Y, "Y", kLetter, call<&Engine::Button_Y>, 'Y', "", letter_place(key::Y), "キー Y", ""},
-    {key::E, "E", kLetter, call<&Engine::Button_E>, 'E', "", letter_place(key::E), "キー E", ""},
-    {key::N, "N", kLetter, call<&Engine::Button_N>, 'N', "", letter_place(key::N), "キー N", ""},
-    {key::R, "R", kLetter, call<&Engine::Button_R>, 'R', "", letter_place(key::R), "キー R", ""},
-    {key::O, "O", kLetter, call<&Engine::Button_O>, 'O', "", letter_place(key::O), "キー O", ""},
-    {key::Z, "Z", kLetter, call<&Engine::Button_Z>, 'Z', "", letter_place(key::Z), "キー Z", ""},
-    {key::W, "W", kLetter, call<&Engine::Button_W>, 'W', "", letter_place(key::W), "キー W", ""},
-    {key::clear, "BS", kCaption, call<&Engine::Button_BS>, 8, "クリア", {600, 152, 65, 40},
+    {key::A, "A", kLetter, call<&Engine::a_key>, 'A', "", letter_place(key::A), "キー A", ""},
+    {key::K, "K", kLetter, call<&Engine::k_key>, 'K', "", letter_place(key::K), "キー K", ""},
+    {key::H, "H", kLetter, call<&Engine::h_key>, 'H', "", letter_place(key::H), "キー H", ""},
+    {key::I, "I", kLetter, call<&Engine::i_key>, 'I', "", letter_place(key::I), "キー I", ""},
+    {key::S, "S", kLetter, call<&Engine::s_key>, 'S', "", letter_place(key::S), "キー S", ""},
+    {key::M, "M", kLetter, call<&Engine::m_key>, 'M', "", letter_place(key::M), "キー M", ""},
+    {key::U, "U", kLetter, call<&Engine::u_key>, 'U', "", letter_place(key::U), "キー U", ""},
+    {key::T, "T", kLetter, call<&Engine::t_key>, 'T', "", letter_place(key::T), "キー T", ""},
+    {key::Y, "Y", kLetter, call<&Engine::y_key>, 'Y', "", letter_place(key::Y), "キー Y", ""},
+    {key::E, "E", kLetter, call<&Engine::e_key>, 'E', "", letter_place(key::E), "キー E", ""},
+    {key::N, "N", kLetter, call<&Engine::n_key>, 'N', "", letter_place(key::N), "キー N", ""},
+    {key::R, "R", kLetter, call<&Engine::r_key>, 'R', "", letter_place(key::R), "キー R", ""},
+    {key::O, "O", kLetter, call<&Engine::o_key>, 'O', "", letter_place(key::O), "キー O", ""},
+    {key::Z, "Z", kLetter, call<&Engine::z_key>, 'Z', "", letter_place(key::Z), "キー Z", ""},
+    {key::W, "W", kLetter, call<&Engine::w_key>, 'W', "", letter_place(key::W), "キー W", ""},
+    {key::clear, "BS", kCaption, call<&Engine::clear_key>, 8, "クリア", {600, 152, 65, 40},
      "クリア", "カーソルの前の文字を消す。変換中は読みに戻す"},
-    {key::centre, "RET", KeyKind::centre, call<&Engine::Button_RETURN>, 13, "", {536, 64, 50, 50},
+    {key::centre, "RET", KeyKind::centre, call<&Engine::centre_key>, 13, "", {536, 64, 50, 50},
      "決定", "入力中の文字を確定する。確定するものがなければ改行"},
-    {key::caps, "CAPS", KeyKind::case_key, call<&Engine::Button_CAPS>, 'P', "", {456, 152, 65, 40},
+    {key::caps, "CAPS", KeyKind::case_key, call<&Engine::case_key>, 'P', "", {456, 152, 65, 40},
      "数字／小文字", "数字と小文字・大文字を切り替える"},
-    {key::mode, "MODE", kCaption, call<&Engine::Button_MODE>, 17, "モード", {448, 8, 65, 40},
+    {key::mode, "MODE", kCaption, call<&Engine::mode_key>, 17, "モード", {448, 8, 65, 40},
      "モード", "ローマ字、英字、記号のモードを切り替える"},
-    {key::left, "LEFT", kCaption, call<&Engine::Button_LEFT>, 37, "←", {494, 56, 34, 65},
+    {key::left, "LEFT", kCaption, call<&Engine::left_key>, 37, "←", {494, 56, 34, 65},
      "左", "カーソルを左へ動かす"},
-    {key::right, "RIGHT", kCaption, call<&Engine::Button_RIGHT>, 39, "→", {594, 56, 34, 65},
+    {key::right, "RIGHT", kCaption, call<&Engine::right_key>, 39, "→", {594, 56, 34, 65},
      "右", "カーソルを右へ動かす。文末では空白を入力"},
-    {key::up, "UP", kCaption, Button_UP, 38, "↑", {528, 24, 65, 34},
+    {key::up, "UP", kCaption, up_key, 38, "↑", {528, 24, 65, 34},
      "上", "カタカナに変換する。入力中でなければ上の行へ"},
-    {key::down, "DOWN", kCaption, Button_DOWN, 40, "↓", {528, 120, 65, 34},
+    {key::down, "DOWN", kCaption, down_key, 40, "↓", {528, 120, 65, 34},
      "下", "漢字に変換する。入力中でなければ下の行へ"},
     {key::quit, "QUIT", kWindow, nullptr, 0, "終了(&Q)", {56, 432, 73, 41},
      "終了", "Lumeta を終了する", false, CaptionLook::warning},
@@ -108,7 +108,7 @@ void Keypad::press(int number) {
       engine_.guarded([&] { key->operation(engine_); });
       engine_.key_number = number;
       const InputMode mode = engine_.input_mode;
-      engine_.SB15_captions(number, mode, engine_.is_caps());
+      engine_.paint_letter_face(number, mode, engine_.is_caps());
       if (typing_mode(mode)) {
         // The face shows where the multi-tap cycle stands: the reached mark in lime green.
         const Face face = letter_face(number, mode, engine_.is_caps());
@@ -122,12 +122,12 @@ void Keypad::press(int number) {
       engine_.guarded([&] { key->operation(engine_); });
       break;
     case KeyKind::centre:
-      engine_.SB171819(key::centre, KeyCaption::confirm, true);
+      engine_.paint_centre_or_case_face(key::centre, KeyCaption::confirm, true);
       engine_.guarded([&] { key->operation(engine_); });
       break;
     case KeyKind::case_key:
       engine_.key_number = key::caps;
-      engine_.SB171819(key::caps, KeyCaption::case_words, true);
+      engine_.paint_centre_or_case_face(key::caps, KeyCaption::case_words, true);
       engine_.guarded([&] { key->operation(engine_); });
       break;
     case KeyKind::window:
@@ -144,7 +144,7 @@ void Keypad::release(int number) {
   switch (key->kind) {
     case KeyKind::letter:
       engine_.key_number = number;
-      engine_.SB15_captions(number, engine_.input_mode, engine_.is_caps());
+      engine_.paint_letter_face(number, engine_.input_mode, engine_.is_caps());
       break;
     case KeyKind::caption:
       view_.set_caption_held(number, false);
@@ -155,14 +155,14 @@ void Keypad::release(int number) {
       refresh_caret();
       break;
     case KeyKind::centre:
-      engine_.SB171819(key::centre, KeyCaption::line_break, false);
+      engine_.paint_centre_or_case_face(key::centre, KeyCaption::line_break, false);
       if (!typing_modes) break;
-      engine_.SB171819(key::centre, KeyCaption::confirm, false);
+      engine_.paint_centre_or_case_face(key::centre, KeyCaption::confirm, false);
       if (!reading_pending()) refresh_caret();
       break;
     case KeyKind::case_key:
       engine_.key_number = key::caps;
-      engine_.SB171819(key::caps, KeyCaption::case_words, false);
+      engine_.paint_centre_or_case_face(key::caps, KeyCaption::case_words, false);
       break;
     case KeyKind::window:
       break;
@@ -170,8 +170,8 @@ void Keypad::release(int number) {
 }
 
 void Keypad::refresh_caret() {
-  engine_.Get_caret_position();
-  engine_.division12();
+  engine_.update_caret_position();
+  engine_.make_caret_insertion_point();
 }
 
 void Keypad::delete_all() {
@@ -214,14 +214,14 @@ void Keypad::idle() {
   const int caret = view_.caret();
   if (caret == last_sel_start_) return;
   last_sel_start_ = caret;
-  engine_.Get_caret_position();
+  engine_.update_caret_position();
 }
 
 void Keypad::place_caret(int position) {
   // Confirming leaves the text on display as it is, so `position` still points where the user
   // clicked.
   if (reading_pending() || engine_.front_fixed != engine_.front_text) {
-    engine_.guarded([&] { engine_.Decision(); });
+    engine_.guarded([&] { engine_.confirm_shown(); });
   }
   const std::string_view text = engine_.display().text();
   const std::size_t p = static_cast<std::size_t>(std::max(position, 0));

@@ -7,10 +7,10 @@
 
 #include "candidate_bar.h"
 #include "qt_text.h"
+#include "symbol_picker.h"
 #include "symbols.h"
 #include "text_display.h"
 #include "text_display_accessible.h"
-#include "tform2.h"
 
 namespace lumeta {
 namespace {
@@ -147,7 +147,7 @@ class SymbolGridAccessible;
 
 class SymbolCellAccessible : public ItemAccessible, public QAccessibleTableCellInterface {
  public:
-  SymbolCellAccessible(TForm2* form, QTableWidget* grid, int index)
+  SymbolCellAccessible(SymbolPicker* form, QTableWidget* grid, int index)
       : ItemAccessible(grid), form_(form), grid_(grid), index_(index) {}
 
   bool isValid() const override { return form_ && grid_ && index_ < cell_count(); }
@@ -197,14 +197,14 @@ class SymbolCellAccessible : public ItemAccessible, public QAccessibleTableCellI
     form_->pick_cell(rowIndex(), columnIndex());
   }
 
-  QPointer<TForm2> form_;
+  QPointer<SymbolPicker> form_;
   QPointer<QTableWidget> grid_;
   int index_;  // from 0, row by row
 };
 
 class SymbolGridAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
  public:
-  SymbolGridAccessible(TForm2* form, QTableWidget* grid)
+  SymbolGridAccessible(SymbolPicker* form, QTableWidget* grid)
       : QAccessibleWidget(grid, QAccessible::Table), form_(form), grid_(grid) {}
 
   void* interface_cast(QAccessible::InterfaceType type) override {
@@ -261,7 +261,7 @@ class SymbolGridAccessible : public QAccessibleWidget, public QAccessibleTableIn
   void modelChange(QAccessibleTableModelChangeEvent*) override {}
 
  private:
-  QPointer<TForm2> form_;
+  QPointer<SymbolPicker> form_;
   QTableWidget* grid_;
   Children children_;
 };
@@ -276,7 +276,7 @@ QAccessibleInterface* factory(const QString& class_name, QObject* object) {
   }
   // The picker's grid, also while the picker is still being built.
   if (class_name == QLatin1String("QTableWidget")) {
-    if (auto* form = qobject_cast<TForm2*>(object->parent())) {
+    if (auto* form = qobject_cast<SymbolPicker*>(object->parent())) {
       return new SymbolGridAccessible(form, static_cast<QTableWidget*>(object));
     }
   }

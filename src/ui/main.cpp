@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "dictionary.h"
-#include "tform1.h"
+#include "main_window.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  lumeta::TForm1 form(lumeta::TForm1::Draft::kept);
+  lumeta::MainWindow form(lumeta::MainWindow::Draft::kept);
   form.show();
   return app.exec();
 }

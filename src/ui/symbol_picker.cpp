@@ -1,4 +1,4 @@
-#include "tform2.h"
+#include "symbol_picker.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -37,7 +37,8 @@ class SymbolCellDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
+SymbolPicker::SymbolPicker(QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
   install_accessible_factory();
   setWindowTitle(QStringLiteral("記号モード"));
   setFixedSize(304, 444);  // the three panels, with the page's grid below them
@@ -67,11 +68,11 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::WindowStaysOn
   grid_->setItemDelegate(new SymbolCellDelegate(grid_));
   grid_->setAccessibleName(QStringLiteral("記号の一覧"));
   ClickFilter::install(grid_->viewport(), ClickFilter::Buttons::all_as_left);
-  connect(grid_, &QTableWidget::cellClicked, this, &TForm2::pick_cell);
+  connect(grid_, &QTableWidget::cellClicked, this, &SymbolPicker::pick_cell);
   set_page_highlight(1);
 }
 
-void TForm2::pick_cell(int row, int column) {
+void SymbolPicker::pick_cell(int row, int column) {
   if (row < 0 || column < 0 || column >= kSymbolColumns) return;
   const int index = row * kSymbolColumns + column;
   if (index < static_cast<int>(symbol_page_entries(highlighted_).size())) {
@@ -79,7 +80,7 @@ void TForm2::pick_cell(int row, int column) {
   }
 }
 
-void TForm2::fill_symbol_grid() {
+void SymbolPicker::fill_symbol_grid() {
   const auto entries = symbol_page_entries(highlighted_);
   const int rows = static_cast<int>((entries.size() + kSymbolColumns - 1) / kSymbolColumns);
   grid_->clearContents();
@@ -92,7 +93,7 @@ void TForm2::fill_symbol_grid() {
   grid_->scrollToTop();
 }
 
-void TForm2::set_page_highlight(int page) {
+void SymbolPicker::set_page_highlight(int page) {
   const bool turned = page != highlighted_;
   highlighted_ = page;
   if (turned || grid_->item(0, 0) == nullptr) fill_symbol_grid();
@@ -107,7 +108,7 @@ void TForm2::set_page_highlight(int page) {
   grid_->setAccessibleDescription(to_qstring(symbol_page_name(page)));
 }
 
-void TForm2::keyPressEvent(QKeyEvent* event) {
+void SymbolPicker::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Control) hide();
   event->accept();  // every other key is swallowed
 }

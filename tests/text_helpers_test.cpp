@@ -1,10 +1,10 @@
-#include "function_Unit.h"
+#include "text_helpers.h"
 
 #include <gtest/gtest.h>
 
 #include <utility>
 
-namespace lumeta::function_Unit {
+namespace lumeta::text {
 namespace {
 
 TEST(RomajiToKana, SyllablesOfTwoThreeAndFourLetters) {
@@ -84,4 +84,4 @@ TEST(IsTwoByteChar, LeadBytesAndLineBreak) {
 }
 
 }  // namespace
-}  // namespace lumeta::function_Unit
+}  // namespace lumeta::text

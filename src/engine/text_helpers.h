@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumeta::function_Unit {
+namespace lumeta::text {
 
 // True when the one- or two-byte string `s` starts with a lead byte or is CR LF.
 bool is_two_byte_char(std::string_view s);
@@ -32,4 +32,4 @@ std::string zenkaku_to_hankaku(std::string_view s);
 // Hiragana ぁ..ん become katakana ァ..ン; voicing marks and everything else stay.
 std::string hiragana_to_katakana(std::string_view s);
 
-}  // namespace lumeta::function_Unit
+}  // namespace lumeta::text

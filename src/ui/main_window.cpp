@@ -1,4 +1,4 @@
-#include "tform1.h"
+#include "main_window.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -80,19 +80,19 @@ const QString kAboutText = QStringLiteral("Lumeta " LUMETA_VERSION
 
 }  // namespace
 
-TForm1::TForm1(Draft draft) : keeps_draft_(draft == Draft::kept) {
+MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   setWindowTitle(QStringLiteral("Lumeta"));
   setFixedSize(kClientSize);
   move(6, 1);
   setFont(ui_font(15));
 
-  Image1 = new HandsetPicture(this);
-  Image1->setGeometry(8, 8, 433, 433);
+  handset_picture_ = new HandsetPicture(this);
+  handset_picture_->setGeometry(8, 8, 433, 433);
 
-  RichEdit1 = new TextDisplay(this);
-  RichEdit1->setGeometry(54, 120, 298, 272);
-  RichEdit1->installEventFilter(this);
-  connect(RichEdit1, &TextDisplay::clicked, this, [this](int position) {
+  text_display_ = new TextDisplay(this);
+  text_display_->setGeometry(54, 120, 298, 272);
+  text_display_->installEventFilter(this);
+  connect(text_display_, &TextDisplay::clicked, this, [this](int position) {
     before_key();
     keypad_.place_caret(position);
     refresh_extras();
@@ -116,17 +116,17 @@ TForm1::TForm1(Draft draft) : keeps_draft_(draft == Draft::kept) {
   }
   undo_key()->setEnabled(false);
 
-  Label1 = new QLabel(kAboutCaption, this);
-  Label1->move(56, 488);
-  Label1->adjustSize();
-  Label1->setMouseTracking(true);
-  Label1->installEventFilter(this);
+  about_label_ = new QLabel(kAboutCaption, this);
+  about_label_->move(56, 488);
+  about_label_->adjustSize();
+  about_label_->setMouseTracking(true);
+  about_label_->installEventFilter(this);
 
-  Label10 = new QLabel(this);
-  Label10->setGeometry(280, 446, 46, 15);
-  Label10->setText(QStringLiteral("1行0列"));
-  Label10->adjustSize();
-  position_caption_ = Label10->text();
+  position_label_ = new QLabel(this);
+  position_label_->setGeometry(280, 446, 46, 15);
+  position_label_->setText(QStringLiteral("1行0列"));
+  position_label_->adjustSize();
+  position_caption_ = position_label_->text();
 
   draft_label_ = new QLabel(this);
   draft_label_->move(270, 478);
@@ -152,40 +152,39 @@ TForm1::TForm1(Draft draft) : keeps_draft_(draft == Draft::kept) {
     keypad_.choose_candidate(index);
   });
 
-  Form2 = new TForm2(this);
-  Form2->hide();
-  connect(Form2, &TForm2::symbol_picked, this, [this](int page, int index) {
+  symbol_picker_ = new SymbolPicker(this);
+  symbol_picker_->hide();
+  connect(symbol_picker_, &SymbolPicker::symbol_picked, this, [this](int page, int index) {
     before_key();
     keypad_.pick_symbol(page, index);
   });
 
-  RichEdit1->setAccessibleName(QStringLiteral("入力テキスト"));
-  RichEdit1->setAccessibleDescription(
+  text_display_->setAccessibleName(QStringLiteral("入力テキスト"));
+  text_display_->setAccessibleDescription(
       QStringLiteral("キーで入力した文章。クリックでカーソルを置く"));
-  FormCreate();
+  create_window();
   if (keeps_draft_) {
     load_draft();
     draft_writer_ = std::make_unique<DraftWriter>(draft_.path());
-    connect(draft_writer_.get(), &DraftWriter::written, this, &TForm1::draft_written);
+    connect(draft_writer_.get(), &DraftWriter::written, this, &MainWindow::draft_written);
     draft_timer_.setSingleShot(true);
     draft_timer_.setInterval(1000);
-    connect(&draft_timer_, &QTimer::timeout, this, &TForm1::queue_draft);
+    connect(&draft_timer_, &QTimer::timeout, this, &MainWindow::queue_draft);
     // The session ending or the application quitting by any road writes the draft too.
-    connect(qApp, &QCoreApplication::aboutToQuit, this, &TForm1::save_draft);
-    connect(qApp, &QGuiApplication::commitDataRequest, this, &TForm1::save_draft);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::save_draft);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::save_draft);
   }
   refresh_extras();
 
   if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
-    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
-            &TForm1::ApplicationEvents1Idle);
+    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &MainWindow::idle_pass);
   }
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
 // The quit, delete-all, copy and 元に戻す push buttons under the keypad.
-void TForm1::add_window_key(const KeyInfo& info) {
+void MainWindow::add_window_key(const KeyInfo& info) {
   auto* button = new QPushButton(from_utf8(info.caption), this);
   button->setGeometry(rect_of(info.place));
   button->setFocusPolicy(Qt::NoFocus);
@@ -206,14 +205,14 @@ void TForm1::add_window_key(const KeyInfo& info) {
   window_keys_[number - key::quit] = button;
 }
 
-QPushButton* TForm1::window_key(int number) const {
+QPushButton* MainWindow::window_key(int number) const {
   const int index = number - key::quit;
   return index >= 0 && index < static_cast<int>(window_keys_.size()) ? window_keys_[index]
                                                                      : nullptr;
 }
 
 // Quit and copy are the window's own; delete-all and 元に戻す go to the keypad.
-void TForm1::window_key_pressed(int number) {
+void MainWindow::window_key_pressed(int number) {
   switch (number) {
     case key::quit:
       close();
@@ -228,67 +227,67 @@ void TForm1::window_key_pressed(int number) {
   }
 }
 
-void TForm1::FormCreate() {
+void MainWindow::create_window() {
   key_bitmap = QPixmap(kFaceSize, kFaceSize);
-  bmp_clear();
+  clear_key_bitmap();
   engine_.initialise();
-  RichEdit1->setFocus();
+  text_display_->setFocus();
 }
 
-void TForm1::bmp_clear() {
+void MainWindow::clear_key_bitmap() {
   key_bitmap.fill(palette().color(QPalette::Button));
 }
 
 // ---- View ---------------------------------------------------------------------------------
 
-void TForm1::edit_text(TextChange change, std::string_view inserted) {
-  RichEdit1->edit_text(change, inserted);
+void MainWindow::edit_text(TextChange change, std::string_view inserted) {
+  text_display_->edit_text(change, inserted);
 }
-void TForm1::set_segments(std::span<const Segment> segments) {
-  RichEdit1->set_segments(segments);
+void MainWindow::set_segments(std::span<const Segment> segments) {
+  text_display_->set_segments(segments);
 }
-void TForm1::set_caret(int position) {
-  RichEdit1->set_caret(position);
+void MainWindow::set_caret(int position) {
+  text_display_->set_caret(position);
 }
-int TForm1::caret() const {
-  return RichEdit1->caret();
+int MainWindow::caret() const {
+  return text_display_->caret();
 }
-void TForm1::set_focus() {
-  RichEdit1->setFocus();
+void MainWindow::set_focus() {
+  text_display_->setFocus();
 }
-int TForm1::caret_line_start() {
-  return RichEdit1->caret_line_start();
+int MainWindow::caret_line_start() {
+  return text_display_->caret_line_start();
 }
-int TForm1::caret_line_number() {
-  return RichEdit1->caret_line_number();
+int MainWindow::caret_line_number() {
+  return text_display_->caret_line_number();
 }
-void TForm1::repaint() {
-  RichEdit1->viewport()->update();
+void MainWindow::repaint() {
+  text_display_->viewport()->update();
 }
 
-void TForm1::set_position_label(std::string_view caption) {
+void MainWindow::set_position_label(std::string_view caption) {
   position_caption_ = to_qstring(caption);
   if (limit_sign_) return;
-  Label10->setText(position_caption_);
-  Label10->adjustSize();
+  position_label_->setText(position_caption_);
+  position_label_->adjustSize();
 }
 
-void TForm1::key_refused() {
+void MainWindow::key_refused() {
   limit_sign_ = true;
-  Label10->setText(QStringLiteral("上限 1,000,000 文字"));
-  Label10->adjustSize();
+  position_label_->setText(QStringLiteral("上限 1,000,000 文字"));
+  position_label_->adjustSize();
   QApplication::beep();
 }
 
 // Every key, click and pick ends the sign of a refused key.
-void TForm1::before_key() {
+void MainWindow::before_key() {
   if (!limit_sign_) return;
   limit_sign_ = false;
-  Label10->setText(position_caption_);
-  Label10->adjustSize();
+  position_label_->setText(position_caption_);
+  position_label_->adjustSize();
 }
 
-void TForm1::set_indicator(Indicator indicator, IndicatorLook look) {
+void MainWindow::set_indicator(Indicator indicator, IndicatorLook look) {
   QLabel* label = indicators_[static_cast<int>(indicator)];
   QPalette palette = label->palette();
   const QColor background = look == IndicatorLook::lit ? QColor(Qt::black)
@@ -302,7 +301,7 @@ void TForm1::set_indicator(Indicator indicator, IndicatorLook look) {
                                                              : QStringLiteral("消灯"));
 }
 
-void TForm1::set_key_face(int key, const Face& face) {
+void MainWindow::set_key_face(int key, const Face& face) {
   if (key < 0 || key >= static_cast<int>(keys_.size()) || !keys_[key] || key_bitmap.isNull()) {
     return;
   }
@@ -312,7 +311,7 @@ void TForm1::set_key_face(int key, const Face& face) {
     key_bitmap = QPixmap(QSize(kFaceSize, kFaceSize) * ratio);
     key_bitmap.setDevicePixelRatio(ratio);
   }
-  bmp_clear();
+  clear_key_bitmap();
   QPainter painter(&key_bitmap);
   for (int i = 0; i < face.count; ++i) {
     const Mark& mark = face.marks[i];
@@ -327,36 +326,36 @@ void TForm1::set_key_face(int key, const Face& face) {
   keys_[key]->set_face(key_bitmap.copy());  // each key keeps its own copy
 }
 
-void TForm1::set_caption_held(int key, bool held) {
+void MainWindow::set_caption_held(int key, bool held) {
   if (key < 0 || key >= static_cast<int>(keys_.size()) || !keys_[key]) return;
   keys_[key]->set_caption_colour(held ? QColor(0, 255, 0) : QColor(Qt::black));
 }
 
-void TForm1::fill_symbol_grid() {
-  Form2->fill_symbol_grid();
+void MainWindow::fill_symbol_grid() {
+  symbol_picker_->fill_symbol_grid();
 }
 
-void TForm1::show_symbol_dialog() {
+void MainWindow::show_symbol_dialog() {
   // Beside the display: the window's outer corner plus the display's place, 4 right, 25 down.
-  Form2->move(frameGeometry().topLeft() + RichEdit1->pos() + QPoint(4, 25));
-  Form2->show();
-  Form2->raise();
-  Form2->activateWindow();
+  symbol_picker_->move(frameGeometry().topLeft() + text_display_->pos() + QPoint(4, 25));
+  symbol_picker_->show();
+  symbol_picker_->raise();
+  symbol_picker_->activateWindow();
 }
 
-void TForm1::hide_symbol_dialog() {
-  Form2->hide();
+void MainWindow::hide_symbol_dialog() {
+  symbol_picker_->hide();
 }
-bool TForm1::symbol_dialog_visible() const {
-  return Form2->isVisible();
+bool MainWindow::symbol_dialog_visible() const {
+  return symbol_picker_->isVisible();
 }
-void TForm1::set_symbol_page_highlight(int page) {
-  Form2->set_page_highlight(page);
+void MainWindow::set_symbol_page_highlight(int page) {
+  symbol_picker_->set_page_highlight(page);
 }
 
 // ---- Handlers -----------------------------------------------------------------------------
 
-void TForm1::ApplicationEvents1Idle() {
+void MainWindow::idle_pass() {
   keypad_.idle();
   refresh_extras();
   schedule_draft();
@@ -365,7 +364,7 @@ void TForm1::ApplicationEvents1Idle() {
 // ---- The draft ----------------------------------------------------------------------------
 
 // At start the text area is empty; a draft kept from an earlier run waits behind 元に戻す.
-void TForm1::load_draft() {
+void MainWindow::load_draft() {
   std::string text;
   int caret = 0;
   switch (draft_.load(text, caret)) {
@@ -383,18 +382,18 @@ void TForm1::load_draft() {
   draft_written_ = draft_state();
 }
 
-TForm1::DraftState TForm1::draft_state() const {
-  return {engine_.display().version(), RichEdit1->caret(), engine_.kept_for_undo().size()};
+MainWindow::DraftState MainWindow::draft_state() const {
+  return {engine_.display().version(), text_display_->caret(), engine_.kept_for_undo().size()};
 }
 
-void TForm1::schedule_draft() {
+void MainWindow::schedule_draft() {
   if (keeps_draft_ && draft_state() != draft_written_ && !draft_timer_.isActive())
     draft_timer_.start();
 }
 
 // The draft holds what 元に戻す would give back: the text kept for it, then the text on
 // display. It is written on a thread of its own, so a key never waits for the disk.
-bool TForm1::queue_draft() {
+bool MainWindow::queue_draft() {
   if (!draft_writer_) return false;
   draft_timer_.stop();
   const DraftState state = draft_state();
@@ -409,7 +408,7 @@ bool TForm1::queue_draft() {
   return true;
 }
 
-void TForm1::save_draft() {
+void MainWindow::save_draft() {
   if (!queue_draft()) return;
   draft_writer_->wait();
   // The write's outcome is on its way through the event queue; take it now.
@@ -418,7 +417,7 @@ void TForm1::save_draft() {
 
 // A failure never stops typing; it is shown once, quietly, under the keys, and the next change
 // tries again.
-void TForm1::draft_written(bool ok, const QString& error) {
+void MainWindow::draft_written(bool ok, const QString& error) {
   if (ok) {
     if (draft_failed_) draft_label_->hide();
     draft_failed_ = false;
@@ -434,7 +433,7 @@ void TForm1::draft_written(bool ok, const QString& error) {
 }
 
 // The candidate strip, the undo key and the keys' descriptions follow the engine.
-void TForm1::refresh_extras() {
+void MainWindow::refresh_extras() {
   candidate_bar_->set_strip(candidate_strip(engine_));
   undo_key()->setEnabled(engine_.can_undo_delete_all());
   describe_letter_keys();
@@ -442,7 +441,7 @@ void TForm1::refresh_extras() {
 
 // Each letter key tells assistive tools the characters it types in the current mode, separated
 // by spaces: 、 and , are characters of key Z, while a space is always spoken by name.
-void TForm1::describe_letter_keys() {
+void MainWindow::describe_letter_keys() {
   if (engine_.input_mode == described_mode_ && engine_.is_caps() == described_caps_) return;
   described_mode_ = engine_.input_mode;
   described_caps_ = engine_.is_caps();
@@ -456,38 +455,38 @@ void TForm1::describe_letter_keys() {
   }
 }
 
-void TForm1::copy_to_clipboard() {
-  const int caret = RichEdit1->caret();
+void MainWindow::copy_to_clipboard() {
+  const int caret = text_display_->caret();
   QClipboard* clipboard = QGuiApplication::clipboard();
   const QString text = to_qstring(keypad_.copy_text());
   clipboard->setText(text, QClipboard::Clipboard);
   if (clipboard->supportsSelection()) clipboard->setText(text, QClipboard::Selection);
-  RichEdit1->set_caret(caret);
-  RichEdit1->setFocus();
+  text_display_->set_caret(caret);
+  text_display_->setFocus();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   save_draft();
   key_bitmap = QPixmap();  // no face is painted after this
   event->accept();
-  Form2->hide();
+  symbol_picker_->hide();
   qApp->quit();
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Label1) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == about_label_) {
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
-      Label1->setText(kAboutText);
-      Label1->adjustSize();
+      about_label_->setText(kAboutText);
+      about_label_->adjustSize();
     } else if (event->type() == QEvent::Leave) {
-      Label1->setText(kAboutCaption);
-      Label1->adjustSize();
+      about_label_->setText(kAboutCaption);
+      about_label_->adjustSize();
     }
     return false;
   }
-  if (watched == RichEdit1) {
-    if (event->type() == QEvent::KeyPress) return RichEdit1KeyDown(static_cast<QKeyEvent*>(event));
-    if (event->type() == QEvent::KeyRelease) return RichEdit1KeyUp(static_cast<QKeyEvent*>(event));
+  if (watched == text_display_) {
+    if (event->type() == QEvent::KeyPress) return physical_key_down(static_cast<QKeyEvent*>(event));
+    if (event->type() == QEvent::KeyRelease) return physical_key_up(static_cast<QKeyEvent*>(event));
   }
   return QWidget::eventFilter(watched, event);
 }
@@ -496,7 +495,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 // reaches that key through the ordinary event path, so it runs exactly the key's own press and
 // release handling. Nothing is ever clicked outside Lumeta's keys, and where the platform
 // cannot move the pointer the key still gets its press and its release.
-bool TForm1::RichEdit1KeyDown(QKeyEvent* event) {
+bool MainWindow::physical_key_down(QKeyEvent* event) {
   const KeyInfo* info = find_key_by_keyboard(virtual_key(event->key()));
   if (info && info->kind != KeyKind::window && keys_[info->number]) {
     if (held_by_keyboard_) release_through_pointer(held_by_keyboard_);
@@ -506,7 +505,7 @@ bool TForm1::RichEdit1KeyDown(QKeyEvent* event) {
   return true;  // no typed character, arrow or page key ever reaches the display
 }
 
-bool TForm1::RichEdit1KeyUp(QKeyEvent* event) {
+bool MainWindow::physical_key_up(QKeyEvent* event) {
   if (releases_held_key(virtual_key(event->key())) && held_by_keyboard_) {
     KeyButton* key = held_by_keyboard_;
     held_by_keyboard_ = nullptr;
@@ -515,7 +514,7 @@ bool TForm1::RichEdit1KeyUp(QKeyEvent* event) {
   return true;
 }
 
-void TForm1::press_through_pointer(KeyButton* key) {
+void MainWindow::press_through_pointer(KeyButton* key) {
   const QPoint centre = key->rect().center();
   const QPoint global = key->mapToGlobal(centre);
   QCursor::setPos(global);
@@ -524,7 +523,7 @@ void TForm1::press_through_pointer(KeyButton* key) {
   QCoreApplication::sendEvent(key, &press);
 }
 
-void TForm1::release_through_pointer(KeyButton* key) {
+void MainWindow::release_through_pointer(KeyButton* key) {
   const QPoint centre = key->rect().center();
   QMouseEvent release(QEvent::MouseButtonRelease, centre, key->mapToGlobal(centre), Qt::LeftButton,
                       Qt::NoButton, Qt::NoModifier);

@@ -10,11 +10,11 @@
 
 namespace lumeta {
 
-class TForm2 : public QWidget {
+class SymbolPicker : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TForm2(QWidget* parent);
+  explicit SymbolPicker(QWidget* parent);
 
   void fill_symbol_grid();  // with the current page's symbols
   void set_page_highlight(int page);

@@ -21,21 +21,21 @@
 #include "handset_picture.h"
 #include "key_button.h"
 #include "keypad.h"
+#include "symbol_picker.h"
 #include "text_display.h"
-#include "tform2.h"
 #include "view.h"
 
 namespace lumeta {
 
-class TForm1 : public QWidget, public View {
+class MainWindow : public QWidget, public View {
   Q_OBJECT
 
  public:
   // The program keeps the user's draft (DraftFile); tools, benchmarks and demonstrations that
   // type into a window of their own leave it alone.
   enum class Draft { none, kept };
-  explicit TForm1(Draft draft = Draft::none);
-  ~TForm1() override;
+  explicit MainWindow(Draft draft = Draft::none);
+  ~MainWindow() override;
 
   // View.
   void edit_text(TextChange change, std::string_view inserted) override;
@@ -58,12 +58,12 @@ class TForm1 : public QWidget, public View {
   void set_symbol_page_highlight(int page) override;
 
   // The idle notification: runs whenever the event queue has emptied.
-  void ApplicationEvents1Idle();
+  void idle_pass();
 
   // The window's parts, for the tests and the benchmarks.
   Engine& engine() { return engine_; }
   Keypad& keypad() { return keypad_; }
-  TextDisplay* display() const { return RichEdit1; }
+  TextDisplay* display() const { return text_display_; }
   KeyButton* key(int number) const { return keys_[number]; }
   QPushButton* window_key(int number) const;  // key::quit .. key::undo
   QPushButton* quit_key() const { return window_key(key::quit); }
@@ -71,27 +71,27 @@ class TForm1 : public QWidget, public View {
   QPushButton* delete_all_key() const { return window_key(key::delete_all); }
   QPushButton* undo_key() const { return window_key(key::undo); }
   CandidateBar* candidate_bar() const { return candidate_bar_; }
-  QLabel* position_label() const { return Label10; }
-  QLabel* about_label() const { return Label1; }
+  QLabel* position_label() const { return position_label_; }
+  QLabel* about_label() const { return about_label_; }
   QLabel* draft_label() const { return draft_label_; }
   // Writes the draft now and waits for it, if the text or its caret changed since the last
   // write (at quit, and for the tests).
   void save_draft();
   QLabel* indicator(Indicator i) const { return indicators_[static_cast<int>(i)]; }
-  TForm2* symbol_dialog() const { return Form2; }
+  SymbolPicker* symbol_dialog() const { return symbol_picker_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void FormCreate();
+  void create_window();
   void add_window_key(const KeyInfo& info);
   void window_key_pressed(int number);
   void copy_to_clipboard();
-  void bmp_clear();
-  bool RichEdit1KeyDown(QKeyEvent* event);
-  bool RichEdit1KeyUp(QKeyEvent* event);
+  void clear_key_bitmap();
+  bool physical_key_down(QKeyEvent* event);
+  bool physical_key_up(QKeyEvent* event);
   void press_through_pointer(KeyButton* key);
   void describe_letter_keys();
   void refresh_extras();
@@ -103,14 +103,14 @@ class TForm1 : public QWidget, public View {
   bool queue_draft();
   void draft_written(bool ok, const QString& error);
 
-  HandsetPicture* Image1;
-  TextDisplay* RichEdit1;
+  HandsetPicture* handset_picture_;
+  TextDisplay* text_display_;
   std::array<KeyButton*, kKeyCount + 1> keys_{};  // by key number; none for 17
   std::array<QPushButton*, key::undo - key::quit + 1> window_keys_{};
-  QLabel* Label1;
-  QLabel* Label10;
+  QLabel* about_label_;
+  QLabel* position_label_;
   std::array<QLabel*, kIndicatorCount> indicators_{};
-  TForm2* Form2;
+  SymbolPicker* symbol_picker_;
   CandidateBar* candidate_bar_;
   std::optional<InputMode> described_mode_;
   bool described_caps_ = false;

@@ -1,11 +1,11 @@
-#include "function_Unit.h"
+#include "text_helpers.h"
 
 #include <array>
 #include <cstdint>
 
 #include "sjis.h"
 
-namespace lumeta::function_Unit {
+namespace lumeta::text {
 namespace {
 
 constexpr std::size_t kChar = 2;  // every romaji letter, vowel and kana here is two bytes
@@ -233,4 +233,4 @@ std::string hiragana_to_katakana(std::string_view s) {
   return out;
 }
 
-}  // namespace lumeta::function_Unit
+}  // namespace lumeta::text
