@@ -41,6 +41,7 @@ struct Options {
   bool builtin_dictionary = false;
   bool dump_dictionary = false;
   bool help = false;
+  bool no_predictions = false;
   std::string learning_file;  // --learning-file PATH: learn into PATH and predict from it
 };
 
@@ -50,7 +51,7 @@ struct OptionInfo {
   std::string_view help;
 };
 
-constexpr std::array<OptionInfo, 5> kOptions = {{
+constexpr std::array<OptionInfo, 6> kOptions = {{
     {"--trace", &Options::trace, "print the state after every key, with \"key\" added"},
     {"--lookup", &Options::lookup,
      "read readings (UTF-8 hiragana, one a line) from standard input and print the\n"
@@ -59,6 +60,8 @@ constexpr std::array<OptionInfo, 5> kOptions = {{
      "convert with the 676-reading built-in table alone"},
     {"--dump-dictionary", &Options::dump_dictionary,
      "print the built-in dictionary, one JSON line per reading; takes no keys"},
+    {"--no-predictions", &Options::no_predictions,
+     "the strip offers the candidates alone, as before predictions"},
     {"--help", &Options::help, "print this help"},
 }};
 constexpr std::string_view kLearningFileHelp =
@@ -405,7 +408,10 @@ struct LearningInUse {
 // Restores the process's choice of dictionaries when the replay ends.
 struct DictionariesRestored {
   Dictionaries saved = dictionaries_in_use();
-  ~DictionariesRestored() { use_dictionaries(saved); }
+  ~DictionariesRestored() {
+    use_dictionaries(saved);
+    offer_predictions(true);
+  }
 };
 
 }  // namespace
@@ -451,6 +457,7 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
     return finish(out, err);
   }
   if (options.builtin_dictionary) use_dictionaries(Dictionaries::builtin);
+  offer_predictions(!options.no_predictions);
   // Nothing is learned or read with the built-in table alone.
   std::optional<LearningStore> store;
   if (!options.learning_file.empty() && !options.builtin_dictionary) {

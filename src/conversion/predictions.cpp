@@ -10,6 +10,7 @@ namespace lumeta {
 namespace {
 
 LearningStore* g_learning = nullptr;
+bool g_offered = true;
 
 // Only hiragana (and ー): what a reading is made of. Shift-JIS ぁ..ん is 0x829F..0x82F1.
 bool is_hiragana_reading(std::string_view s) {
@@ -55,6 +56,10 @@ std::vector<Prediction> dictionary_words(std::string_view prefix, std::size_t li
 
 }  // namespace
 
+void offer_predictions(bool offered) {
+  g_offered = offered;
+}
+
 void use_learning(LearningStore* store) {
   g_learning = store;
 }
@@ -72,7 +77,8 @@ void remember_choice(std::string_view reading, std::string_view spelling) {
 std::vector<Prediction> predictions_for(std::string_view typed, std::span<const std::string> exact,
                                         std::size_t limit) {
   std::vector<Prediction> out;
-  if (dictionaries_in_use() == Dictionaries::builtin || !is_hiragana_reading(typed)) return out;
+  if (!g_offered || dictionaries_in_use() == Dictionaries::builtin) return out;
+  if (!is_hiragana_reading(typed)) return out;
   const auto taken = [&out](std::string_view spelling) {
     return std::any_of(out.begin(), out.end(),
                        [&](const Prediction& p) { return p.spelling == spelling; });

@@ -30,6 +30,10 @@ inline constexpr std::size_t kMostPredictions = 8;
 void use_learning(LearningStore* store);
 LearningStore* learning_in_use();
 
+// Whether the strip offers predictions at all (the default), for the whole process; without
+// them it offers the candidates alone, as before predictions were offered.
+void offer_predictions(bool offered);
+
 // Remembers `spelling` chosen for `reading` (hiragana) in the store in use.
 void remember_choice(std::string_view reading, std::string_view spelling);
 
