@@ -37,6 +37,7 @@ class CandidateBar : public QWidget {
   QString label(int index) const { return labels_[index - 1]; }
   int shown() const { return shown_; }
   void choose(int index);
+  void choose_prediction(int index);
 
  signals:
   void chosen(int index);
