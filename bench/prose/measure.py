@@ -2,7 +2,9 @@
 
     python3 bench/prose/measure.py path/to/lumeta-replay CORPUS [--sentences N]
 
-CORPUS comes from make_corpus.sh. Every word is typed the cheapest way the strip and the keys
+CORPUS comes from make_corpus.sh (reading<TAB>spelling<TAB>part of speech, a blank line after
+each sentence); sentences with a word the keypad cannot type as read (commands, Latin
+letters) are left out. Every word is typed the cheapest way the strip and the keys
 offer, counted with presses.py, in three settings: today's strip (candidates alone), with
 predictions, and with predictions and learning (each word's choice learned, through the
 replay's --learning-file, after it was typed, so only what was typed earlier in the text
@@ -32,7 +34,7 @@ def read_corpus(path, most):
                 if len(sentences) >= most:
                     break
                 continue
-            spelling, reading, pos = line.split("\t")
+            reading, spelling, pos = line.split("\t")
             words.append((spelling, reading, pos))
     # Only sentences the keypad can type: every reading made of kana it has.
     return [s for s in sentences if all(kana_presses(r) is not None for _, r, _ in s)]
