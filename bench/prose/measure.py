@@ -3,8 +3,8 @@
     python3 bench/prose/measure.py path/to/lumeta-replay CORPUS [--sentences N]
 
 CORPUS comes from make_corpus.sh (reading<TAB>spelling<TAB>part of speech, a blank line after
-each sentence); sentences with a word the keypad cannot type as read (commands, Latin
-letters) are left out. Every word is typed the cheapest way the strip and the keys
+each sentence); words that romaji mode does not type as read (commands, Latin letters) are
+left out. Every word is typed the cheapest way the strip and the keys
 offer, counted with presses.py, in three settings: today's strip (candidates alone), with
 predictions, and with predictions and learning (each word's choice learned, through the
 replay's --learning-file, after it was typed, so only what was typed earlier in the text
@@ -36,8 +36,9 @@ def read_corpus(path, most):
                 continue
             reading, spelling, pos = line.split("\t")
             words.append((spelling, reading, pos))
-    # Only sentences the keypad can type: every reading made of kana it has.
-    return [s for s in sentences if all(kana_presses(r) is not None for _, r, _ in s)]
+    # Only the words romaji mode types: commands, options and Latin words are left out.
+    kept = [[w for w in s if kana_presses(w[1]) is not None] for s in sentences]
+    return [s for s in kept if s]
 
 
 def typed_as_is(spelling, reading):
