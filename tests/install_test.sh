@@ -12,7 +12,7 @@ check() {
 }
 # A program that is still running when `timeout` stops it has started.
 starts() {
-  XDG_STATE_HOME=$scratch/state QT_QPA_PLATFORM=offscreen timeout 3 "$@" > /dev/null 2>&1
+  XDG_STATE_HOME=$scratch/state XDG_DATA_HOME=$scratch/data QT_QPA_PLATFORM=offscreen timeout 3 "$@" > /dev/null 2>&1
   [ $? -eq 124 ]
 }
 
