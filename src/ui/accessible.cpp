@@ -2,6 +2,7 @@
 
 #include <QAccessibleWidget>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <vector>
 
@@ -337,6 +338,15 @@ void accessible_strip_changed(CandidateBar* bar, int was_shown, bool candidates_
   if (QAccessibleInterface* now = strip->child(bar->shown() - 1)) {
     QAccessibleEvent added(now, QAccessible::SelectionAdd);
     QAccessible::updateAccessibility(&added);
+  }
+}
+
+void name_scroll_bars(QAbstractScrollArea* area, const QString& what) {
+  for (QScrollBar* bar : {area->verticalScrollBar(), area->horizontalScrollBar()}) {
+    bar->setAccessibleName(what + QStringLiteral("のスクロールバー"));
+    if (QWidget* frame = bar->parentWidget(); frame && frame != area) {
+      frame->setAccessibleName(what + QStringLiteral("のスクロール欄"));
+    }
   }
 }
 

@@ -3,6 +3,9 @@
 // the window as a frame, the mode status as a status bar, the symbol picker as a panel.
 #pragma once
 
+class QAbstractScrollArea;
+class QString;
+
 namespace lumeta {
 
 class CandidateBar;
@@ -15,5 +18,13 @@ void install_accessible_factory();
 // 0: none) to the one it shows now, as a selection moves, and when `candidates_changed`, that
 // its candidates are new.
 void accessible_strip_changed(CandidateBar* bar, int was_shown, bool candidates_changed);
+
+}  // namespace lumeta
+
+namespace lumeta {
+
+// Names the scroll bars of `area` and the frames Qt keeps them in after `what`: for "記号の一覧",
+// "記号の一覧のスクロールバー" in "記号の一覧のスクロール欄", so nothing shown goes unnamed.
+void name_scroll_bars(QAbstractScrollArea* area, const QString& what);
 
 }  // namespace lumeta

@@ -7,8 +7,8 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QScrollBar>
 
+#include "accessible.h"
 #include "click_filter.h"
 #include "conversion.h"
 #include "qt_text.h"
@@ -148,7 +148,7 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   });
 
   text_display_->setAccessibleName(QStringLiteral("入力テキスト"));
-  text_display_->verticalScrollBar()->setAccessibleName(QStringLiteral("入力テキストのスクロール"));
+  name_scroll_bars(text_display_, text_display_->accessibleName());
   text_display_->setAccessibleDescription(
       QStringLiteral("キーで入力した文章。クリックでカーソルを置く"));
   create_window();

@@ -2,7 +2,6 @@
 
 #include <QHeaderView>
 #include <QPainter>
-#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 #include "accessible.h"
@@ -69,7 +68,7 @@ SymbolPicker::SymbolPicker(QWidget* parent, QSize size) : QWidget(parent) {
   grid_->setFocusPolicy(Qt::NoFocus);
   grid_->setItemDelegate(new SymbolCellDelegate(grid_));
   grid_->setAccessibleName(QStringLiteral("記号の一覧"));
-  grid_->verticalScrollBar()->setAccessibleName(QStringLiteral("記号の一覧のスクロール"));
+  name_scroll_bars(grid_, grid_->accessibleName());
   ClickFilter::install(grid_->viewport(), ClickFilter::Buttons::all_as_left);
   connect(grid_, &QTableWidget::cellClicked, this, &SymbolPicker::pick_cell);
   set_page_highlight(1);

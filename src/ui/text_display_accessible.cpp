@@ -73,6 +73,18 @@ class TextDisplayAccessible : public QAccessibleWidget, public QAccessibleTextIn
     return QAccessibleWidget::interface_cast(type);
   }
 
+  // The children are the frames of the scroll bars; the viewport, which holds the text, is the
+  // display itself to assistive tools.
+  int childCount() const override { return static_cast<int>(parts().size()); }
+  QAccessibleInterface* child(int index) const override {
+    const QList<QWidget*> all = parts();
+    return index >= 0 && index < all.size() ? QAccessible::queryAccessibleInterface(all[index])
+                                            : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    return child ? static_cast<int>(parts().indexOf(qobject_cast<QWidget*>(child->object()))) : -1;
+  }
+
   QAccessible::State state() const override {
     QAccessible::State s = QAccessibleWidget::state();
     s.readOnly = true;
@@ -156,6 +168,15 @@ class TextDisplayAccessible : public QAccessibleWidget, public QAccessibleTextIn
   }
 
  private:
+  QList<QWidget*> parts() const {
+    QList<QWidget*> found;
+    for (QObject* object : display_->children()) {
+      auto* widget = qobject_cast<QWidget*>(object);
+      if (widget && widget != display_->viewport() && !widget->isWindow()) found << widget;
+    }
+    return found;
+  }
+
   int line_of_unit(int offset) const {
     return display_->line_of(position_of(std::clamp(offset, 0, characterCount())));
   }
