@@ -240,6 +240,8 @@ def main():
         strip = found[("list", "変換候補")]
         wait_for("the strip's first candidates",
                  lambda: [name(b, p) for b, p in children(bus, strip)][:2], ["1 回", "2 会"])
+        wait_for("news of the strip's new candidates",
+                 lambda: strip in signals("atspi_events.log", "ChildrenChanged", "add"), True)
         press(found[("push button", "下")])
         press(found[("push button", "下")])
         wait_for("text after ↓ ↓", typed, "会")
