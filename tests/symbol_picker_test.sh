@@ -130,7 +130,7 @@ wayland() {
   printf 'output HEADLESS-1 resolution 1024x768\nxwayland disable\n' > "$work/config"
   chmod -R a+rX "$build" "$work/lumeta" "$work/config"
   local env=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$work" XDG_RUNTIME_DIR="$work/run"
-    WAYLAND_DISPLAY=wayland-1)
+    WAYLAND_DISPLAY=wayland-1 "LSAN_OPTIONS=${LSAN_OPTIONS:-}" "ASAN_OPTIONS=${ASAN_OPTIONS:-}")
   "${as_user[@]}" "${env[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
     WLR_RENDERER=pixman sway -c "$work/config" > "$work/sway.log" 2>&1 &
   pids+=($!)
