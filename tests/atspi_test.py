@@ -195,8 +195,11 @@ def main():
 
             def ask(question):
                 method, offset, boundary = question
-                reply = call(bus, text, f"org.a11y.atspi.Text.{method}", str(offset),
-                             str(boundary))
+                args = (bus, text, f"org.a11y.atspi.Text.{method}", str(offset), str(boundary))
+                try:
+                    reply = call(*args)
+                except Frozen:
+                    reply = call(*args)  # once more: a busy machine, or frozen for good
                 piece, start, end = re.match(r"\('([^']*)', (-?\d+), (-?\d+)\)", reply).groups()
                 start, end = int(start), int(end)
                 inside = (start == end == -1 or
