@@ -36,6 +36,7 @@ void CandidateBar::set_strip(const CandidateStrip& strip) {
   const bool changed = strip.active != active_ || labels != labels_ || predictions != predictions_;
   const bool moved = strip.shown != shown_;
   if (!changed && !moved) return;
+  const int was_shown = shown_;
   active_ = strip.active;
   shown_ = strip.shown;
   if (changed) {
@@ -52,6 +53,7 @@ void CandidateBar::set_strip(const CandidateStrip& strip) {
     }
   }
   update_accessible_text();
+  accessible_strip_changed(this, was_shown, changed);
   update();
 }
 
