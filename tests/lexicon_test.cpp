@@ -67,6 +67,9 @@ TEST(LexiconCandidates, RealWordFormsFirstAmongTheLexiconsSpellings) {
   EXPECT_EQ(lexicon::spellings("いどうした", 5).front(), "移動した");
   EXPECT_EQ(lexicon::spellings("しずかだった", 5).front(), "静かだった");
   EXPECT_EQ(lexicon::spellings("おおきくて", 5).front(), "大きくて");
+  // A word that is one row keeps its place though a sequence spells it too (告げ + る).
+  const auto tsugeru = lexicon::spellings("つげる", 10);
+  EXPECT_NE(std::find(tsugeru.begin(), tsugeru.end(), "告げる"), tsugeru.end());
   // Never the reading itself, and at most the limit.
   EXPECT_EQ(position(lexicon::spellings("する", 80), "する"), -1);
   EXPECT_LE(lexicon::spellings("かい", 3).size(), 3u);

@@ -231,8 +231,12 @@ struct Search {
     ranked.by_stem = path.size() > 1;
     best_cost = std::min(best_cost, cost);
     ranked.single = path.size() == 1;
+    // A spelling that is one row keeps that row's ranking (告げる, not 告げ + る).
     auto [it, added] = found.try_emplace(spelling, ranked);
-    if (!added && ranked.key() < it->second.key()) it->second = ranked;
+    if (!added && std::tuple(!ranked.single, ranked.key()) <
+                      std::tuple(!it->second.single, it->second.key())) {
+      it->second = ranked;
+    }
   }
 };
 
