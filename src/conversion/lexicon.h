@@ -40,7 +40,7 @@ std::vector<Ranked> ranked_spellings(std::string_view reading, std::size_t limit
 
 // Single lexicon words (kanji and katakana spellings alike) whose reading begins with
 // `prefix` (the prefix itself included), best first by the same ranking, at most `limit`:
-// がぞ → 画像 …, れい → レイヤー …
+// がぞ → 画像 …, れいや → レイヤ …
 struct Prediction {
   std::string reading;
   std::string spelling;
