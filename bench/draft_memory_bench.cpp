@@ -4,7 +4,7 @@
 // write it while someone types slowly. The same text and keys without the draft, for
 // comparison. Each case runs in a process of its own, so one never inherits the other's heap.
 //
-//   QT_QPA_PLATFORM=offscreen build/dev/bench/lumeta_draft_memory_bench
+//   QT_QPA_PLATFORM=offscreen build/bench/lumeta_draft_memory_bench
 //
 // prints, for each case, the resident memory at the end and its peak (VmRSS, VmHWM) in MB.
 #include <QApplication>
