@@ -52,6 +52,7 @@ TEST(DraftFile, SavesPrivatelyAndLoadsBack) {
                                 QByteArray(reinterpret_cast<const char*>(u8"あい\r\n漢字ab")));
   EXPECT_EQ(mode_of(path), 0600u);
   EXPECT_EQ(mode_of(home.path() + QStringLiteral("/state/lumeta")), 0700u);
+  EXPECT_EQ(mode_of(home.path() + QStringLiteral("/state")), 0700u);  // the state folder too
   ASSERT_TRUE(draft.save(text, 3));  // inside い: before it; the file is replaced
   EXPECT_EQ(mode_of(path), 0600u);
   // Nothing but the draft is left beside it.
