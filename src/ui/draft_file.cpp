@@ -152,8 +152,9 @@ bool parse(std::string_view file, Draft& draft) {
   return true;
 }
 
-// The folder, opened without following a link, when it is usable; -1 otherwise with `folder`
-// saying why (`unsafe` set when it exists but is not private).
+// The folder, opened without following a link, when it is usable; -1 otherwise with `error`
+// saying why (`unsafe` set when it exists but is not a private folder: a link, a file, another
+// user's, or writable by others).
 int open_folder(const QString& folder, QString& error, bool& unsafe) {
   unsafe = false;
   const QByteArray name = QFile::encodeName(folder);
