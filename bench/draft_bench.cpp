@@ -27,7 +27,7 @@ void BM_SaveDraftWithKeptText(benchmark::State& state) {
   const std::string text = bench::make_text(1'000'000, true);
   QTemporaryDir home;
   DraftFile draft(home.path() + QStringLiteral("/lumeta/draft.txt"));
-  const Draft both{text, static_cast<int>(text.size()), {text}};
+  const DraftTexts both{text, static_cast<int>(text.size()), {text}};
   for (auto _ : state) {
     if (!draft.save(both)) state.SkipWithError("save failed");
   }
@@ -39,7 +39,7 @@ void BM_LoadDraft(benchmark::State& state) {
   QTemporaryDir home;
   DraftFile draft(home.path() + QStringLiteral("/lumeta/draft.txt"));
   draft.save(text, 0);
-  Draft loaded;
+  DraftTexts loaded;
   for (auto _ : state) {
     if (draft.load(loaded) != DraftFile::Loaded::loaded) state.SkipWithError("load failed");
   }

@@ -58,7 +58,7 @@ TEST(DraftFile, SavesPrivatelyAndLoadsBack) {
   // Nothing but the draft is left beside it.
   EXPECT_EQ(QDir(home.path() + QStringLiteral("/state/lumeta")).entryList(QDir::Files),
             QStringList{QStringLiteral("draft.txt")});
-  Draft loaded;
+  DraftTexts loaded;
   EXPECT_EQ(draft.load(loaded), DraftFile::Loaded::loaded);
   EXPECT_EQ(loaded.text, text);
   EXPECT_EQ(loaded.caret, 2);
@@ -88,21 +88,21 @@ TEST(DraftFile, AMillionCharactersKeptAndMoreOnDisplayComeBackWhole) {
   const std::string million(kMaxDisplayChars, 'a');
   const std::string ka = cp932(u8"か");
   ASSERT_TRUE(draft.save({ka, 2, {million}}));
-  Draft loaded;
+  DraftTexts loaded;
   ASSERT_EQ(draft.load(loaded), DraftFile::Loaded::loaded);
   EXPECT_EQ(loaded.text, ka);
   ASSERT_EQ(loaded.kept.size(), 1u);
   EXPECT_EQ(loaded.kept[0], million);
   EXPECT_EQ(loaded.offers(), (std::vector{ka, million}));
   // Texts that fit together are one, the kept one in front, as 元に戻す would join them.
-  EXPECT_EQ((Draft{ka, 0, {"ab", "cd"}}.offers()), (std::vector{"cdab" + ka}));
-  EXPECT_EQ((Draft{"", 0, {"ab"}}.offers()), (std::vector<std::string>{"ab"}));
+  EXPECT_EQ((DraftTexts{ka, 0, {"ab", "cd"}}.offers()), (std::vector{"cdab" + ka}));
+  EXPECT_EQ((DraftTexts{"", 0, {"ab"}}.offers()), (std::vector<std::string>{"ab"}));
 }
 
 TEST(DraftFile, NoDraftIsNoDraft) {
   QTemporaryDir home;
   DraftFile draft(home.path() + QStringLiteral("/lumeta/draft.txt"));
-  Draft text{"x", 0, {}};
+  DraftTexts text{"x", 0, {}};
   EXPECT_EQ(draft.load(text), DraftFile::Loaded::none);
   EXPECT_EQ(text.text, "");
 }
@@ -133,7 +133,7 @@ TEST(DraftFile, ABadDraftIsSetAsideWhole) {
   for (const QByteArray& contents : bad) {
     ASSERT_TRUE(write_all(path, contents));
     DraftFile draft(path);
-    Draft text{"left over", 7, {"x"}};
+    DraftTexts text{"left over", 7, {"x"}};
     EXPECT_EQ(draft.load(text), DraftFile::Loaded::set_aside) << contents.left(40).data();
     EXPECT_EQ(text.text, "");
     EXPECT_EQ(text.caret, 0);
@@ -143,7 +143,7 @@ TEST(DraftFile, ABadDraftIsSetAsideWhole) {
     QFile::remove(draft.set_aside_as());
   }
   ASSERT_TRUE(write_all(path, QByteArray::fromStdString(at_limit)));  // the limit itself is fine
-  Draft text;
+  DraftTexts text;
   EXPECT_EQ(DraftFile(path).load(text), DraftFile::Loaded::loaded);
   EXPECT_EQ(text.text.size(), kMaxDisplayChars);
 }
@@ -157,7 +157,7 @@ TEST(DraftFile, BadDraftsAreAllKept) {
   ASSERT_TRUE(QDir().mkpath(path + QStringLiteral(".bad.1")));  // a folder takes a name
   for (const char* first : {"first", "second"}) {
     ASSERT_TRUE(write_all(path, first));
-    Draft draft;
+    DraftTexts draft;
     EXPECT_EQ(DraftFile(path).load(draft), DraftFile::Loaded::set_aside);
   }
   EXPECT_EQ(read_all(path + QStringLiteral(".bad")), "first");
@@ -172,7 +172,7 @@ TEST(DraftFile, BadDraftsAreAllKept) {
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0500), 0);
   }
   DraftFile draft(path);
-  Draft loaded;
+  DraftTexts loaded;
   EXPECT_EQ(draft.load(loaded), DraftFile::Loaded::left_bad);
   EXPECT_FALSE(draft.error().isEmpty());
   EXPECT_EQ(read_all(path), "third");
@@ -188,7 +188,7 @@ TEST(DraftFile, OnlyARegularFileInAPrivateFolder) {
   ASSERT_TRUE(QDir().mkpath(folder));
   ::chmod(QFile::encodeName(folder).constData(), 0700);
   DraftFile draft(path);
-  Draft loaded;
+  DraftTexts loaded;
 
   ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
   EXPECT_EQ(draft.load(loaded), DraftFile::Loaded::set_aside);  // at once, with no writer

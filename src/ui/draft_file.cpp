@@ -112,7 +112,7 @@ std::optional<std::vector<std::size_t>> kept_sizes(std::string_view line) {
 }
 
 // The draft in `file`, when it is well formed.
-bool parse(std::string_view file, Draft& draft) {
+bool parse(std::string_view file, DraftTexts& draft) {
   if (!file.starts_with(kHeader)) return false;
   file.remove_prefix(kHeader.size());
   std::size_t newline = file.find('\n');
@@ -131,7 +131,7 @@ bool parse(std::string_view file, Draft& draft) {
       file.remove_prefix(newline + 1);
     }
   }
-  Draft read;
+  DraftTexts read;
   for (std::size_t size : sizes) {
     if (size == 0 || size > file.size()) return false;
     std::optional<std::string> text = text_of(file.substr(0, size));
@@ -196,7 +196,7 @@ QString set_aside(int dir, const QString& name) {
 
 }  // namespace
 
-std::vector<std::string> Draft::offers() const {
+std::vector<std::string> DraftTexts::offers() const {
   std::vector<std::string> out;
   std::string joined = text;
   std::size_t chars = sjis::count_chars(joined);
@@ -249,7 +249,7 @@ DraftFile::Folder DraftFile::prepare_folder(const QString& folder, QString* erro
   return fd >= 0 ? Folder::usable : unsafe ? Folder::unsafe : Folder::failed;
 }
 
-DraftFile::Loaded DraftFile::load(Draft& draft) {
+DraftFile::Loaded DraftFile::load(DraftTexts& draft) {
   draft = {};
   set_aside_as_.clear();
   const QFileInfo info(path_);
@@ -290,13 +290,13 @@ DraftFile::Loaded DraftFile::load(Draft& draft) {
 }
 
 bool DraftFile::save(std::string_view text, int caret) {
-  Draft draft;
+  DraftTexts draft;
   draft.text = text;
   draft.caret = caret;
   return save(draft);
 }
 
-bool DraftFile::save(const Draft& draft) {
+bool DraftFile::save(const DraftTexts& draft) {
   const std::string_view text = draft.text;
   const std::size_t at =
       sjis::floor_boundary(text, std::min<std::size_t>(std::max(draft.caret, 0), text.size()));

@@ -27,7 +27,7 @@
 
 namespace lumeta {
 
-struct Draft {
+struct DraftTexts {
   std::string text;               // on display, Shift-JIS
   int caret = 0;                  // a byte offset into text
   std::vector<std::string> kept;  // for 元に戻す, the first brought back first
@@ -58,13 +58,13 @@ class DraftFile {
   // now at set_aside_as(); left_bad: it could not be loaded and could not be moved either, so
   // it must not be written over; unsafe_folder: the folder is not private and is not used.
   enum class Loaded { none, loaded, set_aside, left_bad, unsafe_folder };
-  Loaded load(Draft& draft);
+  Loaded load(DraftTexts& draft);
   const QString& set_aside_as() const { return set_aside_as_; }
 
   // Writes the draft to a new file beside it and renames that over the old one once it is
   // written and synced whole; on any failure the old draft stays as it was. False on failure,
   // with error() saying why.
-  bool save(const Draft& draft);
+  bool save(const DraftTexts& draft);
   bool save(std::string_view text, int caret);  // nothing kept for 元に戻す
   const QString& error() const { return error_; }
 

@@ -15,7 +15,7 @@ DraftWriter::~DraftWriter() {
   thread_.join();
 }
 
-void DraftWriter::write(Draft draft) {
+void DraftWriter::write(DraftTexts draft) {
   {
     std::lock_guard lock(mutex_);
     queued_ = std::move(draft);
@@ -33,7 +33,7 @@ void DraftWriter::run() {
   for (;;) {
     changed_.wait(lock, [this] { return queued_ || stopping_; });
     if (!queued_) return;  // stopping with nothing left to write
-    std::optional<Draft> draft = std::move(queued_);
+    std::optional<DraftTexts> draft = std::move(queued_);
     queued_.reset();
     busy_ = true;
     lock.unlock();

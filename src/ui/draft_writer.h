@@ -24,7 +24,7 @@ class DraftWriter : public QObject {
   ~DraftWriter() override;  // finishes what is queued
 
   // Queues the draft; returns at once.
-  void write(Draft draft);
+  void write(DraftTexts draft);
   // Returns when nothing is queued or being written.
   void wait();
 
@@ -38,7 +38,7 @@ class DraftWriter : public QObject {
   DraftFile file_;  // used by the writing thread only
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::optional<Draft> queued_;
+  std::optional<DraftTexts> queued_;
   bool busy_ = false;
   bool stopping_ = false;
   std::thread thread_;

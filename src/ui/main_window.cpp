@@ -397,7 +397,7 @@ void MainWindow::load_draft() {
                  "ほかの Lumeta が draft.txt を使っているため、この窓の下書きは %1 に保存します")
                  .arg(name);
   }
-  lumeta::Draft draft;
+  DraftTexts draft;
   switch (draft_.load(draft)) {
     case DraftFile::Loaded::loaded:
       for (std::string& text : draft.offers())
@@ -418,7 +418,7 @@ void MainWindow::load_draft() {
   }
   for (const QString& path : draft_slots_->take_in()) {
     DraftFile other(path);
-    lumeta::Draft taken;
+    DraftTexts taken;
     switch (other.load(taken)) {
       case DraftFile::Loaded::loaded:
         for (std::string& text : taken.offers())
@@ -459,7 +459,7 @@ bool MainWindow::queue_draft() {
   draft_timer_.stop();
   const DraftState state = draft_state();
   if (state == draft_written_) return false;
-  lumeta::Draft draft;
+  DraftTexts draft;
   draft.text = engine_.display().text();
   draft.caret = state.caret;
   if (!engine_.kept_for_undo().empty()) draft.kept.push_back(engine_.kept_for_undo());
