@@ -1,0 +1,203 @@
+#!/usr/bin/env bash
+# 送る on a real X server: Xvfb with the openbox window manager (it keeps _NET_ACTIVE_WINDOW),
+# a Tk text field as the application the user works in (send_target.py writes what it holds to
+# a file after every key release), and Lumeta clicked through XTest with xdotool.
+#
+# Usage: send_test.sh path/to/lumeta            the test
+#        send_test.sh path/to/lumeta --bench    1,000 mixed characters sent, and the time taken
+set -euo pipefail
+lumeta=$(realpath "$1")
+mode=${2:-test}
+here=$(cd "$(dirname "$0")" && pwd)
+
+if [ -z "${LUMETA_ON_XVFB:-}" ]; then
+  export LUMETA_ON_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" "$@"
+fi
+
+export QT_QPA_PLATFORM=xcb
+unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
+scratch=$(mktemp -d)
+export XDG_STATE_HOME=$scratch/state
+export XDG_CONFIG_HOME=$scratch/config
+export HOME=$scratch  # openbox keeps its session files there
+pids=()
+lumeta_pid=""
+cleanup() {
+  for p in "${pids[@]}" $lumeta_pid; do kill "$p" 2> /dev/null || true; done
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+openbox --sm-disable > "$scratch/openbox.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+
+start_target() {
+  /usr/bin/python3 "$here/send_target.py" "$scratch/received.txt" > "$scratch/target.log" 2>&1 &
+  pids+=($!)
+  target=$(timeout 30 xdotool search --sync --onlyvisible --name '^send-target$' | head -n 1)
+  sleep 0.5
+}
+
+start_lumeta() {
+  : > "$scratch/lumeta.log"
+  "$lumeta" >> "$scratch/lumeta.log" 2>&1 &
+  lumeta_pid=$!
+  window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Lumeta$' | head -n 1)
+  sleep 1
+}
+
+quit_lumeta() {
+  kill "$lumeta_pid" 2> /dev/null || true
+  wait "$lumeta_pid" 2> /dev/null || true
+  lumeta_pid=""
+}
+
+letter_key() {  # 1..15: A K H / I S M / U T Y / E N R / O Z W
+  echo $((456 + (($1 - 1) % 3) * 72 + 32)) $((216 + (($1 - 1) / 3) * 64 + 22))
+}
+declare -A key=(
+  [A]="$(letter_key 1)" [K]="$(letter_key 2)" [H]="$(letter_key 3)" [I]="$(letter_key 4)" [T]="$(letter_key 8)"
+  [RET]="561 89" [DOWN]="560 137" [MODE]="480 28"
+  [COPY]="224 452" [UNDO]="224 486" [SEND]="288 452"
+)
+
+# A frozen selection owner would keep xclip waiting: a frozen Lumeta fails the test instead.
+xclip_path=$(type -P xclip)
+xclip() { timeout 5 "$xclip_path" "$@"; }
+
+tap() {  # tap NAME [COUNT]
+  # shellcheck disable=SC2086
+  xdotool mousemove --window "$window" ${key[$1]} click --repeat "${2:-1}" --delay 150 1
+  sleep 0.5
+}
+
+copied_text() {
+  printf 'not copied yet' | xclip -selection clipboard -i
+  tap COPY
+  for _ in $(seq 50); do
+    local text
+    text=$(xclip -selection clipboard -o 2> /dev/null || true)
+    if [ "$text" != "not copied yet" ]; then
+      printf '%s' "$text"
+      return
+    fi
+    sleep 0.1
+  done
+  printf '(the copy key did not copy)'
+}
+
+# Waits until the target holds `wanted` (or 20 s pass) and prints what it holds.
+received() {
+  local wanted=$1 got=""
+  for _ in $(seq 200); do
+    got=$(cat "$scratch/received.txt" 2> /dev/null || true)
+    [ "$got" = "$wanted" ] && break
+    sleep 0.1
+  done
+  printf '%s' "$got"
+}
+
+failures=0
+check() {  # check DESCRIPTION WANTED GOT
+  if [ "$2" = "$3" ]; then
+    echo "ok: $1"
+  else
+    echo "FAILED: $1: wanted '$2', got '$3'"
+    failures=$((failures + 1))
+  fi
+}
+
+if [ "$mode" = --bench ]; then
+  # 1,000 characters of kanji, kana, full-width signs, ASCII and line breaks, offered to Lumeta
+  # as its draft, brought back with 元に戻す and sent.
+  text=$(/usr/bin/python3 - << 'EOF'
+import random
+random.seed(7)
+pieces = ["漢字", "変換", "日本語", "ひらがな", "カタカナ", "「", "」", "、", "。", "！", "ＡＢＣ",
+          "abc", "123", " ", "\n", "回", "会", "東京", "ｶﾅ", "①", "♪", "㈱"]
+out = ""
+while len(out) < 1000:
+    out += random.choice(pieces)
+out = out[:999] + "。"  # the shell would drop a line break at the end
+print(out, end="")
+EOF
+)
+  mkdir -m 700 -p "$XDG_STATE_HOME/lumeta"
+  printf 'Lumeta draft\ncaret 0\n%s' "${text//$'\n'/$'\r\n'}" > "$XDG_STATE_HOME/lumeta/draft.txt"
+  chmod 600 "$XDG_STATE_HOME/lumeta/draft.txt"
+  start_target
+  start_lumeta
+  xdotool windowactivate --sync "$target"
+  sleep 0.5
+  tap UNDO
+  start=$(date +%s%N)
+  xdotool mousemove --window "$window" ${key[SEND]} click 1
+  got=$(received "$text")
+  end=$(date +%s%N)
+  check "1,000 characters received exactly" "$text" "$got"
+  if [ "$text" != "$got" ]; then
+    printf '%s' "$text" > "${LUMETA_SEND_BENCH_KEEP:-/dev/null}.wanted"
+    printf '%s' "$got" > "${LUMETA_SEND_BENCH_KEEP:-/dev/null}.got"
+  fi
+  echo "characters: $(printf '%s' "$text" | wc -m), from the click on 送る to the last one received: $(((end - start) / 1000000)) ms"
+  [ "$failures" -eq 0 ]
+  exit
+fi
+
+# Only Lumeta open: nothing to send to, nothing typed anywhere, and the window says so.
+start_lumeta
+tap A
+tap SEND
+sleep 0.5
+if grep -q '送り先がありません' "$scratch/lumeta.log"; then
+  echo "ok: with no other window 送る says there is no target"
+else
+  echo "FAILED: with no other window 送る said: $(cat "$scratch/lumeta.log")"
+  failures=$((failures + 1))
+fi
+check "with no target the text stays" "あ" "$(copied_text)"
+quit_lumeta
+
+# The user works in the Tk field, turns to Lumeta, types and sends.
+start_target
+start_lumeta
+xdotool windowactivate --sync "$target"
+sleep 0.5
+tap K; tap A; tap I; tap DOWN       # かい ↓ → 回
+tap RET; tap RET                    # confirmed, then a line break
+tap MODE                            # alphabet mode: A, H H for B, T T T for C
+tap A; tap H 2; tap T 3
+tap MODE                            # symbol mode: the picker
+dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^記号モード$' | head -n 1)
+sleep 0.5
+# 「 and 」 are cells 114 and 115 of the first page: row 12, columns 4 and 5. The wheel scrolls
+# the grid to its end, where row 12 is the fourth row shown.
+xdotool mousemove --window "$dialog" 150 300 click --repeat 6 --delay 50 5
+sleep 0.5
+xdotool mousemove --window "$dialog" 105 331 click 1
+sleep 0.5
+xdotool mousemove --window "$dialog" 131 331 click 1
+sleep 0.5
+tap RET                             # leaves symbol mode; the picker no longer covers the keys
+wanted=$'回\nABC「」'
+check "Lumeta holds the text to send" "$wanted" "$(copied_text)"
+printf 'the user clipboard' | xclip -selection clipboard -i
+sleep 0.3
+tap SEND
+check "the target received the text, byte for byte" "$wanted" "$(received "$wanted")"
+check "the user's clipboard is unchanged" "the user clipboard" \
+  "$(xclip -selection clipboard -o 2> /dev/null)"
+sleep 0.5
+active=$(xdotool getactivewindow)
+check "Lumeta is back in front" "$window" "$active"
+check "Lumeta's text is empty after sending" "" "$(copied_text)"
+tap UNDO
+check "元に戻す brings the sent text back" "$wanted" "$(copied_text)"
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
