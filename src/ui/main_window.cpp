@@ -479,6 +479,9 @@ void MainWindow::send_text() {
     stop_sending();
     return;
   }
+  // The click that stops a delivery takes the focus from the target first, which may stop the
+  // delivery before the click arrives: it must not start the rest anew.
+  if (interrupted_.isValid() && interrupted_.elapsed() < 1000) return;
   before_key();
   const QString text = to_qstring(keypad_.begin_send());
   refresh_extras();
@@ -498,6 +501,11 @@ void MainWindow::stop_sending() {
 void MainWindow::sending_finished(Delivery::Outcome outcome, int delivered, int total) {
   send_key()->setText(from_utf8(find_key(key::send)->caption));
   keypad_.sent(static_cast<std::size_t>(delivered));
+  if (outcome == Delivery::Outcome::stopped) {
+    interrupted_.start();
+  } else {
+    interrupted_.invalidate();
+  }
   refresh_extras();
   const QString message = Delivery::message(outcome, delivered, total);
   show_send_message(message);

@@ -4,6 +4,7 @@
 // nothing about input itself.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -154,6 +155,7 @@ class MainWindow : public QWidget, public View {
 
   std::unique_ptr<Delivery> delivery_;
   QLabel* send_label_;
+  QElapsedTimer interrupted_;  // since the last delivery stopped half-way
 
   Engine engine_{*this};
   Keypad keypad_{engine_, *this};

@@ -75,7 +75,7 @@ X11Delivery::X11Delivery(Display* display, QWidget* window)
   // comes back to the front, so the user can go on typing.
   connect(&restore_timer_, &QTimer::timeout, this, [this] {
     restore_mapping();
-    activate(static_cast<Window>(window_->window()->winId()));
+    come_back(3);
   });
   follow_active_window();
   read_events();
@@ -285,6 +285,17 @@ void X11Delivery::finish(Outcome outcome) {
   const int total = static_cast<int>(typer_->size());
   restore_timer_.start();
   emit finished(outcome, delivered, total);
+}
+
+// Lumeta asks to be activated; a target that was still busy taking in its own focus may take it
+// back once it gets there, so while the focus is back in the target Lumeta asks again, up to
+// `tries` times in all.
+void X11Delivery::come_back(int tries) {
+  activate(static_cast<Window>(window_->window()->winId()));
+  if (tries <= 1) return;
+  QTimer::singleShot(300, this, [this, tries] {
+    if (!running() && target_ && exists(target_) && focus_in(target_)) come_back(tries - 1);
+  });
 }
 
 void X11Delivery::restore_mapping() {

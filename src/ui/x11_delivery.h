@@ -50,6 +50,7 @@ class X11Delivery : public Delivery {
   void step();
   void finish(Outcome outcome);
   void restore_mapping();
+  void come_back(int tries);
 
   _XDisplay* display_;
   QWidget* window_;
