@@ -116,6 +116,18 @@ stop_target() {
   unset 'pids[-1]'
 }
 
+# What the target holds once it has taken in every key sent to it (nothing new for a second).
+settled() {
+  local last="" now
+  for _ in $(seq 20); do
+    sleep 1
+    now=$(cat "$scratch/received.txt" 2> /dev/null || true)
+    [ "$now" = "$last" ] && break
+    last=$now
+  done
+  printf '%s' "$last"
+}
+
 failures=0
 check() {  # check DESCRIPTION WANTED GOT
   if [ "$2" = "$3" ]; then
@@ -228,8 +240,7 @@ tap UNDO
 xdotool mousemove --window "$window" ${key[SEND]} click 1
 sleep 1.5
 xdotool mousemove --window "$window" ${key[SEND]} click 1
-sleep 1
-arrived=$(cat "$scratch/received.txt")
+arrived=$(settled)
 rest=$(copied_text)
 if [ -n "${LUMETA_SEND_KEEP:-}" ]; then  # for a closer look: PREFIX.arrived, .rest, .text
   printf '%s' "$arrived" > "$LUMETA_SEND_KEEP.arrived"
