@@ -65,7 +65,7 @@ letter_key() {  # 1..15: A K H / I S M / U T Y / E N R / O Z W
 declare -A key=(
   [A]="$(letter_key 1)" [K]="$(letter_key 2)" [H]="$(letter_key 3)" [I]="$(letter_key 4)" [T]="$(letter_key 8)"
   [RET]="561 89" [DOWN]="560 137" [MODE]="480 28"
-  [COPY]="224 452" [UNDO]="224 486" [SEND]="288 452"
+  [COPY]="224 452" [UNDO]="224 486" [SEND]="288 448"
 )
 
 # A frozen selection owner would keep xclip waiting: a frozen Lumeta fails the test instead.

@@ -70,7 +70,7 @@ constexpr std::array<KeyInfo, 28> kKeys = {{
      "コピー", "全文をクリップボードにコピーする"},
     {key::undo, "UNDO", kWindow, nullptr, 0, "元に戻す", {192, 474, 65, 24},
      "元に戻す", "最後に消去した文章を元に戻す", false, CaptionLook::small},
-    {key::send, "SEND", kWindow, nullptr, 0, "送る(&S)", {256, 432, 65, 41},
+    {key::send, "SEND", kWindow, nullptr, 0, "送る(&S)", {256, 432, 65, 33},
      "送る", "全文を直前に使っていたアプリケーションに入力する（元に戻すキーで戻せる）"},
 }};
 // clang-format on

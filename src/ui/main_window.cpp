@@ -118,7 +118,7 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   about_label_->setAccessibleDescription(kAboutText);
 
   position_label_ = new QLabel(this);
-  position_label_->setGeometry(330, 446, 46, 15);
+  position_label_->setGeometry(326, 453, 46, 15);
   position_label_->setText(QStringLiteral("1行0列"));
   position_label_->adjustSize();
   position_caption_ = position_label_->text();
@@ -133,7 +133,8 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   draft_label_->hide();
 
   send_label_ = new QLabel(this);
-  send_label_->move(56, 520);
+  send_label_->setGeometry(56, 504, 206, 52);  // under the window keys, beside the draft note
+  send_label_->setWordWrap(true);
   send_label_->setFont(ui_font(12));
   send_label_->setStyleSheet(QStringLiteral("color: #666"));
   send_label_->setAccessibleName(QStringLiteral("送信の状況"));
@@ -585,7 +586,6 @@ void MainWindow::sending_finished(Delivery::Outcome outcome, int delivered, int 
 
 void MainWindow::show_send_message(const QString& message) {
   send_label_->setText(message);
-  send_label_->adjustSize();
   send_label_->show();
 }
 
