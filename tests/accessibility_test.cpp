@@ -216,9 +216,9 @@ class AccessibilityTest : public QObject {
     QAccessibleInterface* fourth = strip->child(3);
     press(fourth);
     form->idle_pass();
-    const QString chosen = to_qstring(form->engine().candidate[4]);
+    const QString chosen = to_qstring(form->engine().state().candidate[4]);
     QCOMPARE(shown(), chosen);
-    QCOMPARE(to_qstring(form->engine().front_fixed), chosen);  // confirmed, as a click does
+    QCOMPARE(to_qstring(form->engine().state().front_fixed), chosen);  // confirmed, as a click does
     QCOMPARE(strip->childCount(), 0);
     QVERIFY(!fourth->isValid());
     fourth->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
@@ -252,16 +252,18 @@ class AccessibilityTest : public QObject {
     QCOMPARE(grid->indexOfChild(cell), 1);
     QCOMPARE(grid->child(58)->text(QAccessible::Name), QStringLiteral("全角スペース"));
     QVERIFY(!grid->child(150));
-    QCOMPARE(picker->panel(1)->accessibleDescription(), QStringLiteral("表示中のページ"));
-    QCOMPARE(picker->panel(2)->accessibleDescription(), QString());
+    QCOMPARE(picker->panel(SymbolPage::full_width)->accessibleDescription(),
+             QStringLiteral("表示中のページ"));
+    QCOMPARE(picker->panel(SymbolPage::half_width)->accessibleDescription(), QString());
     QCOMPARE(grid->text(QAccessible::Description), QStringLiteral("全角記号"));
     press(cell);
     QCOMPARE(shown(), QStringLiteral("あ●"));
     QVERIFY(cell->state().selected);
     QCOMPARE(grid->tableInterface()->selectedCellCount(), 1);
     click(key::down);  // the half-width page: the same cell now holds its symbol
-    QCOMPARE(picker->panel(2)->accessibleDescription(), QStringLiteral("表示中のページ"));
-    QCOMPARE(picker->panel(1)->accessibleDescription(), QString());
+    QCOMPARE(picker->panel(SymbolPage::half_width)->accessibleDescription(),
+             QStringLiteral("表示中のページ"));
+    QCOMPARE(picker->panel(SymbolPage::full_width)->accessibleDescription(), QString());
     QCOMPARE(grid->text(QAccessible::Description), QStringLiteral("半角記号"));
     QCOMPARE(grid->tableInterface()->rowCount(), 4);
     const QString second = grid->tableInterface()->cellAt(0, 1)->text(QAccessible::Name);

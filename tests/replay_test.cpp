@@ -244,7 +244,7 @@ TEST(ReplayControls, SymInsertsThatCellOfTheCurrentPage) {
   for (int page = 1; page <= 3; ++page) {
     const std::vector<std::string> open =
         std::vector<std::string>{"A", "RET", "MODE", "MODE"} + downs(page - 1);
-    const auto entries = symbol_page_entries(page);
+    const auto entries = symbol_page_entries(static_cast<SymbolPage>(page));
     for (int n : {1, 2, static_cast<int>(entries.size())}) {
       const json s = final_state(open + std::vector<std::string>{"SYM:" + std::to_string(n)});
       EXPECT_EQ(s["text"], u(u8"あ") + *sjis::to_utf8(entries[n - 1])) << page << " " << n;

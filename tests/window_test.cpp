@@ -117,7 +117,7 @@ class WindowTest : public QObject {
                         down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
       QApplication::sendEvent(form->key(key::K), &event);
     }
-    QCOMPARE(form->engine().tap_count[key::K], 3);
+    QCOMPARE(form->engine().state().tap_count[key::K], 3);
     QCOMPARE(text(), QStringLiteral("Ｑ"));
   }
 
@@ -138,7 +138,7 @@ class WindowTest : public QObject {
     CandidateBar* bar = form->candidate_bar();
     double_click(bar, bar->candidate_rect(2).center(), Qt::LeftButton, false);
     form->idle_pass();
-    QCOMPARE(text(), to_qstring(form->engine().candidate[2]));
+    QCOMPARE(text(), to_qstring(form->engine().state().candidate[2]));
     click(key::centre);
     clicks({key::mode, key::mode});  // symbol mode: a cell clicked twice gives its symbol twice
     QTableWidget* grid = form->symbol_dialog()->grid();
@@ -164,7 +164,7 @@ class WindowTest : public QObject {
     QTest::mouseClick(form->display()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(3, 10));
     form->idle_pass();
     QCOMPARE(form->display()->caret(), 0);
-    QCOMPARE(to_qstring(form->engine().front_fixed), QString());
+    QCOMPARE(to_qstring(form->engine().state().front_fixed), QString());
     QCOMPARE(form->position_label()->text(), QStringLiteral("1行 0列"));
     clicks({key::K, key::A});
     QCOMPARE(text(), QStringLiteral("かあいうか"));
@@ -174,8 +174,7 @@ class WindowTest : public QObject {
     std::string big;
     for (std::size_t i = 0; i + 1 < kMaxDisplayChars; ++i)
       big += "\x82\xa0";  // あ
-    form->engine().front_fixed = form->engine().front_text = big;
-    form->engine().show_romaji_mode();
+    form->engine().load_text(big, "");
     click(key::K);  // the millionth character
     QCOMPARE(form->position_label()->text().endsWith(QStringLiteral("列")), true);
     QTest::mousePress(form->key(key::centre), Qt::LeftButton);  // confirms Ｋ: fine
@@ -342,9 +341,9 @@ class WindowTest : public QObject {
     key_press(Qt::Key_Right);
     QCOMPARE(form->display()->caret(), 2);
     key_press(Qt::Key_Control);
-    QCOMPARE(form->engine().input_mode, InputMode::half_alphabet);
+    QCOMPARE(form->engine().state().input_mode, InputMode::half_alphabet);
     key_press(Qt::Key_P);
-    QCOMPARE(form->engine().input_mode, InputMode::half_number);
+    QCOMPARE(form->engine().state().input_mode, InputMode::half_number);
     key_press(Qt::Key_Return);
     QCOMPARE(text(), QStringLiteral("ぁ\r\n"));
     // Auto-repeat repeats the press.
@@ -440,21 +439,22 @@ class WindowTest : public QObject {
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->frameGeometry().topLeft(),
              form->frameGeometry().topLeft() + QPoint(54 + 4, 120 + 25));
-    QCOMPARE(dialog->highlighted_page(), 1);
+    QCOMPARE(dialog->highlighted_page(), SymbolPage::full_width);
     QCOMPARE(dialog->grid()->item(0, 0)->text(), QStringLiteral("○"));
     QCOMPARE(dialog->grid()->item(14, 9)->text(), QStringLiteral("★"));
     QVERIFY(dialog->grid()->isVisible());
     click(key::up);
-    QCOMPARE(dialog->highlighted_page(), 3);
-    QCOMPARE(dialog->panel(3)->palette().color(QPalette::Window), QColor(Qt::black));
+    QCOMPARE(dialog->highlighted_page(), SymbolPage::pictographs);
+    QCOMPARE(dialog->panel(SymbolPage::pictographs)->palette().color(QPalette::Window),
+             QColor(Qt::black));
     QTest::keyClick(dialog, Qt::Key_A);  // swallowed
     QVERIFY(dialog->isVisible());
     QTest::keyClick(dialog, Qt::Key_Control);
     QVERIFY(!dialog->isVisible());
-    QCOMPARE(form->engine().input_mode, InputMode::symbol);
+    QCOMPARE(form->engine().state().input_mode, InputMode::symbol);
     click(key::centre);  // the centre key leaves symbol mode and resets the page
     clicks({key::mode, key::mode});
-    QCOMPARE(dialog->highlighted_page(), 1);
+    QCOMPARE(dialog->highlighted_page(), SymbolPage::full_width);
   }
 
   void symbolPickerInsertsTheClickedSymbol() {
@@ -475,7 +475,7 @@ class WindowTest : public QObject {
                       grid->visualItemRect(grid->item(0, 0)).center());
     QCOMPARE(text(), QStringLiteral("あ●①"));
     click(key::centre);  // the centre key still leaves symbol mode
-    QCOMPARE(form->engine().input_mode, InputMode::romaji);
+    QCOMPARE(form->engine().state().input_mode, InputMode::romaji);
     QVERIFY(!dialog->isVisible());
   }
 
@@ -488,9 +488,9 @@ class WindowTest : public QObject {
     QVERIFY(bar->accessibleDescription().startsWith(QStringLiteral("1 回、2 ")));
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->candidate_rect(4).center());
     form->idle_pass();
-    const QString fourth = to_qstring(form->engine().candidate[4]);
+    const QString fourth = to_qstring(form->engine().state().candidate[4]);
     QCOMPARE(text(), fourth);
-    QCOMPARE(to_qstring(form->engine().front_fixed), fourth);
+    QCOMPARE(to_qstring(form->engine().state().front_fixed), fourth);
     QCOMPARE(bar->accessibleDescription(), QString());  // nothing pending: the strip is empty
     clicks({key::K, key::A, key::N});                   // かん: no candidates, a quiet hint
     QCOMPARE(bar->accessibleDescription(), QStringLiteral("候補はありません"));
@@ -531,14 +531,15 @@ class WindowTest : public QObject {
     QCOMPARE(bar->page(), pages - 2);
     for (int i = 0; i < 80; ++i)
       click(key::down);  // ↓ through the whole list; the candidate on display pulls its page along
-    QCOMPARE(form->engine().candidate_count, 80);
-    QCOMPARE(text(), to_qstring(form->engine().candidate[80]));
+    QCOMPARE(form->engine().state().candidate_count, 80);
+    QCOMPARE(text(), to_qstring(form->engine().state().candidate[80]));
     QCOMPARE(bar->page(), pages - 1);
     click(key::down);  // after the last candidate, the reading
     QCOMPARE(text(), QStringLiteral("かい"));
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->candidate_rect(80).center());
     form->idle_pass();
-    QCOMPARE(to_qstring(form->engine().front_fixed), to_qstring(form->engine().candidate[80]));
+    QCOMPARE(to_qstring(form->engine().state().front_fixed),
+             to_qstring(form->engine().state().candidate[80]));
   }
 
   void undoKeyBringsBackWhatDeleteAllErased() {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,9 +26,12 @@ std::vector<std::string_view> letter_key_characters(int key, InputMode mode, boo
 // after the press; 0 for none. It names the character the multi-tap cycle has just reached.
 int highlighted_mark(int key, InputMode mode, int taps);
 
-class Engine : public EngineState {
+class Engine : protected EngineState {
  public:
   explicit Engine(View& view);
+
+  // The state record, read-only: the other layers change it through the operations below.
+  const EngineState& state() const { return *this; }
 
   // ---- Shared operations -----------------------------------------------------------------
   void initialise();
@@ -36,7 +40,7 @@ class Engine : public EngineState {
   // the first tap on it resets every other key's count.
   void count_tap(int key);
   int composition_length() const;
-  bool is_caps() const { return caps != 0; }
+  bool is_caps() const { return capitals; }
   void update_caret_position();
   void confirm_shown();
   // The delete-all key: empties the text and ends whatever is pending.
@@ -58,6 +62,11 @@ class Engine : public EngineState {
   void show_full_number_mode();
   // The end of every refresh: the caret's line, column and label, and goal_column.
   void finish_refresh();
+
+  // Replaces the whole text by confirmed text with the caret between `before_caret` and
+  // `after_caret`, shown plain; nothing may be pending. Loads a text: ("あいう", "") puts the
+  // caret at the end.
+  void load_text(std::string before_caret, std::string_view after_caret);
 
   // Shows `front` + `back_text` with the given styled segments and puts the caret at `caret`;
   // `front` is front_text as a rule. The display receives only what changed.
@@ -86,7 +95,9 @@ class Engine : public EngineState {
   void commit_pending_vowel();
   void type_alphabet();
   void type_full_alphabet();
-  void type_number(std::string_view text);
+  // Types `text` at the insertion point as confirmed text, shown plain: a half-width digit,
+  // the space of ↓ at the end of the text, a picked symbol.
+  void type_confirmed(std::string_view text);
   void type_full_number(std::string_view digits);
 
   // ---- Modes -----------------------------------------------------------------------------
@@ -100,6 +111,11 @@ class Engine : public EngineState {
   void centre_key();
   void left_key();
   void right_key();
+  // ↑ and ↓ when no reading is pending: the caret to the line above or below, kept in
+  // goal_column. ↓ on the last line goes to the end and starts a new line ("　" in full-width
+  // alphabet mode).
+  void caret_up();
+  void caret_down();
   void make_caret_insertion_point();
 
   // ---- Key faces -------------------------------------------------------------------------
@@ -109,15 +125,63 @@ class Engine : public EngineState {
   void paint_centre_or_case_face(int number, KeyCaption caption, bool highlight);
   void set_indicators(InputMode mode);
 
-  // ---- Helpers shared with conversion ----------------------------------------------------
+  // ---- Conversion ------------------------------------------------------------------------
+  // The first steps of a conversion: a cycled vowel and a lone Ｎ join the reading, and the
+  // part behind the cursor joins kana_text when no romaji stands between. Returns the reading
+  // to look up: か い ← gives "かい".
+  std::string settle_reading();
+  // Fills candidate[1..] through `lookup`, which returns how many it wrote:
+  // lookup(std::span<std::string> slots) -> int.
+  template <typename Lookup>
+  void set_candidates(Lookup&& lookup) {
+    candidate_count = lookup(std::span<std::string>(candidate));
+  }
+  // ↓ on a looked-up reading: the next candidate (after the last, the reading again); without
+  // candidates the katakana form stays or the reading stays as it now stands.
+  void show_next_candidate();
+  // Candidate `index` (1..candidate_count) of the looked-up reading goes on display, as if ↓
+  // had reached it.
+  void pick_candidate(int index);
+  // index 0 shows the reading again in hiragana; 1..candidate_count shows that candidate.
+  void show_conversion(int index);
+  // Shows the reading in katakana; the reading itself stays as it is.
+  void show_katakana();
+  // ↑ on a pending reading: its katakana form on odd taps, the reading back in hiragana on
+  // even ones (the caret where it stood in the reading).
+  void toggle_katakana();
+  // ↓ in full-width number mode with digits pending: １２ shows as 12 on odd taps, as １２ again
+  // on even ones.
+  void toggle_half_width_digits();
+  // ↓ and ↑ in symbol mode: 全角記号 → 半角記号 → 絵文字 → 全角記号, and back; the dialog's
+  // highlight follows.
+  void next_symbol_page();
+  void previous_symbol_page();
+
+  // ---- Pending text ----------------------------------------------------------------------
   std::string reading() const;  // kana_text + romaji_text + kana_after_caret
   // A reading the caret keys act on: the full-width number marker is not one.
   bool reading_pending() const;
-  // Confirms what is pending before the caret; in full-width number mode also drops the
-  // digits, their half-width form and the marker.
-  void confirm_pending();
+  // Something unconfirmed is in front_text: a reading, a candidate, pending digits or letters.
+  bool pending() const { return front_fixed != front_text; }
+  // What ending the pending text does with the count of ↓ presses (candidate_index): the
+  // centre key, a mode change and delete-all end it; confirming at the insertion point (a
+  // caret key's release, a click in the text, the space of →, ↓ at the end) keeps it, so a new
+  // reading's first ↓ goes on from it: か い and eleven ↓, クリア twice, あ い ↓ shows
+  // candidate 12 of あい.
+  enum class DownPresses : uint8_t { end, keep };
+  // Ends whatever is pending without touching the text: the reading (kana_text, romaji_text,
+  // kana_after_caret), its conversion (no candidate or katakana form on display), the
+  // full-width digits, their half-width form and the number marker.
+  void clear_pending(DownPresses presses = DownPresses::end);
+  // Confirms what is pending as it stands in front_text, then clear_pending(). Nothing is
+  // redrawn. After か い ↓: front_fixed becomes "回", the reading empty.
+  void confirm_pending(DownPresses presses = DownPresses::end);
   // Confirms what is pending, if anything, and shows the text plain.
   void confirm_pending_shown();
+  // With nothing pending, `text` is typed first; then everything is confirmed. The centre key
+  // appends its line break "\r\n" this way: after か it only confirms か.
+  void append_if_nothing_pending_then_confirm(std::string_view text,
+                                              DownPresses presses = DownPresses::end);
   // Takes a kanji candidate or katakana form off display, back to the reading in hiragana.
   void cancel_conversion();
   // The reading, in hiragana, takes the place of a candidate or the katakana form in
@@ -125,9 +189,6 @@ class Engine : public EngineState {
   // `whole` the part behind the cursor joins kana_text too, so the caret goes to the end of the
   // reading; otherwise it stays where it stood in the reading. Nothing is redrawn.
   void take_conversion_off(bool whole);
-  // Empties the reading (kana_text, romaji_text, kana_after_caret) and ends any conversion of
-  // it: no candidate or katakana form on display, candidate_index back to 0.
-  void clear_reading();
   // A lone Ｎ (or ｎ) as the whole romaji_text is the syllable ん once the reading is converted.
   bool lone_n() const { return romaji_text == "Ｎ" || romaji_text == "ｎ"; }
   void settle_lone_n();
@@ -153,6 +214,9 @@ class Engine : public EngineState {
   };
   void publish_text();
   void take_back(const Before& before);
+  // A tap on letter key `key` in an alphabet mode: repeated taps replace the pending character
+  // in place (K K gives Ｇ); the first tap on another key confirms it.
+  void alphabet_tap(int key, InputMode mode);
 
   struct ErasedText {
     std::string text;

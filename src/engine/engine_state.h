@@ -45,11 +45,24 @@ constexpr bool is_letter(int number) {
 }  // namespace key
 
 inline constexpr int kKeyCount = key::down;  // key numbers 1..24 index tap_count
+
 inline constexpr int kCandidateSlots = 80;
+
+// The symbol picker's pages, in the order ↓ turns them: 全角記号, 半角記号, 絵文字.
+enum class SymbolPage : uint8_t { full_width = 1, half_width, pictographs };
+inline constexpr int kSymbolPageCount = 3;
+inline constexpr std::array<SymbolPage, kSymbolPageCount> kSymbolPages = {
+    SymbolPage::full_width, SymbolPage::half_width, SymbolPage::pictographs};
+// A page's place from 0 in kSymbolPages: 0 for 全角記号.
+constexpr int page_index(SymbolPage page) {
+  return static_cast<int>(page) - 1;
+}
 
 // The marker kana_text holds in full-width number mode while the half-width digits are shown.
 inline constexpr std::string_view kNumberMarker = "XXX";
 
+// The record is written by the engine's own operations only; the other layers read it through
+// Engine::state().
 struct EngineState {
   // The display shows front_text + back_text; the caret normally stands at the end of
   // front_text. After typing あ, confirming it, then K: front_fixed "あ", romaji_text "Ｋ",
@@ -61,8 +74,8 @@ struct EngineState {
   std::string kana_text;         // "か" after K, A; "XXX" in full-width number mode (see above)
   std::string romaji_text;       // "Ｋｙ" after K, Y; the vowel A turns it into きゃ
   std::string kana_after_caret;  // "なだ" after かなだ and ← ←: the reading behind the cursor
-  std::string zenkaku_digits;     // "１２" after I, S in full-width number mode
-  std::string number_conversion;  // "12" while ↓ shows those digits in half width
+  std::string full_width_digits;  // "１２" after I, S in full-width number mode
+  std::string half_width_digits;  // "12" while ↓ shows those digits in half width
 
   // tap_count[k]: consecutive taps on key k (1..24) since the last reset_tap_counts; at most
   // one is non-zero, the key pressed last. K, K: tap_count[2] is 2 and the cycle is at Ｇ.
@@ -71,14 +84,14 @@ struct EngineState {
   std::array<std::string, 7> tap_cycle{};  // the current key's cycle, written on every tap
 
   InputMode input_mode = InputMode::romaji;
-  uint8_t caps = 1;  // 1 capitals (大), 0 small letters (小)
+  bool capitals = true;  // the letter keys type capitals (大); false: small letters (小)
   // Where the mode key returns from full-width number mode: romaji, or full-width alphabet
   // when the case key left it for full-width numbers.
   InputMode saved_mode = InputMode::romaji;
-  uint8_t kanji_converting = 0;   // a kanji candidate is on display
-  uint8_t katakana_shown = 0;     // the katakana form of the reading is on display
-  uint8_t number_converting = 0;  // number_conversion is on display
-  uint8_t symbol_page = 1;        // 1 全角記号, 2 半角記号, 3 絵文字
+  bool candidate_shown = false;   // a kanji candidate is on display: か い ↓ shows 回
+  bool katakana_shown = false;    // the katakana form of the reading is on display: か い ↑
+  bool half_width_shown = false;  // half_width_digits is on display: I S ↓ in full-width numbers
+  SymbolPage symbol_page = SymbolPage::full_width;
 
   // candidate[1..candidate_count] from the last lookup; candidate_index counts converting ↓
   // presses, and candidate candidate_index mod (candidate_count + 1) is on display (0: the

@@ -11,10 +11,10 @@ namespace lumeta {
 namespace {
 
 using text::delete_last_char;
+using text::full_width_char_to_half;
+using text::full_width_to_lower;
 using text::right_bytes;
 using text::romaji_to_kana;
-using text::zenkaku_char_to_hankaku;
-using text::zenkaku_to_lower;
 
 // One entry of a cycle: the capital form and the small form (the same text where case does
 // not matter).
@@ -154,7 +154,7 @@ bool contains(const std::array<std::string_view, N>& list, std::string_view s) {
 
 // A full-width Latin letter (Ａ..Ｚ, ａ..ｚ): the consonants that double into っ.
 bool is_romaji_letter(std::string_view s) {
-  const std::string half = zenkaku_char_to_hankaku(s);
+  const std::string half = full_width_char_to_half(s);
   return s.size() == 2 && half.size() == 1 &&
          ((half[0] >= 'A' && half[0] <= 'Z') || (half[0] >= 'a' && half[0] <= 'z'));
 }
@@ -162,18 +162,6 @@ bool is_romaji_letter(std::string_view s) {
 void write_tap_cycle(std::array<std::string, 7>& tap_cycle, const Cycle& cycle, bool caps) {
   for (int i = 0; i < cycle.steps; ++i)
     tap_cycle[i + 1] = cycle.taps[i].pick(caps);
-}
-
-// Alphabet modes: repeated taps replace the pending character in place; the first tap on
-// another key confirms it.
-void alphabet_tap(Engine& e, int key, const std::array<Cycle, 15>& table) {
-  if (e.tap_count[key] == 0) e.front_fixed = e.front_text;
-  e.count_tap(key);
-  const Cycle& cycle = table[key - 1];
-  write_tap_cycle(e.tap_cycle, cycle, e.is_caps());
-  e.front_text = e.front_fixed;
-  e.front_text += cycle.pick(e.tap_count[key], e.is_caps());
-  e.show_alphabet_mode();
 }
 
 // The cycle of letter key `key` in an alphabet or romaji mode; none in the other modes.
@@ -193,6 +181,18 @@ const Cycle* cycle_of(int key, InputMode mode) {
 }
 
 }  // namespace
+
+// Alphabet modes: repeated taps replace the pending character in place; the first tap on
+// another key confirms it.
+void Engine::alphabet_tap(int key, InputMode mode) {
+  if (tap_count[key] == 0) front_fixed = front_text;
+  count_tap(key);
+  const Cycle& cycle = *cycle_of(key, mode);
+  write_tap_cycle(tap_cycle, cycle, is_caps());
+  front_text = front_fixed;
+  front_text += cycle.pick(tap_count[key], is_caps());
+  show_alphabet_mode();
+}
 
 int highlighted_mark(int key, InputMode mode, int taps) {
   if (!key::is_letter(key) || taps < 0) return 0;
@@ -267,7 +267,7 @@ void Engine::letter_key(int key) {
   const int index = key - 1;
   switch (input_mode) {
     case InputMode::romaji: {
-      if (kanji_converting || katakana_shown) confirm_shown();
+      if (candidate_shown || katakana_shown) confirm_shown();
       const RomajiKey& row = kRomajiKeys[index];
       if (!row.vowel.empty()) {
         type_vowel(row.vowel);
@@ -287,21 +287,21 @@ void Engine::letter_key(int key) {
         half ? type_alphabet() : type_full_alphabet();
         return;
       }
-      alphabet_tap(*this, key, half ? kHalfWidthAlphabet : kFullWidthAlphabet);
+      alphabet_tap(key, input_mode);
       return;
     }
     case InputMode::half_number:
-      if (!kDigits[index].half.empty()) type_number(kDigits[index].half);
+      if (!kDigits[index].half.empty()) type_confirmed(kDigits[index].half);
       return;
     case InputMode::full_number:
       if (kDigits[index].full.empty()) return;
-      if (number_converting) {
+      if (half_width_shown) {
         // A digit typed while the half-width form is shown goes back to the full-width form.
-        number_converting = 0;
-        number_conversion.clear();
+        half_width_shown = false;
+        half_width_digits.clear();
       }
-      zenkaku_digits += kDigits[index].full;
-      type_full_number(zenkaku_digits);
+      full_width_digits += kDigits[index].full;
+      type_full_number(full_width_digits);
       return;
     case InputMode::symbol:
       return;  // the dialog handles it
@@ -309,11 +309,11 @@ void Engine::letter_key(int key) {
 }
 
 void Engine::type_alphabet() {
-  alphabet_tap(*this, key::Y, kHalfWidthAlphabet);
+  alphabet_tap(key::Y, InputMode::half_alphabet);
 }
 
 void Engine::type_full_alphabet() {
-  alphabet_tap(*this, key::Y, kFullWidthAlphabet);
+  alphabet_tap(key::Y, InputMode::full_alphabet);
 }
 
 void Engine::type_vowel(std::string_view vowel) {
@@ -356,7 +356,8 @@ void Engine::type_consonant(std::string_view letter) {
         kana_text += "ん";
         romaji_text = letter;
       }
-    } else if (is_romaji_letter(letter) && (letter == last || letter == zenkaku_to_lower(last))) {
+    } else if (is_romaji_letter(letter) &&
+               (letter == last || letter == full_width_to_lower(last))) {
       // The same consonant twice: ｋ then ｋ gives っｋ. Signs such as ・ just follow each other.
       romaji_text = delete_last_char(romaji_text);
       romaji_text += "っ";
@@ -377,7 +378,7 @@ void Engine::commit_pending_vowel() {
   }
 }
 
-void Engine::type_number(std::string_view text) {
+void Engine::type_confirmed(std::string_view text) {
   front_text += text;
   front_fixed = front_text;
   show_number_mode();

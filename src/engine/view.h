@@ -73,7 +73,7 @@ class View {
   virtual void show_symbol_dialog() = 0;
   virtual void hide_symbol_dialog() = 0;
   virtual bool symbol_dialog_visible() const = 0;
-  virtual void set_symbol_page_highlight(int page) = 0;
+  virtual void set_symbol_page_highlight(SymbolPage page) = 0;
 };
 
 }  // namespace lumeta

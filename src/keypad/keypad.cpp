@@ -106,13 +106,12 @@ void Keypad::press(int number) {
   switch (key->kind) {
     case KeyKind::letter: {
       engine_.guarded([&] { key->operation(engine_); });
-      engine_.key_number = number;
-      const InputMode mode = engine_.input_mode;
+      const InputMode mode = engine_.state().input_mode;
       engine_.paint_letter_face(number, mode, engine_.is_caps());
       if (typing_mode(mode)) {
         // The face shows where the multi-tap cycle stands: the reached mark in lime green.
         const Face face = letter_face(number, mode, engine_.is_caps());
-        const int mark = highlighted_mark(number, mode, engine_.tap_count[number]);
+        const int mark = highlighted_mark(number, mode, engine_.state().tap_count[number]);
         view_.set_key_face(number, mark ? with_highlight(face, number, mode, mark) : face);
       }
       break;
@@ -126,7 +125,6 @@ void Keypad::press(int number) {
       engine_.guarded([&] { key->operation(engine_); });
       break;
     case KeyKind::case_key:
-      engine_.key_number = key::caps;
       engine_.paint_centre_or_case_face(key::caps, KeyCaption::case_words, true);
       engine_.guarded([&] { key->operation(engine_); });
       break;
@@ -140,18 +138,18 @@ void Keypad::press(int number) {
 void Keypad::release(int number) {
   const KeyInfo* key = find_key(number);
   if (!key) return;
-  const bool typing_modes = typing_mode(engine_.input_mode);
+  const EngineState& state = engine_.state();
+  const bool typing_modes = typing_mode(state.input_mode);
   switch (key->kind) {
     case KeyKind::letter:
-      engine_.key_number = number;
-      engine_.paint_letter_face(number, engine_.input_mode, engine_.is_caps());
+      engine_.paint_letter_face(number, state.input_mode, engine_.is_caps());
       break;
     case KeyKind::caption:
       view_.set_caption_held(number, false);
       if (!typing_modes || reading_pending()) break;
       // A caret moved in the display becomes the point where typing goes on; the clear key
       // leaves unconfirmed full-width digits alone.
-      if (number == key::clear && !engine_.zenkaku_digits.empty()) break;
+      if (number == key::clear && !state.full_width_digits.empty()) break;
       refresh_caret();
       break;
     case KeyKind::centre:
@@ -161,7 +159,6 @@ void Keypad::release(int number) {
       if (!reading_pending()) refresh_caret();
       break;
     case KeyKind::case_key:
-      engine_.key_number = key::caps;
       engine_.paint_centre_or_case_face(key::caps, KeyCaption::case_words, false);
       break;
     case KeyKind::window:
@@ -187,11 +184,11 @@ void Keypad::choose_candidate(int index) {
   const CandidateStrip strip = candidate_strip(engine_);
   if (!strip.active || index < 1 || index > static_cast<int>(strip.candidates.size())) return;
   engine_.guarded([&] { show_candidate(engine_, index); });
-  if (!engine_.kanji_converting) return;
+  if (!engine_.state().candidate_shown) return;
   click(key::centre);
 }
 
-void Keypad::pick_symbol(int page, int index) {
+void Keypad::pick_symbol(SymbolPage page, int index) {
   if (!view_.symbol_dialog_visible()) return;
   const auto entries = symbol_page_entries(page);
   if (index < 0 || index >= static_cast<int>(entries.size())) return;
@@ -220,14 +217,14 @@ void Keypad::idle() {
 void Keypad::place_caret(int position) {
   // Confirming leaves the text on display as it is, so `position` still points where the user
   // clicked.
-  if (reading_pending() || engine_.front_fixed != engine_.front_text) {
+  if (reading_pending() || engine_.pending()) {
     engine_.guarded([&] { engine_.confirm_shown(); });
   }
   const std::string_view text = engine_.display().text();
   const std::size_t p = static_cast<std::size_t>(std::max(position, 0));
   view_.set_caret(static_cast<int>(sjis::floor_boundary(text, p)));
   refresh_caret();
-  engine_.goal_column = engine_.caret_column;
+  engine_.finish_refresh();  // the column reached is kept for ↑ and ↓
 }
 
 }  // namespace lumeta

@@ -69,7 +69,7 @@ class Keypad {
 
   // A click on cell `index` (from 0) of the symbol dialog's page `page`; nothing while the
   // dialog is hidden or the page has no such cell.
-  void pick_symbol(int page, int index);
+  void pick_symbol(SymbolPage page, int index);
 
   // What the copy key puts on the clipboard: the whole display text, each CR LF a lone LF
   // (Shift-JIS).

@@ -154,7 +154,7 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
 
   symbol_picker_ = new SymbolPicker(this);
   symbol_picker_->hide();
-  connect(symbol_picker_, &SymbolPicker::symbol_picked, this, [this](int page, int index) {
+  connect(symbol_picker_, &SymbolPicker::symbol_picked, this, [this](SymbolPage page, int index) {
     before_key();
     keypad_.pick_symbol(page, index);
   });
@@ -349,7 +349,7 @@ void MainWindow::hide_symbol_dialog() {
 bool MainWindow::symbol_dialog_visible() const {
   return symbol_picker_->isVisible();
 }
-void MainWindow::set_symbol_page_highlight(int page) {
+void MainWindow::set_symbol_page_highlight(SymbolPage page) {
   symbol_picker_->set_page_highlight(page);
 }
 
@@ -442,8 +442,8 @@ void MainWindow::refresh_extras() {
 // Each letter key tells assistive tools the characters it types in the current mode, separated
 // by spaces: 、 and , are characters of key Z, while a space is always spoken by name.
 void MainWindow::describe_letter_keys() {
-  if (engine_.input_mode == described_mode_ && engine_.is_caps() == described_caps_) return;
-  described_mode_ = engine_.input_mode;
+  if (engine_.state().input_mode == described_mode_ && engine_.is_caps() == described_caps_) return;
+  described_mode_ = engine_.state().input_mode;
   described_caps_ = engine_.is_caps();
   for (int n = key::first_letter; n <= key::last_letter; ++n) {
     QStringList typed;

@@ -55,7 +55,7 @@ class MainWindow : public QWidget, public View {
   void show_symbol_dialog() override;
   void hide_symbol_dialog() override;
   bool symbol_dialog_visible() const override;
-  void set_symbol_page_highlight(int page) override;
+  void set_symbol_page_highlight(SymbolPage page) override;
 
   // The idle notification: runs whenever the event queue has emptied.
   void idle_pass();

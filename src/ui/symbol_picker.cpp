@@ -43,14 +43,14 @@ SymbolPicker::SymbolPicker(QWidget* parent)
   setWindowTitle(QStringLiteral("記号モード"));
   setFixedSize(304, 444);  // the three panels, with the page's grid below them
   setAttribute(Qt::WA_QuitOnClose, false);
-  for (int page = 1; page <= 3; ++page) {
+  for (const SymbolPage page : kSymbolPages) {
     QLabel* panel = new QLabel(to_qstring(symbol_page_name(page)), this);
-    panel->setGeometry(112, 40 + (page - 1) * 64, 145, 49);
+    panel->setGeometry(112, 40 + page_index(page) * 64, 145, 49);
     panel->setAlignment(Qt::AlignCenter);
     panel->setFont(ui_font(20, true));
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setAutoFillBackground(true);
-    panels_[page - 1] = panel;
+    panels_[page_index(page)] = panel;
   }
   grid_ = new QTableWidget(kSymbolRows, kSymbolColumns, this);
   grid_->setGeometry(13, 232, 278, 202);
@@ -69,7 +69,7 @@ SymbolPicker::SymbolPicker(QWidget* parent)
   grid_->setAccessibleName(QStringLiteral("記号の一覧"));
   ClickFilter::install(grid_->viewport(), ClickFilter::Buttons::all_as_left);
   connect(grid_, &QTableWidget::cellClicked, this, &SymbolPicker::pick_cell);
-  set_page_highlight(1);
+  set_page_highlight(SymbolPage::full_width);
 }
 
 void SymbolPicker::pick_cell(int row, int column) {
@@ -93,17 +93,18 @@ void SymbolPicker::fill_symbol_grid() {
   grid_->scrollToTop();
 }
 
-void SymbolPicker::set_page_highlight(int page) {
+void SymbolPicker::set_page_highlight(SymbolPage page) {
   const bool turned = page != highlighted_;
   highlighted_ = page;
   if (turned || grid_->item(0, 0) == nullptr) fill_symbol_grid();
-  for (int p = 1; p <= 3; ++p) {
-    QPalette palette = panels_[p - 1]->palette();
+  for (const SymbolPage p : kSymbolPages) {
+    QLabel* panel = panels_[page_index(p)];
+    QPalette palette = panel->palette();
     const bool on = p == page;
     palette.setColor(QPalette::Window, on ? QColor(Qt::black) : palette.color(QPalette::Button));
     palette.setColor(QPalette::WindowText, on ? QColor(Qt::white) : QColor(Qt::black));
-    panels_[p - 1]->setPalette(palette);
-    panels_[p - 1]->setAccessibleDescription(on ? QStringLiteral("表示中のページ") : QString());
+    panel->setPalette(palette);
+    panel->setAccessibleDescription(on ? QStringLiteral("表示中のページ") : QString());
   }
   grid_->setAccessibleDescription(to_qstring(symbol_page_name(page)));
 }
