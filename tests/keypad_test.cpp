@@ -45,9 +45,10 @@ TEST(KeyList, OneEntryPerKeyWithItsKeyboardKey) {
   }
   EXPECT_EQ(find_key_by_keyboard('A')->number, key::A);
   EXPECT_EQ(find_key_by_keyboard('P')->number, key::caps);
-  EXPECT_EQ(find_key_by_keyboard(17)->number, key::mode);  // Ctrl is the mode key
-  EXPECT_EQ(find_key_by_keyboard(8)->number, key::clear);  // Backspace
-  EXPECT_EQ(find_key_by_keyboard(40)->number, key::down);  // Down
+  EXPECT_EQ(find_key_by_keyboard(keyboard::control)->number, key::mode);
+  EXPECT_EQ(find_key_by_keyboard(keyboard::backspace)->number, key::clear);
+  EXPECT_EQ(find_key_by_keyboard(keyboard::down)->number, key::down);
+  EXPECT_EQ(find_key_by_keyboard(keyboard::keypad_enter)->number, key::centre);
   EXPECT_EQ(find_key_by_keyboard('V'), nullptr);
   EXPECT_EQ(find_key_by_keyboard('1'), nullptr);
   EXPECT_EQ(find_key(17), nullptr);  // no key between clear (16) and centre (18)

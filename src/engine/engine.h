@@ -88,7 +88,7 @@ class Engine : protected EngineState {
   void o_key();
   void z_key();
   void w_key();
-  void letter_key(int key);  // a_key .. w_key by key number 1..15
+  void letter_key(int key);  // a_key .. w_key by key number, key::A .. key::W
 
   void type_vowel(std::string_view vowel);
   void type_consonant(std::string_view letter);

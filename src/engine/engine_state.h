@@ -27,25 +27,32 @@ constexpr bool typing_mode(InputMode mode) {
   return mode != InputMode::symbol;
 }
 
-// The keys by number. The numbers index tap_count and name the keys to the view and the replay.
+// The keys by number. The numbers index tap_count and name the keys to the view and the replay;
+// every other fact about a key is its row in the key list (kKeys, src/keypad/keypad.cpp).
 namespace key {
 inline constexpr int A = 1, K = 2, H = 3, I = 4, S = 5, M = 6, U = 7, T = 8, Y = 9, E = 10, N = 11,
                      R = 12, O = 13, Z = 14, W = 15;
 inline constexpr int first_letter = A, last_letter = W;
-inline constexpr int clear = 16;   // クリア
-inline constexpr int centre = 18;  // 決定 / 改行
-inline constexpr int caps = 19;    // 数字／小文字
+inline constexpr int letter_count = last_letter - first_letter + 1;  // fifteen
+inline constexpr int clear = 16;                                     // クリア
+inline constexpr int centre = 18;                                    // 決定 / 改行
+inline constexpr int caps = 19;                                      // 数字／小文字
 inline constexpr int mode = 20;
 inline constexpr int left = 21, right = 22, up = 23, down = 24;
+inline constexpr int last_keypad = down;  // the keypad's keys are 1..24; they count taps
 inline constexpr int quit = 31, copy = 32, delete_all = 33, undo = 34;  // the window's own keys
+inline constexpr int last = undo;                                       // the highest key number
 
 constexpr bool is_letter(int number) {
   return number >= first_letter && number <= last_letter;
 }
+// A letter key's place in the tables of letters, from 0: 0 for A, 14 for W.
+constexpr int letter_index(int number) {
+  return number - first_letter;
+}
 }  // namespace key
 
-inline constexpr int kKeyCount = key::down;  // key numbers 1..24 index tap_count
-
+inline constexpr int kKeyCount = key::last_keypad;  // key numbers 1..24 index tap_count
 inline constexpr int kCandidateSlots = 80;
 
 // The symbol picker's pages, in the order ↓ turns them: 全角記号, 半角記号, 絵文字.
@@ -77,7 +84,7 @@ struct EngineState {
   std::string full_width_digits;  // "１２" after I, S in full-width number mode
   std::string half_width_digits;  // "12" while ↓ shows those digits in half width
 
-  // tap_count[k]: consecutive taps on key k (1..24) since the last reset_tap_counts; at most
+  // tap_count[k]: consecutive taps on keypad key k since the last reset_tap_counts; at most
   // one is non-zero, the key pressed last. K, K: tap_count[2] is 2 and the cycle is at Ｇ.
   std::array<int32_t, kKeyCount + 1> tap_count{};
   int32_t key_number = 0;                  // the key being handled

@@ -77,8 +77,8 @@ class HeadlessView : public View {
   int refused_count_ = 0;
   std::string label_;
   std::array<IndicatorLook, kIndicatorCount> indicators_{};
-  std::array<Face, 25> faces_{};
-  std::array<bool, 34> held_{};
+  std::array<Face, kKeyCount + 1> faces_{};  // by key number
+  std::array<bool, key::last + 1> held_{};   // by key number
   bool dialog_visible_ = false;
   SymbolPage page_highlight_ = SymbolPage::full_width;
   int grid_fills_ = 0;

@@ -63,7 +63,7 @@ class View {
   virtual void key_refused() = 0;
   virtual void set_indicator(Indicator indicator, IndicatorLook look) = 0;
 
-  // Keys: the painted face of a letter key (1..15), the centre key (18) or the case key (19);
+  // Keys by key:: number: the painted face of a letter key, key::centre or key::caps;
   // the caption colour of a caption key while it is held.
   virtual void set_key_face(int key, const Face& face) = 0;
   virtual void set_caption_held(int key, bool held) = 0;

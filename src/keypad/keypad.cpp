@@ -17,8 +17,8 @@ void call(Engine& engine) {
 
 // The letter keys stand in five rows of three.
 constexpr KeyPlace letter_place(int number) {
-  const int column = (number - 1) % 3;
-  const int row = (number - 1) / 3;
+  const int column = key::letter_index(number) % 3;
+  const int row = key::letter_index(number) / 3;
   return {456 + column * 72, 216 + row * 64, 65, 44};
 }
 
@@ -27,50 +27,51 @@ constexpr KeyKind kCaption = KeyKind::caption;
 constexpr KeyKind kWindow = KeyKind::window;
 
 // One row per key, in the order the window creates them: number, replay token, kind, what a
-// press runs, keyboard key, caption, place; then the name and description assistive tools read
+// press runs, physical keys, caption, place; then the name and description assistive tools read
 // and the window keys' flags.
 // clang-format off
-constexpr std::array<KeyInfo, 27> kKeys = {{
-    {key::A, "A", kLetter, call<&Engine::a_key>, 'A', "", letter_place(key::A), "キー A", ""},
-    {key::K, "K", kLetter, call<&Engine::k_key>, 'K', "", letter_place(key::K), "キー K", ""},
-    {key::H, "H", kLetter, call<&Engine::h_key>, 'H', "", letter_place(key::H), "キー H", ""},
-    {key::I, "I", kLetter, call<&Engine::i_key>, 'I', "", letter_place(key::I), "キー I", ""},
-    {key::S, "S", kLetter, call<&Engine::s_key>, 'S', "", letter_place(key::S), "キー S", ""},
-    {key::M, "M", kLetter, call<&Engine::m_key>, 'M', "", letter_place(key::M), "キー M", ""},
-    {key::U, "U", kLetter, call<&Engine::u_key>, 'U', "", letter_place(key::U), "キー U", ""},
-    {key::T, "T", kLetter, call<&Engine::t_key>, 'T', "", letter_place(key::T), "キー T", ""},
-    {key::Y, "Y", kLetter, call<&Engine::y_key>, 'Y', "", letter_place(key::Y), "キー Y", ""},
-    {key::E, "E", kLetter, call<&Engine::e_key>, 'E', "", letter_place(key::E), "キー E", ""},
-    {key::N, "N", kLetter, call<&Engine::n_key>, 'N', "", letter_place(key::N), "キー N", ""},
-    {key::R, "R", kLetter, call<&Engine::r_key>, 'R', "", letter_place(key::R), "キー R", ""},
-    {key::O, "O", kLetter, call<&Engine::o_key>, 'O', "", letter_place(key::O), "キー O", ""},
-    {key::Z, "Z", kLetter, call<&Engine::z_key>, 'Z', "", letter_place(key::Z), "キー Z", ""},
-    {key::W, "W", kLetter, call<&Engine::w_key>, 'W', "", letter_place(key::W), "キー W", ""},
-    {key::clear, "BS", kCaption, call<&Engine::clear_key>, 8, "クリア", {600, 152, 65, 40},
+constexpr KeyInfo kKeys[] = {
+    {key::A, "A", kLetter, call<&Engine::a_key>, {'A'}, "", letter_place(key::A), "キー A", ""},
+    {key::K, "K", kLetter, call<&Engine::k_key>, {'K'}, "", letter_place(key::K), "キー K", ""},
+    {key::H, "H", kLetter, call<&Engine::h_key>, {'H'}, "", letter_place(key::H), "キー H", ""},
+    {key::I, "I", kLetter, call<&Engine::i_key>, {'I'}, "", letter_place(key::I), "キー I", ""},
+    {key::S, "S", kLetter, call<&Engine::s_key>, {'S'}, "", letter_place(key::S), "キー S", ""},
+    {key::M, "M", kLetter, call<&Engine::m_key>, {'M'}, "", letter_place(key::M), "キー M", ""},
+    {key::U, "U", kLetter, call<&Engine::u_key>, {'U'}, "", letter_place(key::U), "キー U", ""},
+    {key::T, "T", kLetter, call<&Engine::t_key>, {'T'}, "", letter_place(key::T), "キー T", ""},
+    {key::Y, "Y", kLetter, call<&Engine::y_key>, {'Y'}, "", letter_place(key::Y), "キー Y", ""},
+    {key::E, "E", kLetter, call<&Engine::e_key>, {'E'}, "", letter_place(key::E), "キー E", ""},
+    {key::N, "N", kLetter, call<&Engine::n_key>, {'N'}, "", letter_place(key::N), "キー N", ""},
+    {key::R, "R", kLetter, call<&Engine::r_key>, {'R'}, "", letter_place(key::R), "キー R", ""},
+    {key::O, "O", kLetter, call<&Engine::o_key>, {'O'}, "", letter_place(key::O), "キー O", ""},
+    {key::Z, "Z", kLetter, call<&Engine::z_key>, {'Z'}, "", letter_place(key::Z), "キー Z", ""},
+    {key::W, "W", kLetter, call<&Engine::w_key>, {'W'}, "", letter_place(key::W), "キー W", ""},
+    {key::clear, "BS", kCaption, call<&Engine::clear_key>, {keyboard::backspace}, "クリア", {600, 152, 65, 40},
      "クリア", "カーソルの前の文字を消す。変換中は読みに戻す"},
-    {key::centre, "RET", KeyKind::centre, call<&Engine::centre_key>, 13, "", {536, 64, 50, 50},
+    {key::centre, "RET", KeyKind::centre, call<&Engine::centre_key>,
+     {keyboard::enter, keyboard::keypad_enter}, "", {536, 64, 50, 50},
      "決定", "入力中の文字を確定する。確定するものがなければ改行"},
-    {key::caps, "CAPS", KeyKind::case_key, call<&Engine::case_key>, 'P', "", {456, 152, 65, 40},
+    {key::caps, "CAPS", KeyKind::case_key, call<&Engine::case_key>, {'P'}, "", {456, 152, 65, 40},
      "数字／小文字", "数字と小文字・大文字を切り替える"},
-    {key::mode, "MODE", kCaption, call<&Engine::mode_key>, 17, "モード", {448, 8, 65, 40},
+    {key::mode, "MODE", kCaption, call<&Engine::mode_key>, {keyboard::control}, "モード", {448, 8, 65, 40},
      "モード", "ローマ字、英字、記号のモードを切り替える"},
-    {key::left, "LEFT", kCaption, call<&Engine::left_key>, 37, "←", {494, 56, 34, 65},
+    {key::left, "LEFT", kCaption, call<&Engine::left_key>, {keyboard::left}, "←", {494, 56, 34, 65},
      "左", "カーソルを左へ動かす"},
-    {key::right, "RIGHT", kCaption, call<&Engine::right_key>, 39, "→", {594, 56, 34, 65},
+    {key::right, "RIGHT", kCaption, call<&Engine::right_key>, {keyboard::right}, "→", {594, 56, 34, 65},
      "右", "カーソルを右へ動かす。文末では空白を入力"},
-    {key::up, "UP", kCaption, up_key, 38, "↑", {528, 24, 65, 34},
+    {key::up, "UP", kCaption, up_key, {keyboard::up}, "↑", {528, 24, 65, 34},
      "上", "カタカナに変換する。入力中でなければ上の行へ"},
-    {key::down, "DOWN", kCaption, down_key, 40, "↓", {528, 120, 65, 34},
+    {key::down, "DOWN", kCaption, down_key, {keyboard::down}, "↓", {528, 120, 65, 34},
      "下", "漢字に変換する。入力中でなければ下の行へ"},
-    {key::quit, "QUIT", kWindow, nullptr, 0, "終了(&Q)", {56, 432, 73, 41},
+    {key::quit, "QUIT", kWindow, nullptr, {}, "終了(&Q)", {56, 432, 73, 41},
      "終了", "Lumeta を終了する", false, CaptionLook::warning},
-    {key::delete_all, "DELALL", kWindow, nullptr, 0, "消去(&D)", {128, 432, 65, 41},
+    {key::delete_all, "DELALL", kWindow, nullptr, {}, "消去(&D)", {128, 432, 65, 41},
      "消去", "全文を消す（元に戻すキーで戻せる）", true},
-    {key::copy, "COPY", kWindow, nullptr, 0, "コピー(&C)", {192, 432, 65, 41},
+    {key::copy, "COPY", kWindow, nullptr, {}, "コピー(&C)", {192, 432, 65, 41},
      "コピー", "全文をクリップボードにコピーする"},
-    {key::undo, "UNDO", kWindow, nullptr, 0, "元に戻す", {192, 474, 65, 24},
+    {key::undo, "UNDO", kWindow, nullptr, {}, "元に戻す", {192, 474, 65, 24},
      "元に戻す", "最後に消去した文章を元に戻す", false, CaptionLook::small},
-}};
+};
 // clang-format on
 
 }  // namespace
@@ -93,9 +94,12 @@ const KeyInfo* find_key_by_token(std::string_view token) {
   return nullptr;
 }
 
-const KeyInfo* find_key_by_keyboard(int virtual_key) {
+const KeyInfo* find_key_by_keyboard(int qt_key) {
+  if (qt_key == keyboard::none) return nullptr;
   for (const KeyInfo& key : kKeys) {
-    if (key.keyboard != 0 && key.keyboard == virtual_key) return &key;
+    for (const int code : key.keyboard) {
+      if (code == qt_key) return &key;
+    }
   }
   return nullptr;
 }

@@ -35,35 +35,17 @@ constexpr std::array<IndicatorPlace, kIndicatorCount> kIndicatorPlaces = {{
     {"記", 160, 23},
 }};
 
-// Qt's key codes to the Windows virtual-key codes the key list uses. Letters share their code.
-struct KeyCode {
-  int qt;
-  int virtual_key;
-};
-constexpr int kSpaceKey = 32;
-constexpr std::array<KeyCode, 9> kKeyCodes = {{
-    {Qt::Key_Backspace, 8},
-    {Qt::Key_Return, 13},
-    {Qt::Key_Enter, 13},
-    {Qt::Key_Control, 17},
-    {Qt::Key_Left, 37},
-    {Qt::Key_Up, 38},
-    {Qt::Key_Right, 39},
-    {Qt::Key_Down, 40},
-    {Qt::Key_Space, kSpaceKey},
-}};
-
-int virtual_key(int qt_key) {
-  for (const KeyCode& code : kKeyCodes) {
-    if (code.qt == qt_key) return code.virtual_key;
-  }
-  return qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z ? qt_key : 0;
-}
+// The key list names the physical keys by Qt's own key codes.
+static_assert(keyboard::backspace == Qt::Key_Backspace && keyboard::enter == Qt::Key_Return &&
+              keyboard::keypad_enter == Qt::Key_Enter && keyboard::control == Qt::Key_Control);
+static_assert(keyboard::left == Qt::Key_Left && keyboard::up == Qt::Key_Up &&
+              keyboard::right == Qt::Key_Right && keyboard::down == Qt::Key_Down);
+static_assert(Qt::Key_A == 'A' && Qt::Key_Z == 'Z');
 
 // Space presses no key, but its release lets go of a key held from the keyboard, as the
-// release of any mapped key does.
-bool releases_held_key(int vk) {
-  return vk == kSpaceKey || (vk != 0 && find_key_by_keyboard(vk) != nullptr);
+// release of any key of the key list does.
+bool releases_held_key(int qt_key) {
+  return qt_key == Qt::Key_Space || find_key_by_keyboard(qt_key) != nullptr;
 }
 
 QString from_utf8(std::string_view text) {
@@ -496,7 +478,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 // release handling. Nothing is ever clicked outside Lumeta's keys, and where the platform
 // cannot move the pointer the key still gets its press and its release.
 bool MainWindow::physical_key_down(QKeyEvent* event) {
-  const KeyInfo* info = find_key_by_keyboard(virtual_key(event->key()));
+  const KeyInfo* info = find_key_by_keyboard(event->key());
   if (info && info->kind != KeyKind::window && keys_[info->number]) {
     if (held_by_keyboard_) release_through_pointer(held_by_keyboard_);
     held_by_keyboard_ = keys_[info->number];
@@ -506,7 +488,7 @@ bool MainWindow::physical_key_down(QKeyEvent* event) {
 }
 
 bool MainWindow::physical_key_up(QKeyEvent* event) {
-  if (releases_held_key(virtual_key(event->key())) && held_by_keyboard_) {
+  if (releases_held_key(event->key()) && held_by_keyboard_) {
     KeyButton* key = held_by_keyboard_;
     held_by_keyboard_ = nullptr;
     release_through_pointer(key);
