@@ -542,6 +542,58 @@ class WindowTest : public QObject {
              to_qstring(form->engine().state().candidate[80]));
   }
 
+  // What the user sees of the strip: on every page each candidate lies whole inside the strip's
+  // band above the display, clear of the page arrows and of the others, and every candidate is
+  // on exactly one page.
+  void candidateStripShowsEveryCandidateInsideItsBand() {
+    struct Large {
+      Large() { use_dictionaries(Dictionaries::builtin_and_large); }
+      ~Large() { use_dictionaries(Dictionaries::builtin); }
+    } large;
+    CandidateBar* bar = form->candidate_bar();
+    const QRect band = bar->rect();
+    QVERIFY(bar->geometry().bottom() < form->display()->geometry().top());
+    QVERIFY(form->rect().contains(bar->geometry()));
+    const std::vector<std::vector<int>> readings = {
+        {key::K, key::A, key::I},                  // かい: 80 candidates, many pages
+        {key::K, key::Y, key::O, key::U},          // きょう
+        {key::S, key::E, key::I, key::K, key::A},  // せいか
+    };
+    for (const std::vector<int>& reading : readings) {
+      for (int k : reading)
+        click(k);
+      const int count = bar->candidate_count();
+      QVERIFY(count > 1);
+      std::vector<int> pages_of(static_cast<std::size_t>(count) + 1, 0);
+      while (bar->page() > 0)
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->previous_page_rect().center());
+      for (int page = 0; page < bar->page_count(); ++page) {
+        if (page > 0) {
+          QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->next_page_rect().center());
+        }
+        QCOMPARE(bar->page(), page);
+        std::vector<QRect> seen;
+        for (int i = 1; i <= count; ++i) {
+          const QRect r = bar->candidate_rect(i);
+          if (r.isEmpty()) continue;
+          ++pages_of[static_cast<std::size_t>(i)];
+          QVERIFY2(band.contains(r), qPrintable(bar->label(i)));
+          if (bar->page_count() > 1) {
+            QVERIFY(!r.intersects(bar->previous_page_rect()));
+            QVERIFY(!r.intersects(bar->next_page_rect()));
+          }
+          for (const QRect& other : seen)
+            QVERIFY2(!r.intersects(other), qPrintable(bar->label(i)));
+          seen.push_back(r);
+        }
+        QVERIFY(!seen.empty());
+      }
+      for (int i = 1; i <= count; ++i)
+        QVERIFY2(pages_of[static_cast<std::size_t>(i)] == 1, qPrintable(bar->label(i)));
+      click(key::centre);
+    }
+  }
+
   void undoKeyBringsBackWhatDeleteAllErased() {
     QVERIFY(!form->undo_key()->isEnabled());
     clicks({key::A, key::I});
