@@ -40,6 +40,12 @@ class WindowTest : public QObject {
     }
   }
 
+  // The large dictionary after the built-in table while it lives.
+  struct LargeDictionary {
+    LargeDictionary() { use_dictionaries(Dictionaries::builtin_and_large); }
+    ~LargeDictionary() { use_dictionaries(Dictionaries::builtin); }
+  };
+
   QString text() const { return to_qstring(form->engine().display().text()); }
   void click(int key) {
     QTest::mousePress(form->key(key), Qt::LeftButton);
@@ -510,10 +516,7 @@ class WindowTest : public QObject {
   }
 
   void candidateStripPagesThroughTheLargeDictionary() {
-    struct Large {
-      Large() { use_dictionaries(Dictionaries::builtin_and_large); }
-      ~Large() { use_dictionaries(Dictionaries::builtin); }
-    } large;
+    const LargeDictionary large;
     CandidateBar* bar = form->candidate_bar();
     clicks({key::K, key::A,
             key::I});  // かい: its ten built-in candidates, then the large dictionary's
@@ -546,10 +549,7 @@ class WindowTest : public QObject {
   // band above the display, clear of the page arrows and of the others, and every candidate is
   // on exactly one page.
   void candidateStripShowsEveryCandidateInsideItsBand() {
-    struct Large {
-      Large() { use_dictionaries(Dictionaries::builtin_and_large); }
-      ~Large() { use_dictionaries(Dictionaries::builtin); }
-    } large;
+    const LargeDictionary large;
     CandidateBar* bar = form->candidate_bar();
     const QRect band = bar->rect();
     QVERIFY(bar->geometry().bottom() < form->display()->geometry().top());
