@@ -23,7 +23,7 @@ TEST(Modes, StartState) {
   Lumeta t;
   EXPECT_EQ(t.engine.state().input_mode, InputMode::romaji);
   EXPECT_EQ(t.engine.state().capitals, 1);
-  EXPECT_EQ(lit(t), (Lit{I::zen, I::romaji, I::capital}));
+  EXPECT_EQ(lit(t), (Lit{I::full_width, I::romaji, I::capital}));
   EXPECT_EQ(t.label(), "1行0列");  // the design caption until the first update
   EXPECT_EQ(t.engine.state().goal_column, -1);
   EXPECT_EQ(t.view.face(key::K), letter_face(key::K, InputMode::romaji, true));
@@ -35,7 +35,7 @@ TEST(Modes, ModeKeyCyclesRomajiAlphabetSymbol) {
   Lumeta t;
   t.keys("MODE");
   EXPECT_EQ(t.engine.state().input_mode, InputMode::half_alphabet);
-  EXPECT_EQ(lit(t), (Lit{I::han, I::alphabet, I::capital}));
+  EXPECT_EQ(lit(t), (Lit{I::half_width, I::alphabet, I::capital}));
   EXPECT_EQ(t.view.face(key::centre), centre_face(KeyCaption::line_break, false));
   EXPECT_EQ(t.view.face(key::A), letter_face(key::A, InputMode::half_alphabet, true));
   t.keys("MODE");
@@ -53,14 +53,14 @@ TEST(Modes, CaseKeyInRomajiStepsThroughFullWidthDigits) {
   Lumeta t;
   t.keys("CAPS");
   EXPECT_EQ(t.engine.state().input_mode, InputMode::full_number);
-  EXPECT_EQ(lit(t), (Lit{I::zen, I::number}));
+  EXPECT_EQ(lit(t), (Lit{I::full_width, I::number}));
   EXPECT_EQ(t.view.face(key::I), letter_face(key::I, InputMode::full_number, false));
   t.keys("CAPS");
   EXPECT_EQ(t.engine.state().input_mode, InputMode::romaji);
-  EXPECT_EQ(lit(t), (Lit{I::zen, I::romaji, I::small}));
+  EXPECT_EQ(lit(t), (Lit{I::full_width, I::romaji, I::small}));
   t.keys("CAPS");
   EXPECT_EQ(t.engine.state().input_mode, InputMode::romaji);
-  EXPECT_EQ(lit(t), (Lit{I::zen, I::romaji, I::capital}));
+  EXPECT_EQ(lit(t), (Lit{I::full_width, I::romaji, I::capital}));
   t.keys("CAPS");
   EXPECT_EQ(t.engine.state().input_mode, InputMode::full_number);
 }
@@ -69,12 +69,12 @@ TEST(Modes, CaseKeyInHalfWidthStepsCapitalsDigitsSmall) {
   Lumeta t;
   t.keys("MODE CAPS");
   EXPECT_EQ(t.engine.state().input_mode, InputMode::half_number);
-  EXPECT_EQ(lit(t), (Lit{I::han, I::number}));
+  EXPECT_EQ(lit(t), (Lit{I::half_width, I::number}));
   t.keys("CAPS");
   EXPECT_EQ(t.engine.state().input_mode, InputMode::half_alphabet);
-  EXPECT_EQ(lit(t), (Lit{I::han, I::alphabet, I::small}));
+  EXPECT_EQ(lit(t), (Lit{I::half_width, I::alphabet, I::small}));
   t.keys("CAPS");
-  EXPECT_EQ(lit(t), (Lit{I::han, I::alphabet, I::capital}));
+  EXPECT_EQ(lit(t), (Lit{I::half_width, I::alphabet, I::capital}));
   t.keys("CAPS MODE");  // digits, then back to the alphabet with the case unchanged
   EXPECT_EQ(t.engine.state().input_mode, InputMode::half_alphabet);
 }
@@ -85,7 +85,7 @@ TEST(Modes, FullWidthNumberReturnsWhereItCameFrom) {
   EXPECT_EQ(t.engine.state().input_mode, InputMode::romaji);
   Lumeta full;
   full.engine.change_mode(InputMode::full_alphabet);
-  EXPECT_EQ(lit(full), (Lit{I::zen, I::alphabet, I::capital}));
+  EXPECT_EQ(lit(full), (Lit{I::full_width, I::alphabet, I::capital}));
   full.keys("CAPS");  // capitals: small letters, the mode stays
   EXPECT_EQ(full.engine.state().input_mode, InputMode::full_alphabet);
   EXPECT_EQ(full.engine.state().capitals, 0);
@@ -125,7 +125,7 @@ TEST(Modes, FullWidthAlphabetStartsWithCapitals) {
   ASSERT_EQ(t.engine.state().capitals, 0);
   t.engine.change_mode(InputMode::full_alphabet);
   EXPECT_EQ(t.engine.state().capitals, 1);
-  EXPECT_EQ(lit(t), (Lit{I::zen, I::alphabet, I::capital}));
+  EXPECT_EQ(lit(t), (Lit{I::full_width, I::alphabet, I::capital}));
   EXPECT_EQ(t.view.face(key::K).marks[0].text, "K");
   t.keys("K");
   EXPECT_EQ(t.text(), "Ｋ");

@@ -50,7 +50,9 @@ void check_invariants(Lumeta& t, int step) {
   if (e.input_mode != InputMode::romaji) {
     ASSERT_FALSE(reading || e.candidate_index != 0) << "step " << step;
   }
-  if (e.input_mode != InputMode::full_number) ASSERT_FALSE(digits) << "step " << step;
+  if (e.input_mode != InputMode::full_number) {
+    ASSERT_FALSE(digits) << "step " << step;
+  }
   ASSERT_TRUE(sjis::is_valid(text)) << "step " << step;
 }
 

@@ -93,8 +93,8 @@ class WindowTest : public QObject {
   void startsEmptyWithTheStartIndicators() {
     QCOMPARE(text(), QString());
     QCOMPARE(form->position_label()->text(), QStringLiteral("1行0列"));
-    QVERIFY(lit(Indicator::zen) && lit(Indicator::romaji) && lit(Indicator::capital));
-    QVERIFY(!lit(Indicator::han) && !lit(Indicator::symbol));
+    QVERIFY(lit(Indicator::full_width) && lit(Indicator::romaji) && lit(Indicator::capital));
+    QVERIFY(!lit(Indicator::half_width) && !lit(Indicator::symbol));
     QCOMPARE(form->windowTitle(), QStringLiteral("Lumeta"));
     QVERIFY(form->display()->hasFocus() || QApplication::focusWidget() == nullptr);
     for (int n = key::A; n <= kKeyCount; ++n) {
@@ -251,15 +251,15 @@ class WindowTest : public QObject {
 
   void modeAndCaseCyclesLightTheIndicators() {
     click(key::mode);
-    QVERIFY(lit(Indicator::han) && lit(Indicator::alphabet) && lit(Indicator::capital));
+    QVERIFY(lit(Indicator::half_width) && lit(Indicator::alphabet) && lit(Indicator::capital));
     click(key::mode);
-    QVERIFY(lit(Indicator::symbol) && !lit(Indicator::han));
+    QVERIFY(lit(Indicator::symbol) && !lit(Indicator::half_width));
     QVERIFY(form->symbol_dialog()->isVisible());
     click(key::mode);
     QVERIFY(lit(Indicator::romaji));
     QVERIFY(!form->symbol_dialog()->isVisible());
     click(key::caps);
-    QVERIFY(lit(Indicator::zen) && lit(Indicator::number) && !lit(Indicator::capital));
+    QVERIFY(lit(Indicator::full_width) && lit(Indicator::number) && !lit(Indicator::capital));
     click(key::caps);
     QVERIFY(lit(Indicator::romaji) && lit(Indicator::small));
   }

@@ -42,6 +42,9 @@ class Engine : protected EngineState {
   int composition_length() const;
   bool is_caps() const { return capitals; }
   void update_caret_position();
+  // Confirms whatever is pending exactly as it is shown (confirm_pending) and redraws it in the
+  // mode's way: what a mode change, a click in the text and delete-all confirm. After か い ↓:
+  // 回 stays as confirmed text.
   void confirm_shown();
   // The delete-all key: empties the text and ends whatever is pending.
   void delete_all();
@@ -202,10 +205,10 @@ class Engine : protected EngineState {
   template <typename Operation>
   void guarded(Operation&& operation);
 
-  View& view;
   const DisplayText& display() const { return display_; }
 
  private:
+  View& view;
   // What a key near the limit may have to be taken back to.
   struct Before {
     EngineState state;  // the small fields; the text itself is undone in display_

@@ -34,7 +34,16 @@ struct TextChange {
 };
 
 // The eight indicator labels under the display.
-enum class Indicator : uint8_t { zen, han, romaji, number, alphabet, capital, small, symbol };
+enum class Indicator : uint8_t {
+  full_width,  // 全
+  half_width,  // 半
+  romaji,      // ローマ
+  number,      // 数
+  alphabet,    // 英
+  capital,     // 大
+  small,       // 小
+  symbol,      // 記
+};
 inline constexpr int kIndicatorCount = 8;
 
 // Lit: black background. Unlit: the button-face colour. White: a white background (the case
