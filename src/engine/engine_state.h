@@ -87,8 +87,7 @@ struct EngineState {
   // tap_count[k]: consecutive taps on keypad key k since the last reset_tap_counts; at most
   // one is non-zero, the key pressed last. K, K: tap_count[2] is 2 and the cycle is at Ｇ.
   std::array<int32_t, kKeyCount + 1> tap_count{};
-  int32_t key_number = 0;                  // the key being handled
-  std::array<std::string, 7> tap_cycle{};  // the current key's cycle, written on every tap
+  int32_t key_number = 0;  // the key being handled
 
   InputMode input_mode = InputMode::romaji;
   bool capitals = true;  // the letter keys type capitals (大); false: small letters (小)

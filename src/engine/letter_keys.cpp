@@ -161,11 +161,6 @@ bool is_romaji_letter(std::string_view s) {
          ((half[0] >= 'A' && half[0] <= 'Z') || (half[0] >= 'a' && half[0] <= 'z'));
 }
 
-void write_tap_cycle(std::array<std::string, 7>& tap_cycle, const Cycle& cycle, bool caps) {
-  for (int i = 0; i < cycle.steps; ++i)
-    tap_cycle[i + 1] = cycle.taps[i].pick(caps);
-}
-
 // The cycle of letter key `key` in an alphabet or romaji mode; none in the other modes.
 const Cycle* cycle_of(int key, InputMode mode) {
   if (!key::is_letter(key)) return nullptr;
@@ -190,7 +185,6 @@ void Engine::alphabet_tap(int key, InputMode mode) {
   if (tap_count[key] == 0) front_fixed = front_text;
   count_tap(key);
   const Cycle& cycle = *cycle_of(key, mode);
-  write_tap_cycle(tap_cycle, cycle, is_caps());
   front_text = front_fixed;
   front_text += cycle.pick(tap_count[key], is_caps());
   show_alphabet_mode();
@@ -278,7 +272,6 @@ void Engine::letter_key(int key) {
       // A repeated tap replaces the character the previous tap entered.
       if (tap_count[key] != 0) romaji_text = delete_last_char(romaji_text);
       count_tap(key);
-      write_tap_cycle(tap_cycle, row.cycle, is_caps());
       type_consonant(row.cycle.pick(tap_count[key], is_caps()));
       return;
     }
@@ -335,7 +328,6 @@ void Engine::type_vowel(std::string_view vowel) {
     reset_tap_counts();
   } else {
     const Cycle& cycle = kRomajiKeys[key::letter_index(key)].cycle;
-    write_tap_cycle(tap_cycle, cycle, is_caps());
     romaji_text = cycle.pick(tap_count[key], is_caps());
   }
   front_text = front_fixed + reading();

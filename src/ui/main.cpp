@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  lumeta::MainWindow form(lumeta::MainWindow::Draft::kept);
-  form.show();
+  lumeta::MainWindow window(lumeta::MainWindow::Draft::kept);
+  window.show();
   return app.exec();
 }
