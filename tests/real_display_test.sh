@@ -105,9 +105,8 @@ tap A; tap RET; tap DELALL 2; tap UNDO
 expect "消去 clicked twice, then 元に戻す" "あ"
 
 tap MODE; tap MODE
-dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^記号モード$' | head -n 1)
-sleep 0.5
-xdotool mousemove --window "$dialog" 53 247 click --repeat 2 --delay 150 1  # the second cell
+# The picker's second cell, in the display's place.
+xdotool mousemove --window "$window" 97 171 click --repeat 2 --delay 150 1
 sleep 0.5
 tap RET
 expect "a symbol clicked twice is typed twice" "●●"

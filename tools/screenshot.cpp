@@ -1,6 +1,6 @@
 // lumeta-screenshot [--screen] FILE [KEY ...]: starts the window, works the named keys as the
 // replay tool names them (one press and release each), and saves a picture of the window to
-// FILE; with --screen, of the screen around the window and the symbol dialog.
+// FILE; with --screen, of the screen around the window and its frame.
 #include <QApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -36,8 +36,6 @@ int main(int argc, char** argv) {
     QPixmap picture = main_window.grab();
     if (whole_screen) {
       QRect area = main_window.frameGeometry();
-      if (main_window.symbol_dialog()->isVisible())
-        area |= main_window.symbol_dialog()->frameGeometry();
       picture =
           main_window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     }

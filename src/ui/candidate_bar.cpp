@@ -33,6 +33,7 @@ void CandidateBar::set_strip(const CandidateStrip& strip) {
   const bool changed = strip.active != active_ || labels != labels_;
   const bool moved = strip.shown != shown_;
   if (!changed && !moved) return;
+  const int was_shown = shown_;
   active_ = strip.active;
   shown_ = strip.shown;
   if (changed) {
@@ -47,6 +48,7 @@ void CandidateBar::set_strip(const CandidateStrip& strip) {
     }
   }
   update_accessible_text();
+  accessible_strip_changed(this, was_shown, changed);
   update();
 }
 
