@@ -166,11 +166,11 @@ class Engine : protected EngineState {
   bool reading_pending() const;
   // Something unconfirmed is in front_text: a reading, a candidate, pending digits or letters.
   bool pending() const { return front_fixed != front_text; }
-  // What ending the pending text does with the count of ↓ presses (candidate_index): the
-  // centre key, a mode change and delete-all end it; confirming at the insertion point (a
-  // caret key's release, a click in the text, the space of →, ↓ at the end) keeps it, so a new
-  // reading's first ↓ goes on from it: か い and eleven ↓, クリア twice, あ い ↓ shows
-  // candidate 12 of あい.
+  // What confirming does with the count of ↓ presses (candidate_index): confirm_shown (a mode
+  // change, a click in the text, delete-all) and the centre key end it; the confirmations made
+  // on the way (a caret key's release, the space of → and of ↓ at the end of the text) keep
+  // it, so a reading cleared away hands it on and the next reading's first ↓ goes on from it:
+  // か い and eleven ↓, クリア twice, あ い ↓ shows candidate 12 of あい.
   enum class DownPresses : uint8_t { end, keep };
   // Ends whatever is pending without touching the text: the reading (kana_text, romaji_text,
   // kana_after_caret), its conversion (no candidate or katakana form on display), the
