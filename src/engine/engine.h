@@ -96,8 +96,9 @@ class Engine : protected EngineState {
   void type_vowel(std::string_view vowel);
   void type_consonant(std::string_view letter);
   void commit_pending_vowel();
-  void type_alphabet();
-  void type_full_alphabet();
+  // A tap on letter key `key` in an alphabet mode: repeated taps replace the pending character
+  // in place (K K gives Ｇ); the first tap on another key confirms it.
+  void type_alphabet(int key);
   // Types `text` at the insertion point as confirmed text, shown plain: a half-width digit,
   // the space of ↓ at the end of the text, a picked symbol.
   void type_confirmed(std::string_view text);
@@ -217,9 +218,6 @@ class Engine : protected EngineState {
   };
   void publish_text();
   void take_back(const Before& before);
-  // A tap on letter key `key` in an alphabet mode: repeated taps replace the pending character
-  // in place (K K gives Ｇ); the first tap on another key confirms it.
-  void alphabet_tap(int key, InputMode mode);
 
   struct ErasedText {
     std::string text;

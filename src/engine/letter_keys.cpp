@@ -179,12 +179,10 @@ const Cycle* cycle_of(int key, InputMode mode) {
 
 }  // namespace
 
-// Alphabet modes: repeated taps replace the pending character in place; the first tap on
-// another key confirms it.
-void Engine::alphabet_tap(int key, InputMode mode) {
+void Engine::type_alphabet(int key) {
   if (tap_count[key] == 0) front_fixed = front_text;
   count_tap(key);
-  const Cycle& cycle = *cycle_of(key, mode);
+  const Cycle& cycle = *cycle_of(key, input_mode);
   front_text = front_fixed;
   front_text += cycle.pick(tap_count[key], is_caps());
   show_alphabet_mode();
@@ -277,12 +275,7 @@ void Engine::letter_key(int key) {
     }
     case InputMode::half_alphabet:
     case InputMode::full_alphabet: {
-      const bool half = input_mode == InputMode::half_alphabet;
-      if (key == key::Y) {
-        half ? type_alphabet() : type_full_alphabet();
-        return;
-      }
-      alphabet_tap(key, input_mode);
+      type_alphabet(key);
       return;
     }
     case InputMode::half_number:
@@ -301,14 +294,6 @@ void Engine::letter_key(int key) {
     case InputMode::symbol:
       return;  // the dialog handles it
   }
-}
-
-void Engine::type_alphabet() {
-  alphabet_tap(key::Y, InputMode::half_alphabet);
-}
-
-void Engine::type_full_alphabet() {
-  alphabet_tap(key::Y, InputMode::full_alphabet);
 }
 
 void Engine::type_vowel(std::string_view vowel) {
