@@ -108,7 +108,7 @@ class MainWindow : public QWidget, public View {
   HandsetPicture* handset_picture_;
   TextDisplay* text_display_;
   std::array<KeyButton*, kKeyCount + 1> keys_{};  // by key number; none for 17
-  std::array<QPushButton*, key::undo - key::quit + 1> window_keys_{};
+  std::array<QPushButton*, key::last - key::quit + 1> window_keys_{};
   QLabel* about_label_;
   QLabel* position_label_;
   ModeStatus* mode_status_;
