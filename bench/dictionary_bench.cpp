@@ -110,6 +110,26 @@ void BM_Lookup(benchmark::State& state) {
 BENCHMARK(BM_Lookup)->DenseRange(0, 3)->ArgName("kind")->Iterations(20'000)->UseManualTime()->Unit(
     benchmark::kMicrosecond);
 
+// One line of 100,000 to 3,500,000 kana looked up whole, as `lumeta-replay --lookup` and ↓ on
+// such a reading do: every split into stem and ending is tried, so the time must grow with the
+// length, not with its square (1,000,000 kana: well under a second).
+void BM_LookupLongLine(benchmark::State& state) {
+  use_dictionaries(Dictionaries::builtin_and_large);
+  std::mt19937 random(20261208);
+  const std::string line = random_kana(random, static_cast<int>(state.range(0)));
+  std::array<std::string, kCandidateSlots + 1> out;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(lookup_candidates(line, out));
+  state.SetLabel(std::to_string(state.range(0)) + " kana");
+}
+
+BENCHMARK(BM_LookupLongLine)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Arg(3'500'000)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -48,7 +48,7 @@ constexpr std::array<OptionInfo, 5> kOptions = {{
     {"--trace", &Options::trace, "print the state after every key, with \"key\" added"},
     {"--lookup", &Options::lookup,
      "read readings (UTF-8 hiragana, one a line) from standard input and print the\n"
-     "                      candidates ↓ shows for each as a JSON line; takes no keys"},
+     "                        candidates ↓ shows for each as a JSON line; takes no keys"},
     {"--builtin-dictionary", &Options::builtin_dictionary,
      "convert with the 676-reading built-in table alone"},
     {"--dump-dictionary", &Options::dump_dictionary,
@@ -105,7 +105,7 @@ void print_help(std::ostream& out) {
              88)
       << "\n\nOptions:\n";
   for (const OptionInfo& option : kOptions) {
-    out << "  " << option.name << std::string(20 - option.name.size(), ' ') << option.help << '\n';
+    out << "  " << option.name << std::string(22 - option.name.size(), ' ') << option.help << '\n';
   }
   out << "\nExit status:\n"
          "  0  the state was printed\n"

@@ -136,11 +136,14 @@ int append_large(std::string_view key, std::string_view ending, std::span<std::s
 int lookup_large(std::string_view reading, std::span<std::string> out, int count) {
   if (reading.empty() || !kana_only(reading)) return count;
   count = append_large(reading, {}, out, count);
-  std::string key;
+  // The key is cut back from the whole reading, never copied again for each stem, so a long
+  // line costs time in proportion to its length: "たべる" gives "たべ" + letter, then "た" +
+  // letter.
+  std::string key(reading);
   for (std::size_t stem = reading.size() - 2; stem > 0; stem -= 2) {
     const std::string_view ending = reading.substr(stem);
     for (char letter : ending_letters(ending.substr(0, 2))) {
-      key.assign(reading.substr(0, stem));
+      key.resize(stem);
       key += letter;
       count = append_large(key, ending, out, count);
     }

@@ -164,23 +164,30 @@ void Engine::delete_all() {
 }
 
 bool Engine::can_undo_delete_all() const {
-  return erased_.kept;
+  return erased_.kept || !offered_.empty();
 }
 
 void Engine::keep_for_undo(std::string text) {
-  if (!text.empty()) erased_ = {std::move(text), true};
+  if (!text.empty()) offered_.push_back(std::move(text));
 }
 
 void Engine::undo_delete_all() {
   if (!can_undo_delete_all()) return;
-  if (sjis::count_chars(erased_.text) + display_.chars() > kMaxDisplayChars) {
+  const std::string& back = erased_.kept ? erased_.text : offered_.front();
+  if (sjis::count_chars(back) + display_.chars() > kMaxDisplayChars) {
     view.key_refused();
     return;
   }
   // What is pending joins the text as it is shown; the erased text goes in front of it all.
   if (composition_length() > 0 || pending()) confirm_shown();
-  std::string text = std::move(erased_.text);
-  erased_ = {};
+  std::string text;
+  if (erased_.kept) {
+    text = std::move(erased_.text);
+    erased_ = {};
+  } else {
+    text = std::move(offered_.front());
+    offered_.pop_front();
+  }
   text += display_.text();
   reset_tap_counts();
   clear_pending();
@@ -254,6 +261,13 @@ std::string Engine::settle_reading() {
 
 void Engine::show_next_candidate() {
   if (candidate_count > 0) {
+    // The count belongs to one reading: ↓↓↓ on ん (two candidates) leaves it at 3, and the
+    // first ↓ on あき typed after it shows 秋, its first candidate, not its fourth.
+    std::string whole = reading();
+    if (whole != counted_reading) {
+      candidate_index = 0;
+      counted_reading = std::move(whole);
+    }
     candidate_shown = true;
     ++candidate_index;
     show_conversion(candidate_index % (candidate_count + 1));
@@ -290,8 +304,8 @@ void Engine::show_conversion(int index) {
 }
 
 void Engine::show_katakana() {
-  const std::string form = text::hiragana_to_katakana(reading());
-  front_text = front_fixed + form;
+  const std::string katakana = text::hiragana_to_katakana(reading());
+  front_text = front_fixed + katakana;
   const int a = static_cast<int>(front_fixed.size());
   const int end = static_cast<int>(front_text.size());
   const Segment segments[] = {{a, end, Colour::katakana, Style::plain}};

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <string>
 #include <string_view>
@@ -53,10 +54,15 @@ class Engine : protected EngineState {
   // until the next delete-all of a non-empty text; one on the empty text keeps it.
   bool can_undo_delete_all() const;
   void undo_delete_all();
-  // The text undo_delete_all would bring back (empty when none), and a text to offer for it,
-  // such as the draft kept from an earlier run.
+  // The text the last delete-all erased, which undo_delete_all brings back first (empty when
+  // none).
   const std::string& kept_for_undo() const { return erased_.text; }
+  // Texts offered from outside, such as the drafts kept from an earlier run: undo_delete_all
+  // brings them back one after the other once the erased text (if any) is back. Offered
+  // "あいう" then "かき": 元に戻す shows あいう, the next 元に戻す かきあいう. A delete-all
+  // never drops them.
   void keep_for_undo(std::string text);
+  const std::deque<std::string>& offered_for_undo() const { return offered_; }
 
   // Display refreshes: rebuild the whole display from the state.
   void show_romaji_mode();
@@ -169,9 +175,9 @@ class Engine : protected EngineState {
   bool pending() const { return front_fixed != front_text; }
   // What confirming does with the count of ↓ presses (candidate_index): confirm_shown (a mode
   // change, a click in the text, delete-all) and the centre key end it; the confirmations made
-  // on the way (a caret key's release, the space of → and of ↓ at the end of the text) keep
-  // it, so a reading cleared away hands it on and the next reading's first ↓ goes on from it:
-  // か い and eleven ↓, クリア twice, あ い ↓ shows candidate 12 of あい.
+  // on the way (a caret key's release, the space of → and of ↓ at the end of the text) keep it
+  // for the reading it counts (counted_reading): か い and eleven ↓, then クリア twice, leaves
+  // it at 11 until a ↓ on another reading starts that one's count again.
   enum class DownPresses : uint8_t { end, keep };
   // Ends whatever is pending without touching the text: the reading (kana_text, romaji_text,
   // kana_after_caret), its conversion (no candidate or katakana form on display), the
@@ -226,6 +232,7 @@ class Engine : protected EngineState {
 
   DisplayText display_;
   ErasedText erased_;
+  std::deque<std::string> offered_;
   std::string inserted_;  // the bytes of the last change handed to the display
   std::vector<Segment> segments_;
   Before before_;
