@@ -163,6 +163,21 @@ void Engine::delete_all() {
   show("", {}, 0);
 }
 
+void Engine::erase_front(std::size_t bytes) {
+  if (bytes >= display_.text().size()) {
+    delete_all();
+    return;
+  }
+  if (bytes == 0) return;
+  if (composition_length() > 0 || pending()) confirm_shown();
+  const std::string_view text = display_.text();
+  erased_ = {std::string(text.substr(0, bytes)), true};
+  std::string rest(text.substr(bytes));
+  reset_tap_counts();
+  clear_pending();
+  load_text(std::move(rest), "");
+}
+
 bool Engine::can_undo_delete_all() const {
   return erased_.kept || !offered_.empty();
 }

@@ -71,6 +71,8 @@ constexpr KeyInfo kKeys[] = {
      "コピー", "全文をクリップボードにコピーする"},
     {key::undo, "UNDO", kWindow, nullptr, {}, "元に戻す", {192, 474, 65, 24},
      "元に戻す", "最後に消去した文章を元に戻す", false, CaptionLook::small},
+    {key::send, "SEND", kWindow, nullptr, {}, "送る(&S)", {256, 432, 65, 33},
+     "送る", "全文を直前に使っていたアプリケーションに入力する（元に戻すキーで戻せる）"},
 };
 // clang-format on
 
@@ -170,6 +172,12 @@ void Keypad::release(int number) {
   }
 }
 
+void Keypad::confirm_what_is_shown() {
+  if (reading_pending() || engine_.pending()) {
+    engine_.guarded([&] { engine_.confirm_shown(); });
+  }
+}
+
 void Keypad::refresh_caret() {
   engine_.update_caret_position();
   engine_.make_caret_insertion_point();
@@ -211,6 +219,21 @@ std::string Keypad::copy_text() const {
   return out;
 }
 
+std::string Keypad::begin_send() {
+  confirm_what_is_shown();
+  return copy_text();
+}
+
+void Keypad::sent(std::size_t chars) {
+  // Counted as the delivered text counts them: a CR LF of the display is one line break.
+  const std::string_view text = engine_.display().text();
+  std::size_t bytes = 0;
+  for (std::size_t n = 0; n < chars && bytes < text.size(); ++n) {
+    bytes = sjis::next_boundary(text, bytes);
+  }
+  engine_.erase_front(bytes);
+}
+
 void Keypad::idle() {
   const int caret = view_.caret();
   if (caret == last_sel_start_) return;
@@ -221,9 +244,7 @@ void Keypad::idle() {
 void Keypad::place_caret(int position) {
   // Confirming leaves the text on display as it is, so `position` still points where the user
   // clicked.
-  if (reading_pending() || engine_.pending()) {
-    engine_.guarded([&] { engine_.confirm_shown(); });
-  }
+  confirm_what_is_shown();
   const std::string_view text = engine_.display().text();
   const std::size_t p = static_cast<std::size_t>(std::max(position, 0));
   view_.set_caret(static_cast<int>(sjis::floor_boundary(text, p)));
