@@ -51,9 +51,7 @@ inline void preload(Engine& engine, std::size_t chars, bool lines, bool middle) 
   const std::string text = make_text(preloaded_chars(chars), lines);
   std::size_t split = middle ? text.size() / 2 : text.size();
   split -= split % 2;  // on a character boundary: every piece is two bytes
-  engine.front_fixed = engine.front_text = text.substr(0, split);
-  engine.back_text = text.substr(split);
-  engine.show_romaji_mode();
+  engine.load_text(text.substr(0, split), text.substr(split));
 }
 
 }  // namespace lumeta::bench

@@ -32,10 +32,10 @@ double status_mb(const char* field) {
   return 0;
 }
 
-void press(MainWindow& form, int key) {
-  QTest::mousePress(form.key(key), Qt::LeftButton);
-  QTest::mouseRelease(form.key(key), Qt::LeftButton);
-  form.idle_pass();
+void press(MainWindow& main_window, int key) {
+  QTest::mousePress(main_window.key(key), Qt::LeftButton);
+  QTest::mouseRelease(main_window.key(key), Qt::LeftButton);
+  main_window.idle_pass();
 }
 
 int run_case(bool with_draft) {
@@ -49,23 +49,23 @@ int run_case(bool with_draft) {
     draft.write("Lumeta draft\ncaret 0\n" + million);
   }
   {
-    MainWindow form(with_draft ? MainWindow::Draft::kept : MainWindow::Draft::none);
-    form.show();
+    MainWindow main_window(with_draft ? MainWindow::Draft::kept : MainWindow::Draft::none);
+    main_window.show();
     if (!with_draft) {
-      form.engine().keep_for_undo(*sjis::from_utf8(million.toStdString()));
+      main_window.engine().keep_for_undo(*sjis::from_utf8(million.toStdString()));
     }
-    form.idle_pass();
-    QTest::mouseClick(form.undo_key(), Qt::LeftButton);
-    form.idle_pass();
-    if (form.engine().display().chars() != kMaxDisplayChars) return 1;
+    main_window.idle_pass();
+    QTest::mouseClick(main_window.undo_key(), Qt::LeftButton);
+    main_window.idle_pass();
+    if (main_window.engine().display().chars() != kMaxDisplayChars) return 1;
     constexpr int kKeys[] = {key::clear, key::K, key::A};
     for (int i = 0; i < 300; ++i) {
-      press(form, kKeys[i % 3]);
-      if (with_draft) form.save_draft();
+      press(main_window, kKeys[i % 3]);
+      if (with_draft) main_window.save_draft();
     }
     std::printf("%-13s VmRSS %.1f MB  VmHWM %.1f MB\n", with_draft ? "with draft" : "without draft",
                 status_mb("VmRSS:"), status_mb("VmHWM:"));
-    form.close();
+    main_window.close();
   }
   return 0;
 }

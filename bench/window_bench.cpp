@@ -55,7 +55,7 @@ void report(benchmark::State& state, std::vector<double>& ms) {
 // Times one key per iteration: the key's press and release, then `show`, which brings the
 // display up to date and paints it.
 template <typename Show>
-void time_keys(benchmark::State& state, MainWindow& form, Show&& show) {
+void time_keys(benchmark::State& state, MainWindow& main_window, Show&& show) {
   std::vector<double> ms;
   ms.reserve(static_cast<std::size_t>(state.max_iterations));
   std::size_t n = 0;
@@ -63,8 +63,8 @@ void time_keys(benchmark::State& state, MainWindow& form, Show&& show) {
   for (auto _ : state) {
     const auto start = Clock::now();
     const int key = bench::kKeyCycle[n++ % bench::kKeyCycle.size()];
-    form.keypad().press(key);
-    form.keypad().release(key);
+    main_window.keypad().press(key);
+    main_window.keypad().release(key);
     show();
     const auto end = Clock::now();
     ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
@@ -81,13 +81,13 @@ void time_keys(benchmark::State& state, MainWindow& form, Show&& show) {
 void BM_WindowKey(benchmark::State& state) {
   const auto chars = static_cast<std::size_t>(state.range(0));
   const bool lines = state.range(1) != 0, middle = state.range(2) != 0;
-  MainWindow form;
-  form.show();
-  bench::preload(form.engine(), chars, lines, middle);
-  QWidget* viewport = form.display()->viewport();
+  MainWindow main_window;
+  main_window.show();
+  bench::preload(main_window.engine(), chars, lines, middle);
+  QWidget* viewport = main_window.display()->viewport();
   QImage image(viewport->size(), QImage::Format_ARGB32_Premultiplied);
-  time_keys(state, form, [&] {
-    form.idle_pass();
+  time_keys(state, main_window, [&] {
+    main_window.idle_pass();
     viewport->render(&image);
   });
   state.SetLabel(std::string(lines ? "lines" : "paragraph") + (middle ? ", middle" : ", end"));
@@ -98,16 +98,16 @@ void BM_WindowKey(benchmark::State& state) {
 void BM_WindowKeyScreenReader(benchmark::State& state) {
   const auto chars = static_cast<std::size_t>(state.range(0));
   const bool middle = state.range(1) != 0;
-  MainWindow form;
-  form.show();
-  bench::preload(form.engine(), chars, true, middle);
+  MainWindow main_window;
+  main_window.show();
+  bench::preload(main_window.engine(), chars, true, middle);
   listen_to_text_events([](QAccessibleEvent*) {});
   QAccessibleTextInterface* text =
-      QAccessible::queryAccessibleInterface(form.display())->textInterface();
-  QWidget* viewport = form.display()->viewport();
+      QAccessible::queryAccessibleInterface(main_window.display())->textInterface();
+  QWidget* viewport = main_window.display()->viewport();
   QImage image(viewport->size(), QImage::Format_ARGB32_Premultiplied);
-  time_keys(state, form, [&] {
-    form.idle_pass();
+  time_keys(state, main_window, [&] {
+    main_window.idle_pass();
     viewport->render(&image);
     int start = 0, end = 0;
     benchmark::DoNotOptimize(
@@ -122,17 +122,17 @@ void BM_WindowKeyScreenReader(benchmark::State& state) {
 void BM_StockWidgetKey(benchmark::State& state) {
   const auto chars = static_cast<std::size_t>(state.range(0));
   const bool lines = state.range(1) != 0;
-  MainWindow form;
-  bench::preload(form.engine(), chars, lines, false);
+  MainWindow main_window;
+  bench::preload(main_window.engine(), chars, lines, false);
   QTextEdit edit;
   edit.resize(298, 272);
   edit.setReadOnly(true);
   edit.setUndoRedoEnabled(false);
   edit.show();
   QImage image(edit.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
-  time_keys(state, form, [&] {
+  time_keys(state, main_window, [&] {
     edit.setCurrentCharFormat(QTextCharFormat());
-    edit.setPlainText(to_qstring(form.engine().display().text()));
+    edit.setPlainText(to_qstring(main_window.engine().display().text()));
     QTextCursor cursor(edit.document());
     cursor.movePosition(QTextCursor::End);
     QTextCharFormat red;
@@ -202,10 +202,10 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   g_app = &app;
   {
-    MainWindow form;
-    form.show();
-    QImage frame(form.size(), QImage::Format_ARGB32_Premultiplied);
-    form.render(&frame);
+    MainWindow main_window;
+    main_window.show();
+    QImage frame(main_window.size(), QImage::Format_ARGB32_Premultiplied);
+    main_window.render(&frame);
     g_startup_ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     g_rss_mb = resident_mb();
   }

@@ -147,24 +147,24 @@ void time_clicks(benchmark::State& state, unsigned long window, bench::Area area
 void BM_X11Key(benchmark::State& state) {
   const auto chars = static_cast<std::size_t>(state.range(0));
   const bool lines = state.range(1) != 0, middle = state.range(2) != 0;
-  std::unique_ptr<MainWindow> form;
+  std::unique_ptr<MainWindow> main_window;
   unsigned long window = 0;
   bench::Area area{};
   std::array<QPoint, 25> keys{};
   on_gui([&] {
-    form = std::make_unique<MainWindow>();
-    form->show();
-    wait_exposed(*form);
-    bench::preload(form->engine(), chars, lines, middle);
+    main_window = std::make_unique<MainWindow>();
+    main_window->show();
+    wait_exposed(*main_window);
+    bench::preload(main_window->engine(), chars, lines, middle);
     QApplication::processEvents();
-    window = form->winId();
-    area = area_in(form.get(), form->display()->viewport());
+    window = main_window->winId();
+    area = area_in(main_window.get(), main_window->display()->viewport());
     for (int key : bench::kKeyCycle)
-      keys[key] = centre_on_screen(form->key(key));
+      keys[key] = centre_on_screen(main_window->key(key));
   });
   time_clicks(state, window, area,
               [&](std::size_t n) { return keys[bench::kKeyCycle[n % bench::kKeyCycle.size()]]; });
-  on_gui([&] { form.reset(); });
+  on_gui([&] { main_window.reset(); });
   state.SetLabel(chars == 0 ? "empty"
                             : std::string(lines ? "lines" : "paragraph") +
                                   (middle ? ", middle" : ", end"));
@@ -285,16 +285,16 @@ double status_mb(const char* field) {
 
 // In a process of its own: the window with a 1,000,000-character text after 60 keys.
 int memory_child() {
-  MainWindow form;
-  form.show();
-  wait_exposed(form);
-  bench::preload(form.engine(), 1'000'000, true, false);
+  MainWindow main_window;
+  main_window.show();
+  wait_exposed(main_window);
+  bench::preload(main_window.engine(), 1'000'000, true, false);
   QApplication::processEvents();
   for (int n = 0; n < 60; ++n) {
     const int key = bench::kKeyCycle[n % bench::kKeyCycle.size()];
-    form.keypad().press(key);
+    main_window.keypad().press(key);
     QApplication::processEvents();
-    form.keypad().release(key);
+    main_window.keypad().release(key);
     QApplication::processEvents();
   }
   std::printf("%.2f %.2f\n", status_mb("VmRSS:"), status_mb("VmHWM:"));

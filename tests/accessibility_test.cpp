@@ -62,20 +62,20 @@ class AccessibilityTest : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<MainWindow> form;
+  std::unique_ptr<MainWindow> main_window;
 
   void click(int key) {
-    QTest::mousePress(form->key(key), Qt::LeftButton);
-    QTest::mouseRelease(form->key(key), Qt::LeftButton);
-    form->idle_pass();
+    QTest::mousePress(main_window->key(key), Qt::LeftButton);
+    QTest::mouseRelease(main_window->key(key), Qt::LeftButton);
+    main_window->idle_pass();
   }
   void clicks(std::initializer_list<int> keys) {
     for (int key : keys)
       click(key);
   }
-  QString shown() const { return to_qstring(form->engine().display().text()); }
+  QString shown() const { return to_qstring(main_window->engine().display().text()); }
   QAccessibleInterface* display() const {
-    return QAccessible::queryAccessibleInterface(form->display());
+    return QAccessible::queryAccessibleInterface(main_window->display());
   }
   QAccessibleTextInterface* text() const { return display()->textInterface(); }
   QString all() const { return text()->text(0, text()->characterCount()); }
@@ -90,11 +90,11 @@ class AccessibilityTest : public QObject {
   // The strip's lists are those of the built-in dictionary alone.
   void initTestCase() { use_dictionaries(Dictionaries::builtin); }
   void init() {
-    form = std::make_unique<MainWindow>();
-    form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    main_window = std::make_unique<MainWindow>();
+    main_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main_window.get()));
   }
-  void cleanup() { form.reset(); }
+  void cleanup() { main_window.reset(); }
 
   void displayIsReadOnlyTextWithACaret() {
     QAccessibleInterface* iface = display();
@@ -110,7 +110,7 @@ class AccessibilityTest : public QObject {
     QCOMPARE(all(), QStringLiteral("あ\nか"));  // one unit per character, the break a LF
     QCOMPARE(text()->cursorPosition(), 3);
     click(key::left);  // ←
-    QCOMPARE(form->display()->caret(), 4);
+    QCOMPARE(main_window->display()->caret(), 4);
     QCOMPARE(text()->cursorPosition(), 2);
     int start = -1, end = -1;
     QCOMPARE(text()->textAtOffset(2, QAccessible::CharBoundary, &start, &end),
@@ -129,7 +129,7 @@ class AccessibilityTest : public QObject {
     QCOMPARE(text()->text(1, 3), QStringLiteral("\nか"));
     // A tool that moves the caret moves it as a click in the display would.
     text()->setCursorPosition(1);
-    QCOMPARE(form->display()->caret(), 2);
+    QCOMPARE(main_window->display()->caret(), 2);
     QCOMPARE(text()->selectionCount(), 0);
   }
 
@@ -138,7 +138,7 @@ class AccessibilityTest : public QObject {
   void caretSetByAToolIsWhereTypingGoes() {
     clicks({key::A, key::I, key::K});  // あい, and K pending: confirmed as shown, Ｋ
     text()->setCursorPosition(1);
-    form->idle_pass();
+    main_window->idle_pass();
     QCOMPARE(text()->cursorPosition(), 1);
     clicks({key::U});
     QCOMPARE(all(), QStringLiteral("あういＫ"));
@@ -158,10 +158,10 @@ class AccessibilityTest : public QObject {
 
   void wrappedLinesAreLinesAndPointsAreCharacters() {
     int guard = 0;
-    while (form->display()->line_count() < 2 && guard++ < 40)
+    while (main_window->display()->line_count() < 2 && guard++ < 40)
       clicks({key::A, key::centre});
-    QCOMPARE(form->display()->line_count(), 2);
-    const int wrap = form->display()->line_start(1) / 2;  // all two-byte あ
+    QCOMPARE(main_window->display()->line_count(), 2);
+    const int wrap = main_window->display()->line_start(1) / 2;  // all two-byte あ
     int start = -1, end = -1;
     const QString first = text()->textAtOffset(0, QAccessible::LineBoundary, &start, &end);
     QCOMPARE(std::pair(start, end), std::pair(0, wrap));
@@ -177,7 +177,7 @@ class AccessibilityTest : public QObject {
   // A screen reader keeps its own copy of the text from the news of each change.
   void changesAndCaretMovesAreAnnounced() {
     g_heard.clear();
-    g_listened = form->display();
+    g_listened = main_window->display();
     listen_to_text_events(hear);
     QString mirror;
     int caret = 0;
@@ -200,16 +200,17 @@ class AccessibilityTest : public QObject {
       click(k);
       follow();
     }
-    QTest::mouseClick(form->delete_all_key(), Qt::LeftButton);
-    form->idle_pass();
+    QTest::mouseClick(main_window->delete_all_key(), Qt::LeftButton);
+    main_window->idle_pass();
     follow();
     QCOMPARE(mirror, QString());
-    QTest::mouseClick(form->undo_key(), Qt::LeftButton);
-    form->idle_pass();
+    QTest::mouseClick(main_window->undo_key(), Qt::LeftButton);
+    main_window->idle_pass();
     follow();
     QVERIFY(!mirror.isEmpty());
     // A click in the display moves the caret and says so.
-    QTest::mouseClick(form->display()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(3, 5));
+    QTest::mouseClick(main_window->display()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(3, 5));
     QCOMPARE(g_heard.size(), 1);
     QCOMPARE(g_heard[0].type, QAccessible::TextCaretMoved);
     QCOMPARE(g_heard[0].position, 0);
@@ -218,7 +219,8 @@ class AccessibilityTest : public QObject {
   }
 
   void candidatesAreChildrenPressedToPick() {
-    QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(form->candidate_bar());
+    QAccessibleInterface* strip =
+        QAccessible::queryAccessibleInterface(main_window->candidate_bar());
     QVERIFY(strip);
     QCOMPARE(strip->role(), QAccessible::List);
     QCOMPARE(strip->childCount(), 0);
@@ -238,22 +240,23 @@ class AccessibilityTest : public QObject {
     QCOMPARE(strip->childAt(third.center().x(), third.center().y()), strip->child(2));
     QAccessibleInterface* fourth = strip->child(3);
     press(fourth);
-    form->idle_pass();
-    const QString chosen = to_qstring(form->engine().candidate[4]);
+    main_window->idle_pass();
+    const QString chosen = to_qstring(main_window->engine().state().candidate[4]);
     QCOMPARE(shown(), chosen);
-    QCOMPARE(to_qstring(form->engine().front_fixed), chosen);  // confirmed, as a click does
+    QCOMPARE(to_qstring(main_window->engine().state().front_fixed),
+             chosen);  // confirmed, as a click does
     QCOMPARE(strip->childCount(), 0);
     QVERIFY(!fourth->isValid());
     fourth->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(shown(), chosen);  // a candidate no longer shown picks nothing
     // A candidate on a page of the strip not in view can be picked all the same.
     clicks({key::K, key::Y, key::O, key::U});  // きょう
-    QVERIFY(form->candidate_bar()->page_count() > 1);
+    QVERIFY(main_window->candidate_bar()->page_count() > 1);
     QAccessibleInterface* last = strip->child(strip->childCount() - 1);
     QVERIFY(last->state().offscreen);
     const QString candidate = last->text(QAccessible::Name).section(QLatin1Char(' '), 1);
     press(last);
-    form->idle_pass();
+    main_window->idle_pass();
     QCOMPARE(shown(), chosen + candidate);
   }
 
@@ -262,9 +265,10 @@ class AccessibilityTest : public QObject {
       Large() { use_dictionaries(Dictionaries::builtin_and_large); }
       ~Large() { use_dictionaries(Dictionaries::builtin); }
     } large;
-    QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(form->candidate_bar());
+    QAccessibleInterface* strip =
+        QAccessible::queryAccessibleInterface(main_window->candidate_bar());
     clicks({key::K, key::K, key::A, key::S, key::S, key::O});  // がぞ
-    const int candidates = form->candidate_bar()->candidate_count();
+    const int candidates = main_window->candidate_bar()->candidate_count();
     QAccessibleInterface* gazou = nullptr;
     for (int i = candidates; i < strip->childCount(); ++i) {
       QCOMPARE(strip->child(i)->text(QAccessible::Description), QStringLiteral("予測"));
@@ -275,15 +279,15 @@ class AccessibilityTest : public QObject {
     const QRect place = gazou->rect();
     QCOMPARE(strip->childAt(place.center().x(), place.center().y()), gazou);
     press(gazou);
-    form->idle_pass();
+    main_window->idle_pass();
     QCOMPARE(shown(), QStringLiteral("画像"));
-    QCOMPARE(to_qstring(form->engine().front_fixed), QStringLiteral("画像"));
+    QCOMPARE(to_qstring(main_window->engine().state().front_fixed), QStringLiteral("画像"));
     QCOMPARE(strip->childCount(), 0);
   }
 
   void symbolCellsArePressedToInsert() {
     clicks({key::A, key::centre, key::mode, key::mode});  // あ confirmed, symbol mode
-    SymbolPicker* picker = form->symbol_dialog();
+    SymbolPicker* picker = main_window->symbol_dialog();
     QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(picker->grid());
     QVERIFY(grid);
     QCOMPARE(grid->role(), QAccessible::Table);
@@ -299,16 +303,18 @@ class AccessibilityTest : public QObject {
     QCOMPARE(grid->indexOfChild(cell), 1);
     QCOMPARE(grid->child(58)->text(QAccessible::Name), QStringLiteral("全角スペース"));
     QVERIFY(!grid->child(150));
-    QCOMPARE(picker->panel(1)->accessibleDescription(), QStringLiteral("表示中のページ"));
-    QCOMPARE(picker->panel(2)->accessibleDescription(), QString());
+    QCOMPARE(picker->panel(SymbolPage::full_width)->accessibleDescription(),
+             QStringLiteral("表示中のページ"));
+    QCOMPARE(picker->panel(SymbolPage::half_width)->accessibleDescription(), QString());
     QCOMPARE(grid->text(QAccessible::Description), QStringLiteral("全角記号"));
     press(cell);
     QCOMPARE(shown(), QStringLiteral("あ●"));
     QVERIFY(cell->state().selected);
     QCOMPARE(grid->tableInterface()->selectedCellCount(), 1);
     click(key::down);  // the half-width page: the same cell now holds its symbol
-    QCOMPARE(picker->panel(2)->accessibleDescription(), QStringLiteral("表示中のページ"));
-    QCOMPARE(picker->panel(1)->accessibleDescription(), QString());
+    QCOMPARE(picker->panel(SymbolPage::half_width)->accessibleDescription(),
+             QStringLiteral("表示中のページ"));
+    QCOMPARE(picker->panel(SymbolPage::full_width)->accessibleDescription(), QString());
     QCOMPARE(grid->text(QAccessible::Description), QStringLiteral("半角記号"));
     QCOMPARE(grid->tableInterface()->rowCount(), 4);
     const QString second = grid->tableInterface()->cellAt(0, 1)->text(QAccessible::Name);
@@ -324,7 +330,8 @@ class AccessibilityTest : public QObject {
 
   void keyDescriptionsKeepTheMarksApart() {
     auto description = [this](int key) {
-      return QAccessible::queryAccessibleInterface(form->key(key))->text(QAccessible::Description);
+      return QAccessible::queryAccessibleInterface(main_window->key(key))
+          ->text(QAccessible::Description);
     };
     QCOMPARE(description(key::Z), QStringLiteral("、 。 ？ ！"));
     QCOMPARE(description(key::K), QStringLiteral("Ｋ Ｇ Ｑ"));

@@ -13,15 +13,15 @@ TEST(Conversion, DownCyclesTheCandidatesAndBackToTheReading) {
   ASSERT_EQ(t.engine.reading(), "あい");
   t.keys("DOWN");
   EXPECT_EQ(t.text(), "愛");
-  EXPECT_EQ(t.engine.candidate_count, 16);
+  EXPECT_EQ(t.engine.state().candidate_count, 16);
   const std::vector<Segment> maroon = {{0, 2, Colour::kanji, Style::plain}};
   EXPECT_EQ(t.view.segments(), maroon);
   for (int i = 2; i <= 16; ++i)
     t.keys("DOWN");
-  EXPECT_EQ(t.text(), t.engine.candidate[16]);
+  EXPECT_EQ(t.text(), t.engine.state().candidate[16]);
   t.keys("DOWN");  // the 17th press: the reading again
   EXPECT_EQ(t.text(), "あい");
-  EXPECT_EQ(t.engine.kanji_converting, 0);
+  EXPECT_EQ(t.engine.state().candidate_shown, 0);
   const std::vector<Segment> red = {{0, 4, Colour::kana, Style::underline}};
   EXPECT_EQ(t.view.segments(), red);
   t.keys("DOWN");
@@ -38,7 +38,7 @@ TEST(Conversion, TheFirstDownOnANewReadingShowsItsFirstCandidate) {
   EXPECT_EQ(t.text(), "かい");
   t.keys("BS BS A I DOWN");  // a new reading あい, not candidate (11 + 1) mod 17
   EXPECT_EQ(t.text(), "愛");
-  EXPECT_EQ(t.engine.candidate_index, 1);
+  EXPECT_EQ(t.engine.state().candidate_index, 1);
   t.keys("RET A I DOWN");
   EXPECT_EQ(t.text(), "愛愛");
   Lumeta n;  // round ん's list, クリア, ←, then あき
@@ -49,24 +49,24 @@ TEST(Conversion, TheFirstDownOnANewReadingShowsItsFirstCandidate) {
   EXPECT_EQ(click.text(), "秋あ");
   Lumeta same;  // ↑ twice on one reading keeps the count: the next ↓ goes on from it
   same.keys("K A I DOWN DOWN UP UP DOWN");
-  EXPECT_EQ(same.engine.candidate_index, 3);
+  EXPECT_EQ(same.engine.state().candidate_index, 3);
 }
 
 TEST(Conversion, LoneNAndVowelAndCursorJoinTheReading) {
   Lumeta t;
   t.keys("S A N DOWN");
-  EXPECT_EQ(t.engine.kana_text, "さん");
-  EXPECT_TRUE(t.engine.kanji_converting);
+  EXPECT_EQ(t.engine.state().kana_text, "さん");
+  EXPECT_TRUE(t.engine.state().candidate_shown);
   Lumeta small;  // the same with small letters
   small.keys("CAPS CAPS S A N DOWN");
-  EXPECT_EQ(small.engine.kana_text, "さん");
+  EXPECT_EQ(small.engine.state().kana_text, "さん");
   EXPECT_EQ(small.text(), "三");
   Lumeta cursor;
   cursor.keys("A I U LEFT");
-  ASSERT_EQ(cursor.engine.kana_after_caret, "う");
+  ASSERT_EQ(cursor.engine.state().kana_after_caret, "う");
   cursor.keys("DOWN");
-  EXPECT_EQ(cursor.engine.kana_text, "あいう");
-  EXPECT_EQ(cursor.engine.kana_after_caret, "");
+  EXPECT_EQ(cursor.engine.state().kana_text, "あいう");
+  EXPECT_EQ(cursor.engine.state().kana_after_caret, "");
 }
 
 TEST(Conversion, UpShowsKatakanaAndBack) {
@@ -80,15 +80,15 @@ TEST(Conversion, UpShowsKatakanaAndBack) {
   EXPECT_EQ(t.engine.reading(), "とうきょう");
   t.keys("UP");
   EXPECT_EQ(t.text(), "とうきょう");
-  EXPECT_EQ(t.engine.katakana_shown, 0);
+  EXPECT_EQ(t.engine.state().katakana_shown, 0);
   t.keys("UP DOWN UP");  // ↓ resets the tap counts, so both ↑ presses show katakana
   EXPECT_EQ(t.text(), "トウキョウ");
   t.keys("RET");
-  EXPECT_EQ(t.engine.front_fixed, "トウキョウ");
+  EXPECT_EQ(t.engine.state().front_fixed, "トウキョウ");
   Lumeta n;  // a lone Ｎ is ん here too
   n.keys("S A N UP");
   EXPECT_EQ(n.text(), "サン");
-  EXPECT_EQ(n.engine.romaji_text, "");
+  EXPECT_EQ(n.engine.state().romaji_text, "");
 }
 
 TEST(Conversion, ReadingBackAfterKatakanaThenCandidatesIsStillComposed) {
@@ -98,27 +98,27 @@ TEST(Conversion, ReadingBackAfterKatakanaThenCandidatesIsStillComposed) {
   for (int i = 0; i < 10; ++i)
     t.keys("DOWN");  // round to the reading
   ASSERT_EQ(t.text(), "かい");
-  EXPECT_EQ(t.engine.katakana_shown, 0);
+  EXPECT_EQ(t.engine.state().katakana_shown, 0);
   t.keys("BS");  // the clear key takes a character off the reading, as after ↓ alone
   EXPECT_EQ(t.text(), "か");
   t.keys("K A");  // and typing goes on composing the same reading
   EXPECT_EQ(t.engine.reading(), "かか");
-  EXPECT_EQ(t.engine.front_fixed, "");
+  EXPECT_EQ(t.engine.state().front_fixed, "");
 }
 
 TEST(Conversion, FullWidthDigitsToHalfWidthAndBack) {
   Lumeta t;
   t.keys("CAPS I S DOWN");
   EXPECT_EQ(t.text(), "12");
-  EXPECT_EQ(t.engine.number_conversion, "12");
+  EXPECT_EQ(t.engine.state().half_width_digits, "12");
   const std::vector<Segment> maroon = {{0, 2, Colour::kanji, Style::underline}};
   EXPECT_EQ(t.view.segments(), maroon);
   EXPECT_EQ(t.caret(), 2);
   t.keys("DOWN");
   EXPECT_EQ(t.text(), "１２");
   t.keys("DOWN RET");
-  EXPECT_EQ(t.engine.front_fixed, "12");
-  EXPECT_EQ(t.engine.kana_text, "");
+  EXPECT_EQ(t.engine.state().front_fixed, "12");
+  EXPECT_EQ(t.engine.state().kana_text, "");
 }
 
 TEST(Conversion, DownExtendsTheLastLine) {
@@ -139,10 +139,9 @@ TEST(Conversion, DownExtendsTheLastLine) {
 TEST(Conversion, VerticalMovesKeepTheGoalColumn) {
   Lumeta t;
   // Lines: "あいう" / "a" / "ぁい"
-  t.engine.back_text = "あいう\r\na\r\nぁい";
-  t.engine.show_romaji_mode();
+  t.engine.load_text("", "あいう\r\na\r\nぁい");
   t.keys("RIGHT RIGHT");  // column 4 on line 1
-  ASSERT_EQ(t.engine.caret_column, 4);
+  ASSERT_EQ(t.engine.state().caret_column, 4);
   t.keys("DOWN");  // line 2 is shorter: its end
   EXPECT_EQ(t.caret(), 9);
   EXPECT_EQ(t.label(), "2行 1列");
@@ -158,13 +157,11 @@ TEST(Conversion, VerticalMovesKeepTheGoalColumn) {
 
 TEST(Conversion, GoalColumnInsideATwoByteCharacter) {
   Lumeta t;
-  t.engine.back_text = "ab\r\nぁい";
-  t.engine.show_romaji_mode();
+  t.engine.load_text("", "ab\r\nぁい");
   t.keys("RIGHT RIGHT DOWN");  // goal column 2: between ぁ and い
   EXPECT_EQ(t.caret(), 6);
   Lumeta odd;
-  odd.engine.back_text = "abc\r\nぁい";
-  odd.engine.show_romaji_mode();
+  odd.engine.load_text("", "abc\r\nぁい");
   odd.keys("RIGHT RIGHT RIGHT DOWN");  // goal column 3: inside い, so after it
   EXPECT_EQ(odd.caret(), 9);
 }
@@ -172,7 +169,7 @@ TEST(Conversion, GoalColumnInsideATwoByteCharacter) {
 TEST(Conversion, CycleBackToTheReadingKeepsTheWholeReading) {
   Lumeta t;
   t.keys("M E R U LEFT Y Y Y DOWN");
-  const int count = t.engine.candidate_count;
+  const int count = t.engine.state().candidate_count;
   for (int i = 0; i < count; ++i)
     t.keys("DOWN");
   EXPECT_EQ(t.text(), "めーる");
@@ -184,11 +181,11 @@ TEST(Conversion, CycleBackToTheReadingKeepsTheWholeReading) {
 TEST(Conversion, ReadingWithoutCandidatesIsShownAsItStands) {
   Lumeta t;
   t.keys("K A N DOWN");  // かん is not in the dictionary
-  EXPECT_EQ(t.engine.kana_text, "かん");
+  EXPECT_EQ(t.engine.state().kana_text, "かん");
   EXPECT_EQ(t.text(), "かん");
   const std::vector<Segment> red = {{0, 4, Colour::kana, Style::underline}};
   EXPECT_EQ(t.view.segments(), red);
-  EXPECT_EQ(t.engine.kanji_converting, 0);
+  EXPECT_EQ(t.engine.state().candidate_shown, 0);
 }
 
 TEST(CandidateStrip, FollowsTheReadingAndTheDownKey) {
@@ -208,11 +205,11 @@ TEST(CandidateStrip, FollowsTheReadingAndTheDownKey) {
   Lumeta n;
   n.keys("S A N");  // a lone Ｎ counts as ん, as ↓ would take it
   EXPECT_FALSE(candidate_strip(n.engine).candidates.empty());
-  EXPECT_EQ(n.engine.romaji_text, "Ｎ");  // looking changes nothing
+  EXPECT_EQ(n.engine.state().romaji_text, "Ｎ");  // looking changes nothing
   Lumeta small_n;
   small_n.keys("CAPS CAPS S A N");
   EXPECT_EQ(candidate_strip(small_n.engine).candidates.at(0), "三");
-  EXPECT_EQ(small_n.engine.romaji_text, "ｎ");
+  EXPECT_EQ(small_n.engine.state().romaji_text, "ｎ");
   Lumeta alphabet;
   alphabet.keys("MODE A");
   EXPECT_FALSE(candidate_strip(alphabet.engine).active);
@@ -222,20 +219,20 @@ TEST(CandidateStrip, ClickShowsAndConfirms) {
   Lumeta t;
   t.keys("A RET K A I");
   t.keypad.choose_candidate(3);
-  EXPECT_EQ(t.text(), "あ" + t.engine.candidate[3]);
-  EXPECT_EQ(t.engine.front_fixed, t.text());
-  EXPECT_EQ(t.engine.kanji_converting, 0);
-  EXPECT_EQ(t.engine.kana_text, "");
+  EXPECT_EQ(t.text(), "あ" + t.engine.state().candidate[3]);
+  EXPECT_EQ(t.engine.state().front_fixed, t.text());
+  EXPECT_EQ(t.engine.state().candidate_shown, 0);
+  EXPECT_EQ(t.engine.state().kana_text, "");
   EXPECT_EQ(t.view.face(key::centre), centre_face(KeyCaption::confirm, false));
   // The same as ↓ three times and the centre key.
   Lumeta keys;
   keys.keys("A RET K A I DOWN DOWN DOWN RET");
   EXPECT_EQ(keys.text(), t.text());
-  EXPECT_EQ(keys.engine.front_fixed, t.engine.front_fixed);
+  EXPECT_EQ(keys.engine.state().front_fixed, t.engine.state().front_fixed);
   Lumeta none;
   none.keys("K A N");
   none.keypad.choose_candidate(1);  // no candidates: nothing is confirmed
-  EXPECT_EQ(none.engine.front_fixed, "");
+  EXPECT_EQ(none.engine.state().front_fixed, "");
 }
 
 TEST(CandidateStrip, OnlyItsOwnCandidatesCanBeChosen) {
@@ -243,14 +240,14 @@ TEST(CandidateStrip, OnlyItsOwnCandidatesCanBeChosen) {
   last.keys("K A I");
   last.keypad.choose_candidate(10);
   EXPECT_EQ(last.text(), "快");
-  EXPECT_EQ(last.engine.front_fixed, "快");
+  EXPECT_EQ(last.engine.state().front_fixed, "快");
   for (int outside : {0, 11, -1}) {
     Lumeta t;
     t.keys("K A I");
     t.keypad.choose_candidate(outside);
     EXPECT_EQ(t.text(), "かい") << outside;
-    EXPECT_EQ(t.engine.front_fixed, "") << outside;
-    EXPECT_EQ(t.engine.kanji_converting, 0) << outside;
+    EXPECT_EQ(t.engine.state().front_fixed, "") << outside;
+    EXPECT_EQ(t.engine.state().candidate_shown, 0) << outside;
   }
 }
 
@@ -281,13 +278,13 @@ TEST(NumberConversion, HalfWidthFormLeavesNoMarkerAndNoReading) {
   left.keys("CAPS I S DOWN LEFT");
   EXPECT_EQ(left.text(), "12");
   EXPECT_EQ(left.caret(), 1);
-  EXPECT_EQ(left.engine.kana_text, "");
-  EXPECT_EQ(left.engine.front_fixed, "1");  // the release re-divided at the caret
+  EXPECT_EQ(left.engine.state().kana_text, "");
+  EXPECT_EQ(left.engine.state().front_fixed, "1");  // the release re-divided at the caret
   Lumeta up;
   up.keys("CAPS I S DOWN UP");
   EXPECT_EQ(up.text(), "12");
-  EXPECT_EQ(up.engine.kana_text, "");
-  EXPECT_EQ(up.engine.number_converting, 0);
+  EXPECT_EQ(up.engine.state().kana_text, "");
+  EXPECT_EQ(up.engine.state().half_width_shown, 0);
   Lumeta back;
   back.keys("CAPS I S DOWN DOWN LEFT");  // the marker stays when the full width returns
   EXPECT_EQ(back.text(), "１２");
@@ -302,8 +299,8 @@ TEST(NumberConversion, DigitTypedOverTheHalfWidthFormGoesBackToFullWidth) {
   Lumeta t;
   t.keys("CAPS I S DOWN M");
   EXPECT_EQ(t.text(), "１２３");
-  EXPECT_EQ(t.engine.number_converting, 0);
-  EXPECT_EQ(t.engine.number_conversion, "");
+  EXPECT_EQ(t.engine.state().half_width_shown, 0);
+  EXPECT_EQ(t.engine.state().half_width_digits, "");
   const std::vector<Segment> red = {{0, 6, Colour::kana, Style::underline}};
   EXPECT_EQ(t.view.segments(), red);
   t.keys("DOWN");

@@ -15,14 +15,14 @@ TEST(ClearKey, EmptyTextStaysEmpty) {
 TEST(ClearKey, StepsBackInTheReadingThenDeletesConfirmedText) {
   Lumeta t;
   t.keys("K A N A BS");
-  EXPECT_EQ(t.engine.kana_text, "か");
+  EXPECT_EQ(t.engine.state().kana_text, "か");
   EXPECT_EQ(t.text(), "か");
   t.keys("RET BS");
   EXPECT_EQ(t.text(), "");
-  EXPECT_EQ(t.engine.front_fixed, "");
+  EXPECT_EQ(t.engine.state().front_fixed, "");
   Lumeta romaji;
   romaji.keys("K A K BS");
-  EXPECT_EQ(romaji.engine.romaji_text, "");
+  EXPECT_EQ(romaji.engine.state().romaji_text, "");
   EXPECT_EQ(romaji.text(), "か");
 }
 
@@ -30,9 +30,9 @@ TEST(ClearKey, CancelsAConversion) {
   Lumeta t;
   t.keys("K A I DOWN BS");
   EXPECT_EQ(t.text(), "かい");
-  EXPECT_EQ(t.engine.kana_text, "かい");
-  EXPECT_EQ(t.engine.kanji_converting, 0);
-  EXPECT_EQ(t.engine.candidate_index, 0);
+  EXPECT_EQ(t.engine.state().kana_text, "かい");
+  EXPECT_EQ(t.engine.state().candidate_shown, 0);
+  EXPECT_EQ(t.engine.state().candidate_index, 0);
 }
 
 TEST(ClearKey, AlphabetAndNumberModes) {
@@ -44,16 +44,16 @@ TEST(ClearKey, AlphabetAndNumberModes) {
   Lumeta digits;
   digits.keys("CAPS I S BS");
   EXPECT_EQ(digits.text(), "１");
-  EXPECT_EQ(digits.engine.zenkaku_digits, "１");
+  EXPECT_EQ(digits.engine.state().full_width_digits, "１");
 }
 
 TEST(ClearKey, KeepsTheReadingBehindTheCursor) {
   Lumeta t;
   t.keys("A I U LEFT LEFT");
-  ASSERT_EQ(t.engine.kana_after_caret, "いう");
+  ASSERT_EQ(t.engine.state().kana_after_caret, "いう");
   t.keys("BS");
-  EXPECT_EQ(t.engine.kana_text, "");
-  EXPECT_EQ(t.engine.kana_after_caret, "いう");
+  EXPECT_EQ(t.engine.state().kana_text, "");
+  EXPECT_EQ(t.engine.state().kana_after_caret, "いう");
   EXPECT_EQ(t.text(), "いう");
   EXPECT_EQ(t.caret(), 0);
   t.keys("BS");  // at the start of the reading: nothing to remove
@@ -65,19 +65,19 @@ TEST(ClearKey, KeepsTheReadingBehindTheCursor) {
   Lumeta romaji;
   romaji.keys("A I LEFT K BS");
   EXPECT_EQ(romaji.text(), "あい");
-  EXPECT_EQ(romaji.engine.kana_after_caret, "い");
+  EXPECT_EQ(romaji.engine.state().kana_after_caret, "い");
 }
 
 TEST(ClearKey, CancellingAConversionKeepsTheWholeReading) {
   Lumeta t;
   t.keys("M E R U LEFT Y Y Y");  // め, ー being cycled, る behind the cursor
   ASSERT_EQ(t.engine.reading(), "めーる");
-  ASSERT_EQ(t.engine.kana_after_caret, "る");
+  ASSERT_EQ(t.engine.state().kana_after_caret, "る");
   t.keys("DOWN");
-  ASSERT_TRUE(t.engine.kanji_converting);
+  ASSERT_TRUE(t.engine.state().candidate_shown);
   t.keys("BS");
   EXPECT_EQ(t.text(), "めーる");
-  EXPECT_EQ(t.engine.kana_text, "めーる");
+  EXPECT_EQ(t.engine.state().kana_text, "めーる");
   t.keys("K A");
   EXPECT_EQ(t.text(), "めーるか");
 }
@@ -102,11 +102,11 @@ TEST(CentreKey, ConfirmsOrBreaksTheLine) {
   Lumeta reading;
   reading.keys("K A N A RET");
   EXPECT_EQ(reading.text(), "かな");
-  EXPECT_EQ(reading.engine.front_fixed, "かな");
+  EXPECT_EQ(reading.engine.state().front_fixed, "かな");
   Lumeta letter;
   letter.keys("MODE H H RET");
   EXPECT_EQ(letter.text(), "B");
-  EXPECT_EQ(letter.engine.front_fixed, "B");
+  EXPECT_EQ(letter.engine.state().front_fixed, "B");
 }
 
 TEST(CentreKey, ReleaseDividesTheTextAtTheCaret) {
@@ -116,15 +116,15 @@ TEST(CentreKey, ReleaseDividesTheTextAtTheCaret) {
   ASSERT_EQ(t.text(), "あいう\r\n");
   t.view.set_caret(2);  // the display's caret moved while the key was held
   t.keypad.release(key::centre);
-  EXPECT_EQ(t.engine.front_text, "あ");
-  EXPECT_EQ(t.engine.front_fixed, "あ");
-  EXPECT_EQ(t.engine.back_text, "いう\r\n");
+  EXPECT_EQ(t.engine.state().front_text, "あ");
+  EXPECT_EQ(t.engine.state().front_fixed, "あ");
+  EXPECT_EQ(t.engine.state().back_text, "いう\r\n");
   t.keys("K A");
   EXPECT_EQ(t.text(), "あかいう\r\n");
   Lumeta taps;  // the release ends every multi-tap cycle
   taps.keys("MODE A A RET");
   for (int k = key::A; k <= kKeyCount; ++k)
-    EXPECT_EQ(taps.engine.tap_count[k], 0) << k;
+    EXPECT_EQ(taps.engine.state().tap_count[k], 0) << k;
 }
 
 TEST(CentreKey, LineBreakInTheMiddleKeepsTheRest) {
@@ -138,18 +138,18 @@ TEST(CentreKey, LineBreakInTheMiddleKeepsTheRest) {
 TEST(LeftKey, MovesTheCompositionCursor) {
   Lumeta t;
   t.keys("K A N A T T A LEFT LEFT");
-  EXPECT_EQ(t.engine.kana_text, "か");
-  EXPECT_EQ(t.engine.kana_after_caret, "なだ");
+  EXPECT_EQ(t.engine.state().kana_text, "か");
+  EXPECT_EQ(t.engine.state().kana_after_caret, "なだ");
   EXPECT_EQ(t.text(), "かなだ");
   EXPECT_EQ(t.caret(), 2);
   t.keys("RIGHT");
-  EXPECT_EQ(t.engine.kana_text, "かな");
-  EXPECT_EQ(t.engine.kana_after_caret, "だ");
+  EXPECT_EQ(t.engine.state().kana_text, "かな");
+  EXPECT_EQ(t.engine.state().kana_after_caret, "だ");
   Lumeta one;
   one.keys("K A LEFT");
-  EXPECT_EQ(one.engine.kana_after_caret, "か");
+  EXPECT_EQ(one.engine.state().kana_after_caret, "か");
   one.keys("LEFT");
-  EXPECT_EQ(one.engine.kana_after_caret, "か");
+  EXPECT_EQ(one.engine.state().kana_after_caret, "か");
   EXPECT_EQ(one.caret(), 0);
 }
 
@@ -159,7 +159,7 @@ TEST(LeftKey, StepsOverLineBreaksAndTwoByteCharacters) {
   t.keys("LEFT");
   EXPECT_EQ(t.caret(), 2);
   EXPECT_EQ(t.label(), "1行 2列");
-  EXPECT_EQ(t.engine.back_text, "\r\n");  // the release re-divides at the caret
+  EXPECT_EQ(t.engine.state().back_text, "\r\n");  // the release re-divides at the caret
   t.keys("LEFT LEFT");
   EXPECT_EQ(t.caret(), 0);
   EXPECT_EQ(t.label(), "1行 0列");
@@ -177,8 +177,8 @@ TEST(LeftKey, OnAConversionActsOnTheReading) {
   Lumeta left;
   left.keys("K A I DOWN LEFT");
   EXPECT_EQ(left.text(), "かい");
-  EXPECT_EQ(left.engine.kana_text, "か");
-  EXPECT_EQ(left.engine.kana_after_caret, "い");
+  EXPECT_EQ(left.engine.state().kana_text, "か");
+  EXPECT_EQ(left.engine.state().kana_after_caret, "い");
   EXPECT_EQ(left.caret(), 2);
   const std::vector<Segment> red = {{0, 2, Colour::kana, Style::underline},
                                     {2, 4, Colour::kana, Style::underline}};
@@ -186,18 +186,17 @@ TEST(LeftKey, OnAConversionActsOnTheReading) {
   Lumeta right;
   right.keys("K A I DOWN RIGHT");
   EXPECT_EQ(right.text(), "かい");
-  EXPECT_EQ(right.engine.kanji_converting, 0);
+  EXPECT_EQ(right.engine.state().candidate_shown, 0);
   Lumeta katakana;
   katakana.keys("K A I UP LEFT");
   EXPECT_EQ(katakana.text(), "かい");
-  EXPECT_EQ(katakana.engine.katakana_shown, 0);
-  EXPECT_EQ(katakana.engine.kana_after_caret, "い");
+  EXPECT_EQ(katakana.engine.state().katakana_shown, 0);
+  EXPECT_EQ(katakana.engine.state().kana_after_caret, "い");
 }
 
 TEST(RightKey, StepsOverWholeCharacters) {
   Lumeta d;
-  d.engine.back_text = "日a";  // 日 is 0x93 0xFA: its second byte is in the lead-byte range
-  d.engine.show_romaji_mode();
+  d.engine.load_text("", "日a");  // 日 is 0x93 0xFA: its second byte is in the lead-byte range
   d.keys("RIGHT");
   EXPECT_EQ(d.caret(), 2);
   d.keys("RIGHT");
@@ -212,9 +211,9 @@ TEST(RightKey, TakesAPendingLetterIntoTheReadingBeforeTheCursor) {
   Lumeta t;
   t.keys("A I U LEFT LEFT K RIGHT");
   EXPECT_EQ(t.text(), "あＫいう");
-  EXPECT_EQ(t.engine.kana_text, "あＫ");
-  EXPECT_EQ(t.engine.romaji_text, "");
-  EXPECT_EQ(t.engine.kana_after_caret, "いう");
+  EXPECT_EQ(t.engine.state().kana_text, "あＫ");
+  EXPECT_EQ(t.engine.state().romaji_text, "");
+  EXPECT_EQ(t.engine.state().kana_after_caret, "いう");
 }
 
 TEST(RightKey, TypesASpaceAtTheEnd) {
@@ -224,12 +223,12 @@ TEST(RightKey, TypesASpaceAtTheEnd) {
   Lumeta letter;
   letter.keys("MODE H RIGHT");  // something pending: confirmed, no space
   EXPECT_EQ(letter.text(), "H");
-  EXPECT_EQ(letter.engine.front_fixed, "H");
+  EXPECT_EQ(letter.engine.state().front_fixed, "H");
   Lumeta full;  // the same in full-width alphabet mode
   full.engine.change_mode(InputMode::full_alphabet);
   full.keys("H RIGHT");
   EXPECT_EQ(full.text(), "Ｈ");
-  EXPECT_EQ(full.engine.front_fixed, "Ｈ");
+  EXPECT_EQ(full.engine.state().front_fixed, "Ｈ");
   full.keys("RIGHT");
   EXPECT_EQ(full.text(), "Ｈ　");
 }
@@ -237,21 +236,21 @@ TEST(RightKey, TypesASpaceAtTheEnd) {
 TEST(RightKey, ConfirmsPendingDigitsAtTheEnd) {
   Lumeta t;
   t.keys("CAPS I S RIGHT");
-  EXPECT_EQ(t.engine.front_fixed, "１２");
-  EXPECT_EQ(t.engine.zenkaku_digits, "");
+  EXPECT_EQ(t.engine.state().front_fixed, "１２");
+  EXPECT_EQ(t.engine.state().full_width_digits, "");
   t.keys("M");
-  EXPECT_EQ(t.engine.zenkaku_digits, "３");
+  EXPECT_EQ(t.engine.state().full_width_digits, "３");
   Lumeta half;
   half.keys("CAPS I S DOWN RIGHT");
   EXPECT_EQ(half.text(), "12");
-  EXPECT_EQ(half.engine.number_converting, 0);
+  EXPECT_EQ(half.engine.state().half_width_shown, 0);
 }
 
 TEST(RightKey, WithTextAfterTheCaretConfirmsAndStays) {
   Lumeta t;
   t.keys("MODE A RET RET LEFT H RIGHT");
   EXPECT_EQ(t.text(), "AH\r\n");
-  EXPECT_EQ(t.engine.front_fixed, "AH");
+  EXPECT_EQ(t.engine.state().front_fixed, "AH");
   EXPECT_EQ(t.caret(), 2);
 }
 
@@ -259,8 +258,8 @@ TEST(Division, ClickedCaretIsTheInsertionPoint) {
   Lumeta t;
   t.keys("A I U RET CARET:2");
   EXPECT_EQ(t.label(), "1行 2列");
-  EXPECT_EQ(t.engine.front_text, "あ");
-  EXPECT_EQ(t.engine.back_text, "いう");
+  EXPECT_EQ(t.engine.state().front_text, "あ");
+  EXPECT_EQ(t.engine.state().back_text, "いう");
   t.keys("K A");  // typing goes on where the user clicked
   EXPECT_EQ(t.text(), "あかいう");
   t.keys("RET CARET:2 BS");
@@ -288,11 +287,13 @@ TEST(Division, AClickConfirmsWhatIsPendingAsShown) {
     Lumeta t;
     t.keys(c.keys);
     EXPECT_EQ(t.text(), c.shown) << c.keys;
-    EXPECT_EQ(t.engine.front_text, "") << c.keys;
-    EXPECT_EQ(t.engine.back_text, c.shown) << c.keys;
+    EXPECT_EQ(t.engine.state().front_text, "") << c.keys;
+    EXPECT_EQ(t.engine.state().back_text, c.shown) << c.keys;
     EXPECT_EQ(t.engine.composition_length(), 0) << c.keys;
-    EXPECT_EQ(t.engine.zenkaku_digits, "") << c.keys;
-    EXPECT_EQ(t.engine.kanji_converting + t.engine.katakana_shown + t.engine.number_converting, 0)
+    EXPECT_EQ(t.engine.state().full_width_digits, "") << c.keys;
+    EXPECT_EQ(t.engine.state().candidate_shown + t.engine.state().katakana_shown +
+                  t.engine.state().half_width_shown,
+              0)
         << c.keys;
     EXPECT_EQ(t.caret(), 0) << c.keys;
   }

@@ -30,7 +30,7 @@ std::string mark_for(std::string_view typed) {
     if (typed == small) return std::string(large);
   }
   if (typed == "　" || typed == " ") return "□";
-  const std::string half = text::zenkaku_char_to_hankaku(typed);
+  const std::string half = text::full_width_char_to_half(typed);
   if (half.size() == 1 && std::isalpha(static_cast<unsigned char>(half[0]))) return half;
   return std::string(typed);
 }
@@ -45,9 +45,10 @@ TEST(KeyList, OneEntryPerKeyWithItsKeyboardKey) {
   }
   EXPECT_EQ(find_key_by_keyboard('A')->number, key::A);
   EXPECT_EQ(find_key_by_keyboard('P')->number, key::caps);
-  EXPECT_EQ(find_key_by_keyboard(17)->number, key::mode);  // Ctrl is the mode key
-  EXPECT_EQ(find_key_by_keyboard(8)->number, key::clear);  // Backspace
-  EXPECT_EQ(find_key_by_keyboard(40)->number, key::down);  // Down
+  EXPECT_EQ(find_key_by_keyboard(keyboard::control)->number, key::mode);
+  EXPECT_EQ(find_key_by_keyboard(keyboard::backspace)->number, key::clear);
+  EXPECT_EQ(find_key_by_keyboard(keyboard::down)->number, key::down);
+  EXPECT_EQ(find_key_by_keyboard(keyboard::keypad_enter)->number, key::centre);
   EXPECT_EQ(find_key_by_keyboard('V'), nullptr);
   EXPECT_EQ(find_key_by_keyboard('1'), nullptr);
   EXPECT_EQ(find_key(17), nullptr);  // no key between clear (16) and centre (18)
@@ -60,12 +61,12 @@ TEST(LetterFaces, PressLightsTheMarkOfTheCharacterReached) {
     for (int letter = key::first_letter; letter <= key::last_letter; ++letter) {
       Lumeta t;
       t.keys(setup);
-      const bool romaji = t.engine.input_mode == InputMode::romaji;
+      const bool romaji = t.engine.state().input_mode == InputMode::romaji;
       for (int taps = 1; taps <= 7; ++taps) {
         t.keypad.press(letter);
-        const std::string reached = romaji
-                                        ? t.engine.romaji_text
-                                        : std::string(t.text().substr(t.engine.front_fixed.size()));
+        const std::string reached =
+            romaji ? t.engine.state().romaji_text
+                   : std::string(t.text().substr(t.engine.state().front_fixed.size()));
         EXPECT_EQ(lit_marks(t.view.face(letter)), mark_for(reached))
             << setup << " key " << letter << " tap " << taps << " " << u8(reached);
         t.keypad.release(letter);
@@ -79,7 +80,7 @@ TEST(LetterFaces, VowelKeyLightsItsLetterAfterASyllable) {
   Lumeta t;
   t.keys("K");
   t.keypad.press(key::A);  // completes か and the counts start over: the letter is lit
-  EXPECT_EQ(t.engine.kana_text, "か");
+  EXPECT_EQ(t.engine.state().kana_text, "か");
   EXPECT_EQ(lit_marks(t.view.face(key::A)), "A");
   t.keypad.release(key::A);
   t.keypad.press(key::A);  // あ
@@ -144,11 +145,11 @@ TEST(CaseKey, FaceGreenWhileHeld) {
 TEST(Release, RedividesOnlyWhenNoReadingIsPending) {
   Lumeta t;
   t.keys("A I U LEFT");  // a reading: the release leaves it alone
-  EXPECT_EQ(t.engine.kana_after_caret, "う");
-  EXPECT_EQ(t.engine.front_text, "あいう");
+  EXPECT_EQ(t.engine.state().kana_after_caret, "う");
+  EXPECT_EQ(t.engine.state().front_text, "あいう");
   Lumeta digits;
   digits.keys("CAPS I S BS");  // the clear key leaves pending digits alone
-  EXPECT_EQ(digits.engine.zenkaku_digits, "１");
+  EXPECT_EQ(digits.engine.state().full_width_digits, "１");
 }
 
 TEST(DeleteAll, EmptiesEverythingOnThePress) {
@@ -156,16 +157,16 @@ TEST(DeleteAll, EmptiesEverythingOnThePress) {
   t.keys("A RET K A I DOWN");
   t.keypad.press(key::delete_all);
   EXPECT_EQ(t.text(), "");
-  EXPECT_EQ(t.engine.front_fixed, "");
-  EXPECT_EQ(t.engine.kana_text, "");
-  EXPECT_EQ(t.engine.kanji_converting, 0);
-  EXPECT_EQ(t.engine.candidate_index, 0);
+  EXPECT_EQ(t.engine.state().front_fixed, "");
+  EXPECT_EQ(t.engine.state().kana_text, "");
+  EXPECT_EQ(t.engine.state().candidate_shown, 0);
+  EXPECT_EQ(t.engine.state().candidate_index, 0);
   EXPECT_EQ(t.label(), "1行 0列");
   Lumeta digits;
   digits.keys("CAPS I DOWN DELALL");
   EXPECT_EQ(digits.text(), "");
-  EXPECT_EQ(digits.engine.kana_text, "");
-  EXPECT_EQ(digits.engine.number_converting, 0);
+  EXPECT_EQ(digits.engine.state().kana_text, "");
+  EXPECT_EQ(digits.engine.state().half_width_shown, 0);
 }
 
 TEST(IdlePass, RefreshesTheLabelForAMovedCaret) {
@@ -176,12 +177,12 @@ TEST(IdlePass, RefreshesTheLabelForAMovedCaret) {
   t.keypad.idle();
   EXPECT_EQ(t.label(), "1行 2列");
   EXPECT_EQ(t.keypad.last_sel_start(), 2);
-  EXPECT_EQ(t.engine.goal_column, 6);  // the idle pass leaves the goal column alone
-  t.keypad.place_caret(3);             // inside い: before it
+  EXPECT_EQ(t.engine.state().goal_column, 6);  // the idle pass leaves the goal column alone
+  t.keypad.place_caret(3);                     // inside い: before it
   EXPECT_EQ(t.caret(), 2);
   t.keypad.place_caret(1000);
   EXPECT_EQ(t.caret(), 6);
-  EXPECT_EQ(t.engine.goal_column, 6);
+  EXPECT_EQ(t.engine.state().goal_column, 6);
 }
 
 TEST(PlaceCaret, SetsTheColumnTheVerticalArrowsKeep) {
@@ -205,8 +206,8 @@ TEST(UndoDeleteAll, BringsBackTheTextWithTheCaretAtTheEnd) {
   t.keypad.undo_delete_all();
   EXPECT_EQ(t.text(), "あいう");
   EXPECT_EQ(t.caret(), 6);
-  EXPECT_EQ(t.engine.front_text, "あいう");
-  EXPECT_EQ(t.engine.back_text, "");
+  EXPECT_EQ(t.engine.state().front_text, "あいう");
+  EXPECT_EQ(t.engine.state().back_text, "");
   EXPECT_FALSE(t.engine.can_undo_delete_all());
   t.keys("K A");
   EXPECT_EQ(t.text(), "あいうか");
@@ -221,7 +222,7 @@ TEST(UndoDeleteAll, SurvivesTypingAndGoesInFrontOfIt) {
   EXPECT_EQ(t.text(), "あいかＫん");
   EXPECT_EQ(t.caret(), static_cast<int>(t.text().size()));
   EXPECT_EQ(t.engine.composition_length(), 0);
-  EXPECT_EQ(t.engine.front_fixed, t.text());
+  EXPECT_EQ(t.engine.state().front_fixed, t.text());
   t.keypad.undo_delete_all();  // once only
   EXPECT_EQ(t.text(), "あいかＫん");
   Lumeta next;  // the next delete-all of a text keeps that text instead
@@ -232,7 +233,7 @@ TEST(UndoDeleteAll, SurvivesTypingAndGoesInFrontOfIt) {
   modes.keys("A RET DELALL CAPS I S DOWN");
   modes.keypad.undo_delete_all();
   EXPECT_EQ(modes.text(), "あ12");
-  EXPECT_EQ(modes.engine.number_converting, 0);
+  EXPECT_EQ(modes.engine.state().half_width_shown, 0);
   Lumeta kept;  // a text offered from outside, such as a kept draft
   kept.engine.keep_for_undo("下書き");
   kept.keys("A");
@@ -271,21 +272,22 @@ TEST(UndoDeleteAll, PendingTextComesBackConfirmed) {
   pending.keys("K A I DOWN DELALL");  // what was on display comes back, confirmed
   pending.keypad.undo_delete_all();
   EXPECT_EQ(pending.text(), "回");
-  EXPECT_EQ(pending.engine.front_fixed, "回");
-  EXPECT_EQ(pending.engine.kana_text, "");
+  EXPECT_EQ(pending.engine.state().front_fixed, "回");
+  EXPECT_EQ(pending.engine.state().kana_text, "");
 }
 
 TEST(PickSymbol, OnlyACellOfTheDialogOnScreen) {
   Lumeta t;
   t.keys("MODE MODE");
   t.view.hide_symbol_dialog();  // Ctrl closed it; the mode stays
-  t.keypad.pick_symbol(1, 0);
+  t.keypad.pick_symbol(SymbolPage::full_width, 0);
   EXPECT_EQ(t.text(), "");
   t.view.show_symbol_dialog();
-  t.keypad.pick_symbol(1, 0);
+  t.keypad.pick_symbol(SymbolPage::full_width, 0);
   EXPECT_EQ(t.text(), "○");
-  t.keypad.pick_symbol(1, -1);
-  t.keypad.pick_symbol(1, static_cast<int>(symbol_page_entries(1).size()));
+  t.keypad.pick_symbol(SymbolPage::full_width, -1);
+  t.keypad.pick_symbol(SymbolPage::full_width,
+                       static_cast<int>(symbol_page_entries(SymbolPage::full_width).size()));
   EXPECT_EQ(t.text(), "○");
 }
 

@@ -172,7 +172,7 @@ TEST(LargeDictionaryConversion, DownShowsTheLargeCandidatesThenTheReading) {
   t.keys("DOWN");
   EXPECT_EQ(t.text(), "がぞう");
   t.keys("DOWN RET");
-  EXPECT_EQ(t.engine.front_fixed, "画像");
+  EXPECT_EQ(t.engine.state().front_fixed, "画像");
   t.keys("T U K A Y Y T A DOWN");  // つかった
   EXPECT_EQ(t.text(), "画像使った");
 }
@@ -186,11 +186,11 @@ TEST(LargeDictionaryConversion, DownGoesThroughEightyAndBackToTheReading) {
     t.keys("DOWN");
     shown.push_back(std::string(t.text()));
   }
-  EXPECT_EQ(t.engine.candidate_count, 80);
+  EXPECT_EQ(t.engine.state().candidate_count, 80);
   EXPECT_EQ(shown, lookup("かい"));
   t.keys("DOWN");  // the 81st press: the reading again
   EXPECT_EQ(t.text(), "かい");
-  EXPECT_EQ(t.engine.kanji_converting, 0);
+  EXPECT_EQ(t.engine.state().candidate_shown, 0);
   t.keys("DOWN");
   EXPECT_EQ(t.text(), "回");
 }
@@ -200,8 +200,8 @@ TEST(LargeDictionaryConversion, PendingRomajiLeavesTheReadingAsItIs) {
   Lumeta t;
   t.keys("K A I K DOWN");
   EXPECT_EQ(t.text(), "かいＫ");
-  EXPECT_EQ(t.engine.candidate_count, 0);
-  EXPECT_EQ(t.engine.kanji_converting, 0);
+  EXPECT_EQ(t.engine.state().candidate_count, 0);
+  EXPECT_EQ(t.engine.state().candidate_shown, 0);
   EXPECT_FALSE(candidate_strip(t.engine).candidates.size());
 }
 

@@ -110,7 +110,7 @@ TEST(Predictions, AChoiceLearnedOnceLeadsTheNextTimeAlsoAfterARestart) {
   const std::vector<std::string> first = offered(before);
   // The third candidate of かく, reached with ↓ and confirmed.
   before.keys("DOWN DOWN DOWN");
-  const std::string chosen = before.engine.candidate[3];
+  const std::string chosen = before.engine.state().candidate[3];
   before.keys("RET");
   EXPECT_EQ(before.text(), chosen);
   ASSERT_TRUE(first.empty() || first.front() != chosen);
@@ -123,8 +123,8 @@ TEST(Predictions, AChoiceLearnedOnceLeadsTheNextTimeAlsoAfterARestart) {
   EXPECT_EQ(offered(after).front(), chosen);
   // The ↓ order stays as the dictionaries give it.
   after.keys("K U DOWN");
-  EXPECT_EQ(after.engine.candidate_index, 1);
-  EXPECT_NE(after.engine.candidate[1], chosen);
+  EXPECT_EQ(after.engine.state().candidate_index, 1);
+  EXPECT_NE(after.engine.state().candidate[1], chosen);
   after.keys("BS BS BS");  // back to かく, then nothing pending
 
   // A prediction clicked and the katakana form confirmed are learned too; all outlive a restart.
@@ -162,7 +162,7 @@ TEST(Predictions, EveryWayOfConfirmingIsLearnedAndNothingElse) {
   EXPECT_TRUE(learned("かい").empty());
   // Confirmed by typing on, by a click in the text, by the mode key.
   lumeta.keys("K A K U DOWN DOWN A");
-  const std::string second = lumeta.engine.candidate[2];
+  const std::string second = lumeta.engine.state().candidate[2];
   EXPECT_EQ(learned("かく"), std::vector<std::string>{second});
   lumeta.keys("I DOWN CARET:0");  // あい, its first candidate
   EXPECT_EQ(learned("あい").size(), 1u);

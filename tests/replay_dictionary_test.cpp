@@ -52,7 +52,7 @@ TEST(ReplayDictionaries, BuiltInChoicePrintsWhatTheReplayAlwaysPrinted) {
     std::string keys;
     for (const std::string& a : c.args)
       keys += a + ' ';
-    ASSERT_EQ(run.out, c.output) << keys;
+    ASSERT_TRUE(run.out == c.output) << keys << '\n' << output_difference(c.output, run.out);
     converted += run.out.find("\"kanji_converting\": 1") != std::string::npos;
   }
   EXPECT_GT(converted, 50);

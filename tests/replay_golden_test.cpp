@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "replay.h"
+#include "replay_run.h"
 
 namespace lumeta::testing {
 namespace {
@@ -32,10 +32,11 @@ TEST(ReplayGolden, EverySequencePrintsTheRecordedState) {
     std::istringstream tokens(sequences[i]);
     for (std::string token; tokens >> token;)
       args.push_back(token);
-    std::istringstream in;
-    std::ostringstream out, err;
-    ASSERT_EQ(run_replay(args, in, out, err), 0) << err.str();
-    EXPECT_EQ(out.str(), expected[i] + "\n") << "sequence " << i + 1 << ": " << sequences[i];
+    const Outcome run = replay(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out == expected[i] + "\n")
+        << "sequence " << i + 1 << ": " << sequences[i] << '\n'
+        << output_difference(expected[i] + "\n", run.out);
   }
 }
 

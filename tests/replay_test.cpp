@@ -245,19 +245,19 @@ TEST(ReplayControls, PickOfACandidateNotShownChangesNothing) {
 }
 
 TEST(ReplayControls, SymInsertsThatCellOfTheCurrentPage) {
-  for (int page = 1; page <= 3; ++page) {
+  for (const SymbolPage page : kSymbolPages) {
     const std::vector<std::string> open =
-        std::vector<std::string>{"A", "RET", "MODE", "MODE"} + downs(page - 1);
+        std::vector<std::string>{"A", "RET", "MODE", "MODE"} + downs(page_index(page));
     const auto entries = symbol_page_entries(page);
     for (int n : {1, 2, static_cast<int>(entries.size())}) {
       const json s = final_state(open + std::vector<std::string>{"SYM:" + std::to_string(n)});
-      EXPECT_EQ(s["text"], u(u8"あ") + *sjis::to_utf8(entries[n - 1])) << page << " " << n;
+      EXPECT_EQ(s["text"], u(u8"あ") + *sjis::to_utf8(entries[n - 1])) << page_index(page) << " " << n;
       EXPECT_EQ(s["front_fixed"], s["text"]);
       EXPECT_EQ(s["mode"], 5);
     }
     // Past the page's last cell, and outside symbol mode, a click reaches no symbol.
     const std::string past = "SYM:" + std::to_string(entries.size() + 1);
-    EXPECT_EQ(final_state(open + std::vector<std::string>{past}), final_state(open)) << page;
+    EXPECT_EQ(final_state(open + std::vector<std::string>{past}), final_state(open)) << page_index(page);
   }
   EXPECT_EQ(final_state({"A", "SYM:1"}), final_state({"A"}));
   EXPECT_EQ(final_state({"MODE", "MODE", "RET", "SYM:1"}), final_state({"MODE", "MODE", "RET"}));

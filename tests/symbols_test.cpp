@@ -8,13 +8,14 @@ namespace lumeta::testing {
 namespace {
 
 TEST(SymbolPages, TheirEntriesAreSingleShiftJisCharacters) {
-  EXPECT_EQ(symbol_page_entries(1).size(), 150u);
-  EXPECT_EQ(symbol_page_entries(2).size(), 40u);
-  EXPECT_GE(symbol_page_entries(3).size(), 90u);
-  EXPECT_TRUE(symbol_page_entries(4).empty());
-  for (int page = 1; page <= 3; ++page) {
+  EXPECT_EQ(symbol_page_entries(SymbolPage::full_width).size(), 150u);
+  EXPECT_EQ(symbol_page_entries(SymbolPage::half_width).size(), 40u);
+  EXPECT_GE(symbol_page_entries(SymbolPage::pictographs).size(), 90u);
+  EXPECT_TRUE(symbol_page_entries(static_cast<SymbolPage>(kSymbolPageCount + 1)).empty());
+  for (const SymbolPage page :
+       {SymbolPage::full_width, SymbolPage::half_width, SymbolPage::pictographs}) {
     for (std::string_view entry : symbol_page_entries(page)) {
-      EXPECT_TRUE(sjis::is_valid(entry)) << page;
+      EXPECT_TRUE(sjis::is_valid(entry)) << static_cast<int>(page);
       EXPECT_EQ(sjis::count_chars(entry), 1u) << u8(entry);
     }
   }
@@ -25,8 +26,8 @@ TEST(SymbolPages, TheirEntriesAreSingleShiftJisCharacters) {
   EXPECT_EQ(table[58], "　");
   EXPECT_EQ(table[61], "、");
   EXPECT_EQ(table[149], "★");
-  EXPECT_EQ(symbol_page_entries(2)[0], "!");
-  EXPECT_EQ(symbol_page_entries(3)[0], "①");
+  EXPECT_EQ(symbol_page_entries(SymbolPage::half_width)[0], "!");
+  EXPECT_EQ(symbol_page_entries(SymbolPage::pictographs)[0], "①");
   // Row 1 of the full-width set in code order after the three spaces.
   for (int i = 62; i < 150; ++i) {
     const auto code = [](std::string_view s) {
@@ -39,15 +40,15 @@ TEST(SymbolPages, TheirEntriesAreSingleShiftJisCharacters) {
 TEST(SymbolPicker, InsertsAtTheInsertionPointAsConfirmedText) {
   Lumeta t;
   t.keys("A I RET LEFT MODE MODE");  // あ|い, symbol mode
-  ASSERT_EQ(t.engine.input_mode, InputMode::symbol);
-  t.keypad.pick_symbol(1, 0);
+  ASSERT_EQ(t.engine.state().input_mode, InputMode::symbol);
+  t.keypad.pick_symbol(SymbolPage::full_width, 0);
   EXPECT_EQ(t.text(), "あ○い");
-  EXPECT_EQ(t.engine.front_fixed, "あ○");
+  EXPECT_EQ(t.engine.state().front_fixed, "あ○");
   EXPECT_EQ(t.caret(), 4);
   EXPECT_TRUE(t.view.segments().empty());
-  t.keypad.pick_symbol(2, 23);  // the backslash sign, one byte
+  t.keypad.pick_symbol(SymbolPage::half_width, 23);  // the backslash sign, one byte
   EXPECT_EQ(t.text(), "あ○\\い");
-  t.keypad.pick_symbol(3, 9999);  // no such cell
+  t.keypad.pick_symbol(SymbolPage::pictographs, 9999);  // no such cell
   EXPECT_EQ(t.text(), "あ○\\い");
   t.keys("RET K A");  // the centre key still leaves symbol mode
   EXPECT_EQ(t.text(), "あ○\\かい");
@@ -55,7 +56,7 @@ TEST(SymbolPicker, InsertsAtTheInsertionPointAsConfirmedText) {
 
 TEST(SymbolPicker, OnlyInSymbolMode) {
   Lumeta t;
-  t.keypad.pick_symbol(1, 0);
+  t.keypad.pick_symbol(SymbolPage::full_width, 0);
   EXPECT_EQ(t.text(), "");
 }
 

@@ -57,14 +57,14 @@ TEST(RightBytes, LastBytesOrNothing) {
 }
 
 TEST(Widths, FullToHalfAndLower) {
-  EXPECT_EQ(zenkaku_to_hankaku("１２３"), "123");
-  EXPECT_EQ(zenkaku_to_hankaku("＃０＊"), "#0*");
-  EXPECT_EQ(zenkaku_to_hankaku("あ"), "あ");
-  EXPECT_EQ(zenkaku_to_hankaku("Ａｚ１x"), "Az1x");
-  EXPECT_EQ(zenkaku_to_hankaku("￥～”’　"), "\\~\"' ");
-  EXPECT_EQ(zenkaku_char_to_hankaku("（"), "(");
-  EXPECT_EQ(zenkaku_char_to_hankaku("漢"), "漢");
-  EXPECT_EQ(zenkaku_to_lower("ＡＢｃあＺ"), "ａｂｃあｚ");
+  EXPECT_EQ(full_width_to_half("１２３"), "123");
+  EXPECT_EQ(full_width_to_half("＃０＊"), "#0*");
+  EXPECT_EQ(full_width_to_half("あ"), "あ");
+  EXPECT_EQ(full_width_to_half("Ａｚ１x"), "Az1x");
+  EXPECT_EQ(full_width_to_half("￥～”’　"), "\\~\"' ");
+  EXPECT_EQ(full_width_char_to_half("（"), "(");
+  EXPECT_EQ(full_width_char_to_half("漢"), "漢");
+  EXPECT_EQ(full_width_to_lower("ＡＢｃあＺ"), "ａｂｃあｚ");
 }
 
 TEST(HiraganaToKatakana, RowFourToRowFive) {

@@ -244,48 +244,78 @@ Json segments_json(const std::vector<Segment>& segments) {
   return list;
 }
 
-Json state_json(const Engine& e, const HeadlessView& view, const std::string* key,
-                const std::optional<std::string>& copied, const std::optional<std::string>& sent) {
-  Json j;
-  if (key) j["key"] = *key;
-  j["text"] = utf8(view.text());
-  j["bytes"] = view.text().size();
-  j["caret"] = view.caret();
-  j["label"] = utf8(view.label());
-  j["mode"] = static_cast<int>(e.input_mode);
-  j["caps"] = e.caps;
-  j["saved_mode"] = static_cast<int>(e.saved_mode);
+// The lit indicators by caption.
+Json indicators_json(const HeadlessView& view) {
   Json indicators = Json::array();
   for (int i = 0; i < kIndicatorCount; ++i) {
     if (view.indicator(static_cast<Indicator>(i)) == IndicatorLook::lit) {
       indicators.push_back(kIndicatorCaptions[i]);
     }
   }
-  j["indicators"] = indicators;
-  j["segments"] = segments_json(view.segments());
-  j["front_fixed"] = utf8(e.front_fixed);
-  j["front_text"] = utf8(e.front_text);
-  j["back_text"] = utf8(e.back_text);
-  j["kana_text"] = utf8(e.kana_text);
-  j["romaji_text"] = utf8(e.romaji_text);
-  j["kana_after_caret"] = utf8(e.kana_after_caret);
-  j["zenkaku_digits"] = utf8(e.zenkaku_digits);
-  j["number_conversion"] = utf8(e.number_conversion);
-  j["kanji_converting"] = e.kanji_converting;
-  j["katakana_shown"] = e.katakana_shown;
-  j["number_converting"] = e.number_converting;
-  j["candidate_index"] = e.candidate_index;
-  j["candidate_count"] = e.candidate_count;
-  j["symbol_page"] = e.symbol_page;
-  j["symbol_dialog"] = view.symbol_dialog_visible();
-  j["caret_line"] = e.caret_line;
-  j["caret_column"] = e.caret_column;
-  j["goal_column"] = e.goal_column;
+  return indicators;
+}
+
+// The keys with a tap count, by key number: {"2": 2} after K, K.
+Json tap_counts_json(const EngineState& state) {
   Json taps = Json::object();
   for (int k = 1; k <= kKeyCount; ++k) {
-    if (e.tap_count[k] != 0) taps[std::to_string(k)] = e.tap_count[k];
+    if (state.tap_count[k] != 0) taps[std::to_string(k)] = state.tap_count[k];
   }
-  j["tap_count"] = taps;
+  return taps;
+}
+
+// What the replay prints, in its order: each JSON field and where its value comes from. The
+// field names are the replay's documented output and stay as they are; several engine members
+// go by other names (kanji_converting is EngineState::candidate_shown, zenkaku_digits is
+// full_width_digits, and so on).
+struct Field {
+  const char* name;
+  Json (*value)(const Engine& engine, const HeadlessView& view);
+};
+
+Json flag(bool on) {
+  return on ? 1 : 0;  // flags print as 0 and 1
+}
+
+// clang-format off
+constexpr Field kFields[] = {
+    {"text", [](const Engine&, const HeadlessView& v) { return Json(utf8(v.text())); }},
+    {"bytes", [](const Engine&, const HeadlessView& v) { return Json(v.text().size()); }},
+    {"caret", [](const Engine&, const HeadlessView& v) { return Json(v.caret()); }},
+    {"label", [](const Engine&, const HeadlessView& v) { return Json(utf8(v.label())); }},
+    {"mode", [](const Engine& e, const HeadlessView&) { return Json(static_cast<int>(e.state().input_mode)); }},
+    {"caps", [](const Engine& e, const HeadlessView&) { return flag(e.state().capitals); }},
+    {"saved_mode", [](const Engine& e, const HeadlessView&) { return Json(static_cast<int>(e.state().saved_mode)); }},
+    {"indicators", [](const Engine&, const HeadlessView& v) { return indicators_json(v); }},
+    {"segments", [](const Engine&, const HeadlessView& v) { return segments_json(v.segments()); }},
+    {"front_fixed", [](const Engine& e, const HeadlessView&) { return Json(utf8(e.state().front_fixed)); }},
+    {"front_text", [](const Engine& e, const HeadlessView&) { return Json(utf8(e.state().front_text)); }},
+    {"back_text", [](const Engine& e, const HeadlessView&) { return Json(utf8(e.state().back_text)); }},
+    {"kana_text", [](const Engine& e, const HeadlessView&) { return Json(utf8(e.state().kana_text)); }},
+    {"romaji_text", [](const Engine& e, const HeadlessView&) { return Json(utf8(e.state().romaji_text)); }},
+    {"kana_after_caret", [](const Engine& e, const HeadlessView&) { return Json(utf8(e.state().kana_after_caret)); }},
+    {"zenkaku_digits", [](const Engine& e, const HeadlessView&) { return Json(utf8(e.state().full_width_digits)); }},
+    {"number_conversion", [](const Engine& e, const HeadlessView&) { return Json(utf8(e.state().half_width_digits)); }},
+    {"kanji_converting", [](const Engine& e, const HeadlessView&) { return flag(e.state().candidate_shown); }},
+    {"katakana_shown", [](const Engine& e, const HeadlessView&) { return flag(e.state().katakana_shown); }},
+    {"number_converting", [](const Engine& e, const HeadlessView&) { return flag(e.state().half_width_shown); }},
+    {"candidate_index", [](const Engine& e, const HeadlessView&) { return Json(e.state().candidate_index); }},
+    {"candidate_count", [](const Engine& e, const HeadlessView&) { return Json(e.state().candidate_count); }},
+    {"symbol_page", [](const Engine& e, const HeadlessView&) { return Json(static_cast<int>(e.state().symbol_page)); }},
+    {"symbol_dialog", [](const Engine&, const HeadlessView& v) { return Json(v.symbol_dialog_visible()); }},
+    {"caret_line", [](const Engine& e, const HeadlessView&) { return Json(e.state().caret_line); }},
+    {"caret_column", [](const Engine& e, const HeadlessView&) { return Json(e.state().caret_column); }},
+    {"goal_column", [](const Engine& e, const HeadlessView&) { return Json(e.state().goal_column); }},
+    {"tap_count", [](const Engine& e, const HeadlessView&) { return tap_counts_json(e.state()); }},
+};
+// clang-format on
+
+Json state_json(const Engine& e, const HeadlessView& view, const std::string* key,
+                const std::optional<std::string>& copied, const std::optional<std::string>& sent) {
+  Json j;
+  if (key) j["key"] = *key;
+  for (const Field& field : kFields)
+    j[field.name] = field.value(e, view);
   if (copied) j["copied"] = utf8(*copied);
   if (sent) j["sent"] = utf8(*sent);
   return j;

@@ -20,23 +20,24 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QString file = QString::fromLocal8Bit(argv[first]);
-  lumeta::MainWindow form;
-  form.show();
+  lumeta::MainWindow main_window;
+  main_window.show();
   for (int i = first + 1; i < argc; ++i) {
     const lumeta::KeyInfo* key = lumeta::find_key_by_token(argv[i]);
     if (!key) {
       std::cerr << "lumeta-screenshot: unknown key token: " << argv[i] << '\n';
       return 2;
     }
-    form.keypad().click(key->number);
-    form.idle_pass();
+    main_window.keypad().click(key->number);
+    main_window.idle_pass();
   }
   int status = 1;
   QTimer::singleShot(300, [&] {
-    QPixmap picture = form.grab();
+    QPixmap picture = main_window.grab();
     if (whole_screen) {
-      QRect area = form.frameGeometry();
-      picture = form.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+      QRect area = main_window.frameGeometry();
+      picture =
+          main_window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     }
     status = picture.save(file) ? 0 : 1;
     app.quit();

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "text_helpers.h"
 #include "sjis.h"
+#include "text_helpers.h"
 
 namespace lumeta::build_tool {
 
@@ -47,7 +47,7 @@ inline std::set<std::string> typable_characters() {
       // Only whole syllables: a result that keeps a letter of the run is no syllable.
       for (std::size_t i = 0; i < kana.size(); i = lumeta::sjis::next_boundary(kana, i)) {
         const std::string ch = kana.substr(i, lumeta::sjis::next_boundary(kana, i) - i);
-        if (kConsonants.find(lumeta::text::zenkaku_to_lower(ch)) == std::string::npos)
+        if (kConsonants.find(lumeta::text::full_width_to_lower(ch)) == std::string::npos)
           chars.insert(ch);
       }
     }

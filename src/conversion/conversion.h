@@ -38,10 +38,4 @@ std::string typed_kana(const Engine& engine);
 void up_key(Engine& engine);
 void down_key(Engine& engine);
 
-// index 0 shows the reading again in hiragana; 1..candidate_count shows that candidate.
-void show_conversion(Engine& engine, int index);
-
-// Shows the reading in katakana; the reading itself stays as it is.
-void show_katakana(Engine& engine);
-
 }  // namespace lumeta

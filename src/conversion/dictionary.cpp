@@ -143,7 +143,8 @@ int lookup_candidates(std::string_view reading, std::span<std::string> out) {
 }
 
 void kanji_lookup(Engine& engine, std::string_view reading) {
-  engine.candidate_count = lookup_candidates(reading, engine.candidate);
+  engine.set_candidates(
+      [reading](std::span<std::string> slots) { return lookup_candidates(reading, slots); });
 }
 
 }  // namespace lumeta

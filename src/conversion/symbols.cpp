@@ -39,7 +39,8 @@ constexpr std::string_view kPictographs[] = {
     "◎",  "◇",  "◆",  "□",  "■",  "△",  "▲",  "▽",  "▼",  "※",  "〒", "♪",  "♭",  "♯",
 };
 
-constexpr std::array<std::string_view, 3> kPageNames = {"全角記号", "半角記号", "絵文字"};
+constexpr std::array<std::string_view, kSymbolPageCount> kPageNames = {"全角記号", "半角記号",
+                                                                       "絵文字"};
 
 }  // namespace
 
@@ -47,39 +48,27 @@ const std::array<std::string_view, kSymbolColumns * kSymbolRows>& symbol_table()
   return kSymbolTable;
 }
 
-std::span<const std::string_view> symbol_page_entries(int page) {
+std::span<const std::string_view> symbol_page_entries(SymbolPage page) {
   switch (page) {
-    case 1:
+    case SymbolPage::full_width:
       return kSymbolTable;
-    case 2:
+    case SymbolPage::half_width:
       return kHalfWidthSigns;
-    case 3:
+    case SymbolPage::pictographs:
       return kPictographs;
-    default:
-      return {};
   }
+  return {};
 }
 
-std::string_view symbol_page_name(int page) {
-  return page >= 1 && page <= 3 ? kPageNames[page - 1] : std::string_view{};
+std::string_view symbol_page_name(SymbolPage page) {
+  const int index = static_cast<int>(page) - 1;
+  return index >= 0 && index < kSymbolPageCount ? kPageNames[index] : std::string_view{};
 }
 
 void insert_symbol(Engine& engine, std::string_view symbol) {
-  if (engine.input_mode != InputMode::symbol || symbol.empty()) return;
+  if (engine.state().input_mode != InputMode::symbol || symbol.empty()) return;
   engine.reset_tap_counts();
-  engine.front_text += symbol;
-  engine.front_fixed = engine.front_text;
-  engine.show_romaji_mode();  // nothing pending: plain text, the caret after the symbol
-}
-
-void next_symbol_page(Engine& engine) {
-  engine.symbol_page = static_cast<uint8_t>(engine.symbol_page % 3 + 1);
-  engine.view.set_symbol_page_highlight(engine.symbol_page);
-}
-
-void previous_symbol_page(Engine& engine) {
-  engine.symbol_page = static_cast<uint8_t>(engine.symbol_page == 1 ? 3 : engine.symbol_page - 1);
-  engine.view.set_symbol_page_highlight(engine.symbol_page);
+  engine.type_confirmed(symbol);  // nothing pending: plain text, the caret after the symbol
 }
 
 }  // namespace lumeta

@@ -1,18 +1,43 @@
-// The clear, centre, left and right keys, and the re-division of the text at the caret.
+// The clear, centre and arrow keys' moves of the caret, and the re-division of the text at the
+// caret.
+#include <cstring>
+
 #include "engine.h"
 #include "sjis.h"
 #include "text_helpers.h"
 
 namespace lumeta {
+namespace {
 
 using text::delete_last_char;
+
+constexpr std::string_view kLineBreak = "\r\n";
+
+// Start of the line (between CR LF pairs) that holds `position`.
+std::size_t line_start(std::string_view text, std::size_t position) {
+  const void* found = memrchr(text.data(), '\n', position);
+  return found ? static_cast<const char*>(found) - text.data() + 1 : 0;
+}
+
+// Where a vertical move lands on the line [start, start + length) for the column `goal`: the
+// end of a shorter line, and never inside a two-byte character (one byte further instead).
+std::size_t column_on_line(std::string_view text, std::size_t start, std::size_t length, int goal) {
+  if (goal <= 0) return start;
+  const std::size_t column = static_cast<std::size_t>(goal);
+  if (length <= column) return start + length;
+  std::size_t offset = 0;
+  while (offset < column)
+    offset = sjis::next_boundary(text, start + offset) - start;
+  return start + (offset == column ? column : column + 1);
+}
+
+}  // namespace
 
 void Engine::make_caret_insertion_point() {
   reset_tap_counts();
   view.set_focus();
   display_.divide_at(static_cast<std::size_t>(std::max(view.caret(), 0)));
-  front_fixed = front_text;
-  zenkaku_digits.clear();
+  confirm_pending(DownPresses::keep);
   view.repaint();
 }
 
@@ -21,7 +46,7 @@ void Engine::clear_key() {
   switch (input_mode) {
     case InputMode::romaji:
       reset_tap_counts();
-      if (kanji_converting || katakana_shown) {
+      if (candidate_shown || katakana_shown) {
         cancel_conversion();
       } else if (composition_length() > 0) {
         // Removes the character before the composition cursor; the part of the reading
@@ -48,15 +73,15 @@ void Engine::clear_key() {
       break;
     case InputMode::full_number:
       reset_tap_counts();
-      if (number_converting) {
-        front_text = front_fixed + zenkaku_digits;
-        number_converting = 0;
-        number_conversion.clear();
-        type_full_number(zenkaku_digits);
+      if (half_width_shown) {
+        front_text = front_fixed + full_width_digits;
+        half_width_shown = false;
+        half_width_digits.clear();
+        type_full_number(full_width_digits);
       } else {
         if (front_text == front_fixed) front_fixed.drop_last_char();
         front_text.drop_last_char();
-        zenkaku_digits = delete_last_char(zenkaku_digits);
+        full_width_digits = delete_last_char(full_width_digits);
         show_full_number_mode();
       }
       break;
@@ -70,28 +95,21 @@ void Engine::centre_key() {
   switch (input_mode) {
     case InputMode::romaji:
     case InputMode::full_number:
-      reset_tap_counts();
-      ++tap_count[key::centre];
-      if (input_mode == InputMode::romaji) report_choice();
-      if (front_fixed == front_text) front_text += "\r\n";
-      front_fixed = front_text;
-      zenkaku_digits.clear();
-      number_conversion.clear();
-      clear_reading();
-      number_converting = 0;
-      show_romaji_mode();
-      break;
     case InputMode::half_alphabet:
     case InputMode::full_alphabet:
     case InputMode::half_number:
-      if (front_fixed == front_text) front_text += "\r\n";
-      front_fixed = front_text;
       reset_tap_counts();
       ++tap_count[key::centre];
-      show_alphabet_mode();
+      report_choice();
+      append_if_nothing_pending_then_confirm("\r\n");
+      if (input_mode == InputMode::romaji || input_mode == InputMode::full_number) {
+        show_romaji_mode();
+      } else {
+        show_alphabet_mode();
+      }
       break;
     case InputMode::symbol:
-      symbol_page = 1;
+      symbol_page = SymbolPage::full_width;
       change_mode(InputMode::romaji);
       break;
   }
@@ -101,7 +119,7 @@ void Engine::left_key() {
   count_tap(key::left);
   if (input_mode == InputMode::symbol) return;
   // A candidate or katakana form on display goes back to the reading first.
-  if (input_mode == InputMode::romaji && (kanji_converting || katakana_shown)) cancel_conversion();
+  if (input_mode == InputMode::romaji && (candidate_shown || katakana_shown)) cancel_conversion();
   if (reading_pending()) {
     if (kana_text.size() + romaji_text.size() >= 2) {
       std::string& source = romaji_text.empty() ? kana_text : romaji_text;
@@ -124,7 +142,7 @@ void Engine::right_key() {
   switch (input_mode) {
     case InputMode::romaji:
     case InputMode::full_alphabet:
-      if (input_mode == InputMode::romaji && (kanji_converting || katakana_shown))
+      if (input_mode == InputMode::romaji && (candidate_shown || katakana_shown))
         cancel_conversion();
       commit_pending_vowel();
       if (composition_length() > 0) {
@@ -140,8 +158,7 @@ void Engine::right_key() {
         }
         show_romaji_mode();
       } else if (back_text.empty()) {
-        if (front_fixed == front_text) front_text += "　";
-        front_fixed = front_text;
+        append_if_nothing_pending_then_confirm("　", DownPresses::keep);
         show_romaji_mode();
       } else {
         caret_forward_one_char();
@@ -153,15 +170,10 @@ void Engine::right_key() {
     case InputMode::full_number:
       reset_tap_counts();
       if (back_text.empty()) {
-        if (front_fixed == front_text) {
-          type_number(" ");
-        } else {
-          confirm_pending();
-          type_number("");
-        }
-      } else if (front_fixed != front_text) {
-        confirm_pending();
-        show_alphabet_mode();
+        append_if_nothing_pending_then_confirm(" ", DownPresses::keep);
+        show_number_mode();
+      } else if (pending()) {
+        confirm_pending_shown();
       } else {
         caret_forward_one_char();
         view.repaint();
@@ -172,6 +184,51 @@ void Engine::right_key() {
   }
   update_caret_position();
   goal_column = caret_column;
+}
+
+void Engine::caret_up() {
+  confirm_pending_shown();
+  if (goal_column < 0) {
+    update_caret_position();
+    goal_column = caret_column;
+  }
+  const std::string_view text = display_.text();
+  const std::size_t here = line_start(text, static_cast<std::size_t>(view.caret()));
+  if (here > 0) {
+    const std::size_t target = line_start(text, here - kLineBreak.size());
+    const std::size_t length = here - kLineBreak.size() - target;
+    view.set_caret(static_cast<int>(column_on_line(text, target, length, goal_column)));
+    view.repaint();
+  }
+  update_caret_position();
+}
+
+void Engine::caret_down() {
+  const bool romaji = input_mode == InputMode::romaji;
+  const bool full_alphabet = input_mode == InputMode::full_alphabet;
+  if (romaji || full_alphabet) {
+    ++tap_count[key::down];
+    reset_tap_counts();
+  }
+  if (back_text.find(kLineBreak) == std::string::npos) {
+    // On the last line: go to the end and extend the text.
+    front_text += back_text;
+    front_text += full_alphabet ? "　" : kLineBreak;
+    back_text.clear();
+    confirm_pending(DownPresses::keep);
+    romaji || full_alphabet ? show_romaji_mode() : show_alphabet_mode();
+  } else {
+    const std::string_view text = display_.text();
+    const std::size_t brk = text.find(kLineBreak, static_cast<std::size_t>(view.caret()));
+    if (brk != std::string_view::npos) {
+      const std::size_t target = brk + kLineBreak.size();
+      const std::size_t next = text.find(kLineBreak, target);
+      const std::size_t length = (next == std::string_view::npos ? text.size() : next) - target;
+      view.set_caret(static_cast<int>(column_on_line(text, target, length, goal_column)));
+      view.repaint();
+    }
+  }
+  update_caret_position();
 }
 
 }  // namespace lumeta

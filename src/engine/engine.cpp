@@ -14,7 +14,7 @@ Engine::Engine(View& view) : view(view) {
 }
 
 void Engine::initialise() {
-  symbol_page = 1;
+  symbol_page = SymbolPage::full_width;
   reset_tap_counts();
   front_text.clear();
   back_text.clear();
@@ -25,22 +25,16 @@ void Engine::initialise() {
   publish_text();
   segments_.clear();
   view.set_segments(segments_);
-  caps = 1;
-  kanji_converting = 0;
-  katakana_shown = 0;
-  number_converting = 0;
+  capitals = true;
   input_mode = InputMode::romaji;
   set_indicators(InputMode::romaji);
-  clear_reading();
+  clear_pending();
   paint_letter_faces(InputMode::romaji, true);
   paint_centre_or_case_face(key::centre, KeyCaption::confirm, false);
   paint_centre_or_case_face(key::caps, KeyCaption::case_words, false);
   saved_mode = InputMode::romaji;
   key_number = 0;
   candidate_count = 0;
-  candidate_index = 0;
-  zenkaku_digits.clear();
-  number_conversion.clear();
 }
 
 void Engine::reset_tap_counts() {
@@ -121,8 +115,9 @@ void Engine::show_number_mode() {
 
 void Engine::show_full_number_mode() {
   const int a = static_cast<int>(front_fixed.size());
-  const bool converted = !number_conversion.empty();
-  const int length = static_cast<int>(converted ? number_conversion.size() : zenkaku_digits.size());
+  const bool converted = !half_width_digits.empty();
+  const int length =
+      static_cast<int>(converted ? half_width_digits.size() : full_width_digits.size());
   const Segment segments[] = {
       {a, a + length, converted ? Colour::kanji : Colour::kana, Style::underline}};
   show(front_text, segments, a + length);
@@ -137,24 +132,17 @@ void Engine::update_caret_position() {
 }
 
 void Engine::confirm_shown() {
+  report_choice();
+  confirm_pending();
   switch (input_mode) {
     case InputMode::romaji:
-      report_choice();
-      front_fixed = front_text;
-      clear_reading();
       show_romaji_mode();
       break;
     case InputMode::half_alphabet:
     case InputMode::full_alphabet:
-      front_fixed = front_text;
       show_alphabet_mode();
       break;
     case InputMode::full_number:
-      front_fixed = front_text;
-      number_converting = 0;
-      kana_text.clear();
-      number_conversion.clear();
-      zenkaku_digits.clear();
       show_full_number_mode();
       break;
     case InputMode::half_number:
@@ -170,8 +158,8 @@ void Engine::delete_all() {
   front_text.clear();
   back_text.clear();
   // What was on display is erased, not chosen.
-  kanji_converting = 0;
-  katakana_shown = 0;
+  candidate_shown = false;
+  katakana_shown = false;
   confirm_shown();
   caret_column = 0;
   caret_line = 1;
@@ -185,20 +173,13 @@ void Engine::erase_front(std::size_t bytes) {
     return;
   }
   if (bytes == 0) return;
-  if (composition_length() > 0 || front_fixed != front_text) confirm_shown();
+  if (composition_length() > 0 || pending()) confirm_shown();
   const std::string_view text = display_.text();
   erased_ = {std::string(text.substr(0, bytes)), true};
   std::string rest(text.substr(bytes));
   reset_tap_counts();
-  clear_reading();
-  zenkaku_digits.clear();
-  number_conversion.clear();
-  number_converting = 0;
-  front_fixed = std::move(rest);
-  front_text = front_fixed;
-  back_text.clear();
-  show(front_text, {}, static_cast<int>(front_text.size()));
-  finish_refresh();
+  clear_pending();
+  load_text(std::move(rest), "");
 }
 
 bool Engine::can_undo_delete_all() const {
@@ -217,7 +198,7 @@ void Engine::undo_delete_all() {
     return;
   }
   // What is pending joins the text as it is shown; the erased text goes in front of it all.
-  if (composition_length() > 0 || front_fixed != front_text) confirm_shown();
+  if (composition_length() > 0 || pending()) confirm_shown();
   std::string text;
   if (erased_.kept) {
     text = std::move(erased_.text);
@@ -228,13 +209,14 @@ void Engine::undo_delete_all() {
   }
   text += display_.text();
   reset_tap_counts();
-  clear_reading();
-  zenkaku_digits.clear();
-  number_conversion.clear();
-  number_converting = 0;
-  front_fixed = std::move(text);
+  clear_pending();
+  load_text(std::move(text), "");
+}
+
+void Engine::load_text(std::string before_caret, std::string_view after_caret) {
+  front_fixed = std::move(before_caret);
   front_text = front_fixed;
-  back_text.clear();
+  back_text = after_caret;
   show(front_text, {}, static_cast<int>(front_text.size()));
   finish_refresh();
 }
@@ -244,26 +226,38 @@ void Engine::report_choice() {
   const std::string typed = reading();
   if (katakana_shown) {
     choice_listener_->choice_confirmed(typed, text::hiragana_to_katakana(typed));
-  } else if (kanji_converting) {
+  } else if (candidate_shown) {
     const int shown = candidate_index % (candidate_count + 1);
     if (shown >= 1) choice_listener_->choice_confirmed(typed, candidate[shown]);
   }
 }
 
-void Engine::confirm_pending() {
+void Engine::clear_pending(DownPresses presses) {
+  kana_text.clear();
+  romaji_text.clear();
+  kana_after_caret.clear();
+  full_width_digits.clear();
+  half_width_digits.clear();
+  candidate_shown = false;
+  katakana_shown = false;
+  half_width_shown = false;
+  if (presses == DownPresses::end) candidate_index = 0;
+}
+
+void Engine::confirm_pending(DownPresses presses) {
   front_fixed = front_text;
-  if (input_mode == InputMode::full_number) {
-    zenkaku_digits.clear();
-    number_conversion.clear();
-    kana_text.clear();
-    number_converting = 0;
-  }
+  clear_pending(presses);
 }
 
 void Engine::confirm_pending_shown() {
-  if (front_fixed == front_text) return;
-  confirm_pending();
+  if (!pending()) return;
+  confirm_pending(DownPresses::keep);
   show_alphabet_mode();
+}
+
+void Engine::append_if_nothing_pending_then_confirm(std::string_view text, DownPresses presses) {
+  if (!pending()) front_text += text;
+  confirm_pending(presses);
 }
 
 void Engine::cancel_conversion() {
@@ -280,17 +274,119 @@ void Engine::take_conversion_off(bool whole) {
     kana_text += kana_after_caret;
     kana_after_caret.clear();
   }
-  kanji_converting = 0;
-  katakana_shown = 0;
+  candidate_shown = false;
+  katakana_shown = false;
 }
 
-void Engine::clear_reading() {
-  kana_text.clear();
-  romaji_text.clear();
-  kana_after_caret.clear();
-  kanji_converting = 0;
-  katakana_shown = 0;
-  candidate_index = 0;
+std::string Engine::settle_reading() {
+  commit_pending_vowel();
+  settle_lone_n();
+  std::string whole = reading();
+  if (romaji_text.empty()) {
+    kana_text += kana_after_caret;
+    kana_after_caret.clear();
+  }
+  return whole;
+}
+
+void Engine::show_next_candidate() {
+  if (candidate_count > 0) {
+    // The count belongs to one reading: ↓↓↓ on ん (two candidates) leaves it at 3, and the
+    // first ↓ on あき typed after it shows 秋, its first candidate, not its fourth.
+    std::string whole = reading();
+    if (whole != counted_reading) {
+      candidate_index = 0;
+      counted_reading = std::move(whole);
+    }
+    candidate_shown = true;
+    ++candidate_index;
+    show_conversion(candidate_index % (candidate_count + 1));
+  } else if (katakana_shown) {
+    show_katakana();
+  } else if (!candidate_shown) {
+    // No candidates: the reading stays, shown as it now stands (a lone Ｎ as ん).
+    front_text = front_fixed + reading();
+    show_romaji_mode();
+  }
+  update_caret_position();
+}
+
+void Engine::pick_candidate(int index) {
+  if (index < 1 || index > candidate_count) return;
+  candidate_shown = true;
+  candidate_index = index;
+  show_conversion(index);
+  update_caret_position();
+}
+
+void Engine::show_spelling_of(std::string_view reading, std::string_view spelling) {
+  clear_pending();
+  kana_text = reading;
+  counted_reading = reading;
+  candidate[1] = spelling;
+  candidate_count = 1;
+  pick_candidate(1);
+}
+
+void Engine::show_conversion(int index) {
+  if (index >= 1 && index <= candidate_count) {
+    front_text = front_fixed + candidate[index];
+    const int a = static_cast<int>(front_fixed.size());
+    const int end = static_cast<int>(front_text.size());
+    const Segment segments[] = {{a, end, Colour::kanji, Style::plain}};
+    show(front_text, segments, end);
+    return;
+  }
+  // The whole reading comes back, the part behind the cursor included.
+  take_conversion_off(true);
+  show_romaji_mode();
+}
+
+void Engine::show_katakana() {
+  const std::string katakana = text::hiragana_to_katakana(reading());
+  front_text = front_fixed + katakana;
+  const int a = static_cast<int>(front_fixed.size());
+  const int end = static_cast<int>(front_text.size());
+  const Segment segments[] = {{a, end, Colour::katakana, Style::plain}};
+  show(front_text, segments, end);
+}
+
+void Engine::toggle_katakana() {
+  if (tap_count[key::up] % 2 == 1) {
+    settle_lone_n();
+    katakana_shown = true;
+    show_katakana();
+  } else {
+    take_conversion_off(false);  // the caret stays where it stood in the reading
+    show_romaji_mode();
+  }
+  update_caret_position();
+}
+
+void Engine::toggle_half_width_digits() {
+  if (tap_count[key::down] % 2 == 1) {
+    half_width_shown = true;
+    kana_text = kNumberMarker;
+    half_width_digits = text::full_width_to_half(full_width_digits);
+    type_full_number(half_width_digits);
+  } else {
+    half_width_shown = false;
+    half_width_digits.clear();
+    type_full_number(full_width_digits);
+  }
+  update_caret_position();
+}
+
+void Engine::next_symbol_page() {
+  symbol_page = static_cast<SymbolPage>(static_cast<int>(symbol_page) % kSymbolPageCount + 1);
+  view.set_symbol_page_highlight(symbol_page);
+}
+
+void Engine::previous_symbol_page() {
+  symbol_page = symbol_page == SymbolPage::full_width
+                    ? SymbolPage::pictographs
+                    : static_cast<SymbolPage>(static_cast<int>(symbol_page) - 1);
+  view.set_symbol_page_highlight(symbol_page);
 }
 
 void Engine::settle_lone_n() {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,9 +36,12 @@ class ChoiceListener {
   virtual void choice_confirmed(std::string_view reading, std::string_view spelling) = 0;
 };
 
-class Engine : public EngineState {
+class Engine : protected EngineState {
  public:
   explicit Engine(View& view);
+
+  // The state record, read-only: the other layers change it through the operations below.
+  const EngineState& state() const { return *this; }
 
   // ---- Shared operations -----------------------------------------------------------------
   void initialise();
@@ -46,8 +50,11 @@ class Engine : public EngineState {
   // the first tap on it resets every other key's count.
   void count_tap(int key);
   int composition_length() const;
-  bool is_caps() const { return caps != 0; }
+  bool is_caps() const { return capitals; }
   void update_caret_position();
+  // Confirms whatever is pending exactly as it is shown (confirm_pending) and redraws it in the
+  // mode's way: what a mode change, a click in the text and delete-all confirm. After か い ↓:
+  // 回 stays as confirmed text.
   void confirm_shown();
   // The delete-all key: empties the text and ends whatever is pending.
   void delete_all();
@@ -79,6 +86,11 @@ class Engine : public EngineState {
   // The end of every refresh: the caret's line, column and label, and goal_column.
   void finish_refresh();
 
+  // Replaces the whole text by confirmed text with the caret between `before_caret` and
+  // `after_caret`, shown plain; nothing may be pending. Loads a text: ("あいう", "") puts the
+  // caret at the end.
+  void load_text(std::string before_caret, std::string_view after_caret);
+
   // Shows `front` + `back_text` with the given styled segments and puts the caret at `caret`;
   // `front` is front_text as a rule. The display receives only what changed.
   void show(std::string_view front, std::span<const Segment> segments, int caret);
@@ -99,14 +111,17 @@ class Engine : public EngineState {
   void o_key();
   void z_key();
   void w_key();
-  void letter_key(int key);  // a_key .. w_key by key number 1..15
+  void letter_key(int key);  // a_key .. w_key by key number, key::A .. key::W
 
   void type_vowel(std::string_view vowel);
   void type_consonant(std::string_view letter);
   void commit_pending_vowel();
-  void type_alphabet();
-  void type_full_alphabet();
-  void type_number(std::string_view text);
+  // A tap on letter key `key` in an alphabet mode: repeated taps replace the pending character
+  // in place (K K gives Ｇ); the first tap on another key confirms it.
+  void type_alphabet(int key);
+  // Types `text` at the insertion point as confirmed text, shown plain: a half-width digit,
+  // the space of ↓ at the end of the text, a picked symbol.
+  void type_confirmed(std::string_view text);
   void type_full_number(std::string_view digits);
 
   // ---- Modes -----------------------------------------------------------------------------
@@ -120,6 +135,11 @@ class Engine : public EngineState {
   void centre_key();
   void left_key();
   void right_key();
+  // ↑ and ↓ when no reading is pending: the caret to the line above or below, kept in
+  // goal_column. ↓ on the last line goes to the end and starts a new line ("　" in full-width
+  // alphabet mode).
+  void caret_up();
+  void caret_down();
   void make_caret_insertion_point();
 
   // ---- Key faces -------------------------------------------------------------------------
@@ -129,15 +149,66 @@ class Engine : public EngineState {
   void paint_centre_or_case_face(int number, KeyCaption caption, bool highlight);
   void set_indicators(InputMode mode);
 
-  // ---- Helpers shared with conversion ----------------------------------------------------
+  // ---- Conversion ------------------------------------------------------------------------
+  // The first steps of a conversion: a cycled vowel and a lone Ｎ join the reading, and the
+  // part behind the cursor joins kana_text when no romaji stands between. Returns the reading
+  // to look up: か い ← gives "かい".
+  std::string settle_reading();
+  // Fills candidate[1..] through `lookup`, which returns how many it wrote:
+  // lookup(std::span<std::string> slots) -> int.
+  template <typename Lookup>
+  void set_candidates(Lookup&& lookup) {
+    candidate_count = lookup(std::span<std::string>(candidate));
+  }
+  // ↓ on a looked-up reading: the next candidate (after the last, the reading again); without
+  // candidates the katakana form stays or the reading stays as it now stands.
+  void show_next_candidate();
+  // Candidate `index` (1..candidate_count) of the looked-up reading goes on display, as if ↓
+  // had reached it.
+  void pick_candidate(int index);
+  // The pending reading gives way to `reading` converted to `spelling`, its one candidate, on
+  // display as if ↓ had reached it: がぞ with 画像 read がぞう picked from the predictions.
+  void show_spelling_of(std::string_view reading, std::string_view spelling);
+  // index 0 shows the reading again in hiragana; 1..candidate_count shows that candidate.
+  void show_conversion(int index);
+  // Shows the reading in katakana; the reading itself stays as it is.
+  void show_katakana();
+  // ↑ on a pending reading: its katakana form on odd taps, the reading back in hiragana on
+  // even ones (the caret where it stood in the reading).
+  void toggle_katakana();
+  // ↓ in full-width number mode with digits pending: １２ shows as 12 on odd taps, as １２ again
+  // on even ones.
+  void toggle_half_width_digits();
+  // ↓ and ↑ in symbol mode: 全角記号 → 半角記号 → 絵文字 → 全角記号, and back; the dialog's
+  // highlight follows.
+  void next_symbol_page();
+  void previous_symbol_page();
+
+  // ---- Pending text ----------------------------------------------------------------------
   std::string reading() const;  // kana_text + romaji_text + kana_after_caret
   // A reading the caret keys act on: the full-width number marker is not one.
   bool reading_pending() const;
-  // Confirms what is pending before the caret; in full-width number mode also drops the
-  // digits, their half-width form and the marker.
-  void confirm_pending();
+  // Something unconfirmed is in front_text: a reading, a candidate, pending digits or letters.
+  bool pending() const { return front_fixed != front_text; }
+  // What confirming does with the count of ↓ presses (candidate_index): confirm_shown (a mode
+  // change, a click in the text, delete-all) and the centre key end it; the confirmations made
+  // on the way (a caret key's release, the space of → and of ↓ at the end of the text) keep it
+  // for the reading it counts (counted_reading): か い and eleven ↓, then クリア twice, leaves
+  // it at 11 until a ↓ on another reading starts that one's count again.
+  enum class DownPresses : uint8_t { end, keep };
+  // Ends whatever is pending without touching the text: the reading (kana_text, romaji_text,
+  // kana_after_caret), its conversion (no candidate or katakana form on display), the
+  // full-width digits, their half-width form and the number marker.
+  void clear_pending(DownPresses presses = DownPresses::end);
+  // Confirms what is pending as it stands in front_text, then clear_pending(). Nothing is
+  // redrawn. After か い ↓: front_fixed becomes "回", the reading empty.
+  void confirm_pending(DownPresses presses = DownPresses::end);
   // Confirms what is pending, if anything, and shows the text plain.
   void confirm_pending_shown();
+  // With nothing pending, `text` is typed first; then everything is confirmed. The centre key
+  // appends its line break "\r\n" this way: after か it only confirms か.
+  void append_if_nothing_pending_then_confirm(std::string_view text,
+                                              DownPresses presses = DownPresses::end);
   // Takes a kanji candidate or katakana form off display, back to the reading in hiragana.
   void cancel_conversion();
   // The reading, in hiragana, takes the place of a candidate or the katakana form in
@@ -145,9 +216,6 @@ class Engine : public EngineState {
   // `whole` the part behind the cursor joins kana_text too, so the caret goes to the end of the
   // reading; otherwise it stays where it stood in the reading. Nothing is redrawn.
   void take_conversion_off(bool whole);
-  // Empties the reading (kana_text, romaji_text, kana_after_caret) and ends any conversion of
-  // it: no candidate or katakana form on display, candidate_index back to 0.
-  void clear_reading();
   // A lone Ｎ (or ｎ) as the whole romaji_text is the syllable ん once the reading is converted.
   bool lone_n() const { return romaji_text == "Ｎ" || romaji_text == "ｎ"; }
   void settle_lone_n();
@@ -161,12 +229,12 @@ class Engine : public EngineState {
   template <typename Operation>
   void guarded(Operation&& operation);
 
-  View& view;
   const DisplayText& display() const { return display_; }
   // Who hears of confirmed choices; none by default.
   void set_choice_listener(ChoiceListener* listener) { choice_listener_ = listener; }
 
  private:
+  View& view;
   // What a key near the limit may have to be taken back to.
   struct Before {
     EngineState state;  // the small fields; the text itself is undone in display_

@@ -36,7 +36,7 @@ class HeadlessView : public View {
   void show_symbol_dialog() override { dialog_visible_ = true; }
   void hide_symbol_dialog() override { dialog_visible_ = false; }
   bool symbol_dialog_visible() const override { return dialog_visible_; }
-  void set_symbol_page_highlight(int page) override { page_highlight_ = page; }
+  void set_symbol_page_highlight(SymbolPage page) override { page_highlight_ = page; }
 
   // What is on display.
   // The whole text in one piece.
@@ -46,7 +46,7 @@ class HeadlessView : public View {
   IndicatorLook indicator(Indicator i) const { return indicators_[static_cast<int>(i)]; }
   const Face& face(int key) const { return faces_[key]; }
   bool caption_held(int key) const { return held_[key]; }
-  int page_highlight() const { return page_highlight_; }
+  SymbolPage page_highlight() const { return page_highlight_; }
   int grid_fills() const { return grid_fills_; }
   int focus_count() const { return focus_count_; }
   int refused_count() const { return refused_count_; }
@@ -77,10 +77,10 @@ class HeadlessView : public View {
   int refused_count_ = 0;
   std::string label_;
   std::array<IndicatorLook, kIndicatorCount> indicators_{};
-  std::array<Face, 25> faces_{};
-  std::array<bool, 34> held_{};
+  std::array<Face, kKeyCount + 1> faces_{};  // by key number
+  std::array<bool, key::last + 1> held_{};   // by key number
   bool dialog_visible_ = false;
-  int page_highlight_ = 1;
+  SymbolPage page_highlight_ = SymbolPage::full_width;
   int grid_fills_ = 0;
 };
 

@@ -42,8 +42,8 @@ struct Face {
 
 inline constexpr int kFaceSize = 50;
 
-// The face of letter key `key` (1..15) in input mode `mode` with the case flag `caps`, no
-// mark highlighted. Modes without letter faces (symbol mode) give a blank face.
+// The face of letter key `key` (key::A .. key::W) in input mode `mode` with the case flag `caps`,
+// no mark highlighted. Modes without letter faces (symbol mode) give a blank face.
 Face letter_face(int key, InputMode mode, bool caps);
 
 // `face` with mark number `mark` (1-based, as the face tables count them) painted lime green;

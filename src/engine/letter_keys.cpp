@@ -11,10 +11,10 @@ namespace lumeta {
 namespace {
 
 using text::delete_last_char;
+using text::full_width_char_to_half;
+using text::full_width_to_lower;
 using text::right_bytes;
 using text::romaji_to_kana;
-using text::zenkaku_char_to_hankaku;
-using text::zenkaku_to_lower;
 
 // One entry of a cycle: the capital form and the small form (the same text where case does
 // not matter).
@@ -54,81 +54,83 @@ struct RomajiKey {
   Cycle cycle;
 };
 
-constexpr std::array<RomajiKey, 15> kRomajiKeys = {{
-    {"ａ", {3, {T("あ"), T("ぁ"), T("Ａ", "ａ")}, kVowelMarks}},
-    {"", {3, {T("Ｋ", "ｋ"), T("Ｇ", "ｇ"), T("Ｑ", "ｑ")}}},
-    {"", {3, {T("Ｈ", "ｈ"), T("Ｂ", "ｂ"), T("Ｐ", "ｐ")}}},
-    {"ｉ", {3, {T("い"), T("ぃ"), T("Ｉ", "ｉ")}, kVowelMarks}},
-    {"", {3, {T("Ｓ", "ｓ"), T("Ｚ", "ｚ"), T("Ｊ", "ｊ")}}},
-    {"", {3, {T("Ｍ", "ｍ"), T("Ｆ", "ｆ"), T("Ｖ", "ｖ")}}},
-    {"ｕ", {3, {T("う"), T("ぅ"), T("Ｕ", "ｕ")}, kVowelMarks}},
-    {"", {3, {T("Ｔ", "ｔ"), T("Ｄ", "ｄ"), T("Ｃ", "ｃ")}}},
-    {"", {3, {T("Ｙ", "ｙ"), T("っ"), T("ー")}}},
-    {"ｅ", {3, {T("え"), T("ぇ"), T("Ｅ", "ｅ")}, kVowelMarks}},
-    {"", {3, {T("Ｎ", "ｎ"), T("ん"), T("・")}}},
-    {"", {3, {T("Ｒ", "ｒ"), T("Ｌ", "ｌ"), T("～")}}},
-    {"ｏ", {3, {T("お"), T("ぉ"), T("Ｏ", "ｏ")}, kVowelMarks}},
-    {"", {4, {T("、"), T("。"), T("？"), T("！")}}},
-    {"", {3, {T("Ｗ", "ｗ"), T("Ｘ", "ｘ"), T("　")}}},
+// The letter tables below have one row per letter key, in key order A K H I S M U T Y E N R O
+// Z W (row key::letter_index(key)).
+constexpr std::array<RomajiKey, key::letter_count> kRomajiKeys = {{
+    {"ａ", {3, {T("あ"), T("ぁ"), T("Ａ", "ａ")}, kVowelMarks}},  // A
+    {"", {3, {T("Ｋ", "ｋ"), T("Ｇ", "ｇ"), T("Ｑ", "ｑ")}}},     // K
+    {"", {3, {T("Ｈ", "ｈ"), T("Ｂ", "ｂ"), T("Ｐ", "ｐ")}}},     // H
+    {"ｉ", {3, {T("い"), T("ぃ"), T("Ｉ", "ｉ")}, kVowelMarks}},  // I
+    {"", {3, {T("Ｓ", "ｓ"), T("Ｚ", "ｚ"), T("Ｊ", "ｊ")}}},     // S
+    {"", {3, {T("Ｍ", "ｍ"), T("Ｆ", "ｆ"), T("Ｖ", "ｖ")}}},     // M
+    {"ｕ", {3, {T("う"), T("ぅ"), T("Ｕ", "ｕ")}, kVowelMarks}},  // U
+    {"", {3, {T("Ｔ", "ｔ"), T("Ｄ", "ｄ"), T("Ｃ", "ｃ")}}},     // T
+    {"", {3, {T("Ｙ", "ｙ"), T("っ"), T("ー")}}},                 // Y
+    {"ｅ", {3, {T("え"), T("ぇ"), T("Ｅ", "ｅ")}, kVowelMarks}},  // E
+    {"", {3, {T("Ｎ", "ｎ"), T("ん"), T("・")}}},                 // N
+    {"", {3, {T("Ｒ", "ｒ"), T("Ｌ", "ｌ"), T("～")}}},           // R
+    {"ｏ", {3, {T("お"), T("ぉ"), T("Ｏ", "ｏ")}, kVowelMarks}},  // O
+    {"", {4, {T("、"), T("。"), T("？"), T("！")}}},              // Z
+    {"", {3, {T("Ｗ", "ｗ"), T("Ｘ", "ｘ"), T("　")}}},           // W
 }};
 
-constexpr std::array<Cycle, 15> kHalfWidthAlphabet = {{
-    {3, {T("A", "a"), T("@"), T("&")}},
-    {3, {T("K", "k"), T("G", "g"), T("Q", "q")}},
-    {3, {T("H", "h"), T("B", "b"), T("P", "p")}},
-    {3, {T("I", "i"), T("'"), T("\"")}},
-    {3, {T("S", "s"), T("Z", "z"), T("J", "j")}},
-    {3, {T("M", "m"), T("F", "f"), T("V", "v")}},
-    {3, {T("U", "u"), T("_"), T("+")}},
-    {3, {T("T", "t"), T("D", "d"), T("C", "c")}},
-    {2, {T("Y", "y"), T("-")}},
-    {3, {T("E", "e"), T("/"), T(":")}},
-    {1, {T("N", "n")}},
-    {3, {T("R", "r"), T("L", "l"), T("~")}},
-    {3, {T("O", "o"), T("("), T(")")}},
-    {4, {T(","), T("."), T("?"), T("!")}},
-    {3, {T("W", "w"), T("X", "x"), T(" ")}},
+constexpr std::array<Cycle, key::letter_count> kHalfWidthAlphabet = {{
+    {3, {T("A", "a"), T("@"), T("&")}},            // A
+    {3, {T("K", "k"), T("G", "g"), T("Q", "q")}},  // K
+    {3, {T("H", "h"), T("B", "b"), T("P", "p")}},  // H
+    {3, {T("I", "i"), T("'"), T("\"")}},           // I
+    {3, {T("S", "s"), T("Z", "z"), T("J", "j")}},  // S
+    {3, {T("M", "m"), T("F", "f"), T("V", "v")}},  // M
+    {3, {T("U", "u"), T("_"), T("+")}},            // U
+    {3, {T("T", "t"), T("D", "d"), T("C", "c")}},  // T
+    {2, {T("Y", "y"), T("-")}},                    // Y
+    {3, {T("E", "e"), T("/"), T(":")}},            // E
+    {1, {T("N", "n")}},                            // N
+    {3, {T("R", "r"), T("L", "l"), T("~")}},       // R
+    {3, {T("O", "o"), T("("), T(")")}},            // O
+    {4, {T(","), T("."), T("?"), T("!")}},         // Z
+    {3, {T("W", "w"), T("X", "x"), T(" ")}},       // W
 }};
 
-constexpr std::array<Cycle, 15> kFullWidthAlphabet = {{
-    {3, {T("Ａ", "ａ"), T("＠"), T("＆")}},
-    {3, {T("Ｋ", "ｋ"), T("Ｇ", "ｇ"), T("Ｑ", "ｑ")}},
-    {3, {T("Ｈ", "ｈ"), T("Ｂ", "ｂ"), T("Ｐ", "ｐ")}},
-    {3, {T("Ｉ", "ｉ"), T("’"), T("”")}},
-    {3, {T("Ｓ", "ｓ"), T("Ｚ", "ｚ"), T("Ｊ", "ｊ")}},
-    {3, {T("Ｍ", "ｍ"), T("Ｆ", "ｆ"), T("Ｖ", "ｖ")}},
-    {3, {T("Ｕ", "ｕ"), T("＿"), T("＋")}},
-    {3, {T("Ｔ", "ｔ"), T("Ｄ", "ｄ"), T("Ｃ", "ｃ")}},
-    {2, {T("Ｙ", "ｙ"), T("－")}},
-    {3, {T("Ｅ", "ｅ"), T("／"), T("：")}},
-    {2, {T("Ｎ", "ｎ"), T("・")}, {1, 1}},  // the alphabet faces show no ・
-    {3, {T("Ｒ", "ｒ"), T("Ｌ", "ｌ"), T("～")}},
-    {3, {T("Ｏ", "ｏ"), T("（"), T("）")}},
-    {4, {T("，"), T("．"), T("？"), T("！")}},
-    {3, {T("Ｗ", "ｗ"), T("Ｘ", "ｘ"), T("　")}},
+constexpr std::array<Cycle, key::letter_count> kFullWidthAlphabet = {{
+    {3, {T("Ａ", "ａ"), T("＠"), T("＆")}},              // A
+    {3, {T("Ｋ", "ｋ"), T("Ｇ", "ｇ"), T("Ｑ", "ｑ")}},  // K
+    {3, {T("Ｈ", "ｈ"), T("Ｂ", "ｂ"), T("Ｐ", "ｐ")}},  // H
+    {3, {T("Ｉ", "ｉ"), T("’"), T("”")}},                // I
+    {3, {T("Ｓ", "ｓ"), T("Ｚ", "ｚ"), T("Ｊ", "ｊ")}},  // S
+    {3, {T("Ｍ", "ｍ"), T("Ｆ", "ｆ"), T("Ｖ", "ｖ")}},  // M
+    {3, {T("Ｕ", "ｕ"), T("＿"), T("＋")}},              // U
+    {3, {T("Ｔ", "ｔ"), T("Ｄ", "ｄ"), T("Ｃ", "ｃ")}},  // T
+    {2, {T("Ｙ", "ｙ"), T("－")}},                       // Y
+    {3, {T("Ｅ", "ｅ"), T("／"), T("：")}},              // E
+    {2, {T("Ｎ", "ｎ"), T("・")}, {1, 1}},               // N: the alphabet faces show no ・
+    {3, {T("Ｒ", "ｒ"), T("Ｌ", "ｌ"), T("～")}},        // R
+    {3, {T("Ｏ", "ｏ"), T("（"), T("）")}},              // O
+    {4, {T("，"), T("．"), T("？"), T("！")}},           // Z
+    {3, {T("Ｗ", "ｗ"), T("Ｘ", "ｘ"), T("　")}},        // W
 }};
 
-// Digits and signs of keys I..W (4..15) in the number modes; A, K and H type nothing.
+// Digits and signs of keys I..W in the number modes; A, K and H type nothing.
 struct DigitKey {
   std::string_view half;
   std::string_view full;
 };
-constexpr std::array<DigitKey, 15> kDigits = {{
-    {"", ""},
-    {"", ""},
-    {"", ""},
-    {"1", "１"},
-    {"2", "２"},
-    {"3", "３"},
-    {"4", "４"},
-    {"5", "５"},
-    {"6", "６"},
-    {"7", "７"},
-    {"8", "８"},
-    {"9", "９"},
-    {"*", "＊"},
-    {"0", "０"},
-    {"#", "＃"},
+constexpr std::array<DigitKey, key::letter_count> kDigits = {{
+    {"", ""},     // A
+    {"", ""},     // K
+    {"", ""},     // H
+    {"1", "１"},  // I
+    {"2", "２"},  // S
+    {"3", "３"},  // M
+    {"4", "４"},  // U
+    {"5", "５"},  // T
+    {"6", "６"},  // Y
+    {"7", "７"},  // E
+    {"8", "８"},  // N
+    {"9", "９"},  // R
+    {"*", "＊"},  // O
+    {"0", "０"},  // Z
+    {"#", "＃"},  // W
 }};
 
 // The characters a vowel key leaves in romaji_text while it cycles.
@@ -154,32 +156,15 @@ bool contains(const std::array<std::string_view, N>& list, std::string_view s) {
 
 // A full-width Latin letter (Ａ..Ｚ, ａ..ｚ): the consonants that double into っ.
 bool is_romaji_letter(std::string_view s) {
-  const std::string half = zenkaku_char_to_hankaku(s);
+  const std::string half = full_width_char_to_half(s);
   return s.size() == 2 && half.size() == 1 &&
          ((half[0] >= 'A' && half[0] <= 'Z') || (half[0] >= 'a' && half[0] <= 'z'));
-}
-
-void write_tap_cycle(std::array<std::string, 7>& tap_cycle, const Cycle& cycle, bool caps) {
-  for (int i = 0; i < cycle.steps; ++i)
-    tap_cycle[i + 1] = cycle.taps[i].pick(caps);
-}
-
-// Alphabet modes: repeated taps replace the pending character in place; the first tap on
-// another key confirms it.
-void alphabet_tap(Engine& e, int key, const std::array<Cycle, 15>& table) {
-  if (e.tap_count[key] == 0) e.front_fixed = e.front_text;
-  e.count_tap(key);
-  const Cycle& cycle = table[key - 1];
-  write_tap_cycle(e.tap_cycle, cycle, e.is_caps());
-  e.front_text = e.front_fixed;
-  e.front_text += cycle.pick(e.tap_count[key], e.is_caps());
-  e.show_alphabet_mode();
 }
 
 // The cycle of letter key `key` in an alphabet or romaji mode; none in the other modes.
 const Cycle* cycle_of(int key, InputMode mode) {
   if (!key::is_letter(key)) return nullptr;
-  const int index = key - 1;
+  const int index = key::letter_index(key);
   switch (mode) {
     case InputMode::romaji:
       return &kRomajiKeys[index].cycle;
@@ -194,6 +179,15 @@ const Cycle* cycle_of(int key, InputMode mode) {
 
 }  // namespace
 
+void Engine::type_alphabet(int key) {
+  if (tap_count[key] == 0) front_fixed = front_text;
+  count_tap(key);
+  const Cycle& cycle = *cycle_of(key, input_mode);
+  front_text = front_fixed;
+  front_text += cycle.pick(tap_count[key], is_caps());
+  show_alphabet_mode();
+}
+
 int highlighted_mark(int key, InputMode mode, int taps) {
   if (!key::is_letter(key) || taps < 0) return 0;
   if (const Cycle* cycle = cycle_of(key, mode)) return cycle->mark(taps);
@@ -204,7 +198,7 @@ int highlighted_mark(int key, InputMode mode, int taps) {
 std::vector<std::string_view> letter_key_characters(int key, InputMode mode, bool caps) {
   std::vector<std::string_view> out;
   if (!key::is_letter(key)) return out;
-  const int index = key - 1;
+  const int index = key::letter_index(key);
   if (const Cycle* cycle = cycle_of(key, mode)) {
     for (int i = 0; i < cycle->steps; ++i)
       out.push_back(cycle->taps[i].pick(caps));
@@ -264,10 +258,10 @@ void Engine::w_key() {
 
 void Engine::letter_key(int key) {
   key_number = key;
-  const int index = key - 1;
+  const int index = key::letter_index(key);
   switch (input_mode) {
     case InputMode::romaji: {
-      if (kanji_converting || katakana_shown) confirm_shown();
+      if (candidate_shown || katakana_shown) confirm_shown();
       const RomajiKey& row = kRomajiKeys[index];
       if (!row.vowel.empty()) {
         type_vowel(row.vowel);
@@ -276,44 +270,30 @@ void Engine::letter_key(int key) {
       // A repeated tap replaces the character the previous tap entered.
       if (tap_count[key] != 0) romaji_text = delete_last_char(romaji_text);
       count_tap(key);
-      write_tap_cycle(tap_cycle, row.cycle, is_caps());
       type_consonant(row.cycle.pick(tap_count[key], is_caps()));
       return;
     }
     case InputMode::half_alphabet:
     case InputMode::full_alphabet: {
-      const bool half = input_mode == InputMode::half_alphabet;
-      if (key == key::Y) {
-        half ? type_alphabet() : type_full_alphabet();
-        return;
-      }
-      alphabet_tap(*this, key, half ? kHalfWidthAlphabet : kFullWidthAlphabet);
+      type_alphabet(key);
       return;
     }
     case InputMode::half_number:
-      if (!kDigits[index].half.empty()) type_number(kDigits[index].half);
+      if (!kDigits[index].half.empty()) type_confirmed(kDigits[index].half);
       return;
     case InputMode::full_number:
       if (kDigits[index].full.empty()) return;
-      if (number_converting) {
+      if (half_width_shown) {
         // A digit typed while the half-width form is shown goes back to the full-width form.
-        number_converting = 0;
-        number_conversion.clear();
+        half_width_shown = false;
+        half_width_digits.clear();
       }
-      zenkaku_digits += kDigits[index].full;
-      type_full_number(zenkaku_digits);
+      full_width_digits += kDigits[index].full;
+      type_full_number(full_width_digits);
       return;
     case InputMode::symbol:
       return;  // the dialog handles it
   }
-}
-
-void Engine::type_alphabet() {
-  alphabet_tap(*this, key::Y, kHalfWidthAlphabet);
-}
-
-void Engine::type_full_alphabet() {
-  alphabet_tap(*this, key::Y, kFullWidthAlphabet);
 }
 
 void Engine::type_vowel(std::string_view vowel) {
@@ -332,8 +312,7 @@ void Engine::type_vowel(std::string_view vowel) {
     romaji_text.clear();
     reset_tap_counts();
   } else {
-    const Cycle& cycle = kRomajiKeys[key - 1].cycle;
-    write_tap_cycle(tap_cycle, cycle, is_caps());
+    const Cycle& cycle = kRomajiKeys[key::letter_index(key)].cycle;
     romaji_text = cycle.pick(tap_count[key], is_caps());
   }
   front_text = front_fixed + reading();
@@ -356,7 +335,8 @@ void Engine::type_consonant(std::string_view letter) {
         kana_text += "ん";
         romaji_text = letter;
       }
-    } else if (is_romaji_letter(letter) && (letter == last || letter == zenkaku_to_lower(last))) {
+    } else if (is_romaji_letter(letter) &&
+               (letter == last || letter == full_width_to_lower(last))) {
       // The same consonant twice: ｋ then ｋ gives っｋ. Signs such as ・ just follow each other.
       romaji_text = delete_last_char(romaji_text);
       romaji_text += "っ";
@@ -377,7 +357,7 @@ void Engine::commit_pending_vowel() {
   }
 }
 
-void Engine::type_number(std::string_view text) {
+void Engine::type_confirmed(std::string_view text) {
   front_text += text;
   front_fixed = front_text;
   show_number_mode();

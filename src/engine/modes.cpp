@@ -9,25 +9,36 @@ namespace {
 // How an indicator looks in a mode: on, off, or following the case flag.
 enum class Lit : uint8_t { off, on, caps, small };
 
-// What entering a mode shows: the indicators 全 半 ローマ 数 英 大 小 記, the case the letter
-// faces are drawn for (-1: the case flag as it is), and the centre key's face.
+// The case the letter faces are drawn for on entering a mode: the case flag as it is, or
+// capitals or small letters whatever the flag.
+enum class FaceCase : uint8_t { as_flag, capitals, small };
+
+// What entering a mode shows: the indicators 全 半 ローマ 数 英 大 小 記, the case of the letter
+// faces, and the centre key's face.
 struct ModeLook {
   std::array<Lit, kIndicatorCount> indicators;
-  int face_caps;
+  FaceCase face_case;
   KeyCaption centre_caption;
 };
 
 using L = Lit;
+constexpr FaceCase kAsFlag = FaceCase::as_flag;
+constexpr FaceCase kCapitals = FaceCase::capitals;
+constexpr FaceCase kSmall = FaceCase::small;
 constexpr KeyCaption kConfirm = KeyCaption::confirm;
 constexpr KeyCaption kLineBreak = KeyCaption::line_break;
 // One row per InputMode, in its order.
 constexpr std::array<ModeLook, kInputModeCount> kModeLooks = {{
-    {{L::on, L::off, L::on, L::off, L::off, L::caps, L::small, L::off}, -1, kConfirm},    // romaji
-    {{L::off, L::on, L::off, L::off, L::on, L::caps, L::small, L::off}, -1, kLineBreak},  // 半英
-    {{L::on, L::off, L::off, L::off, L::on, L::on, L::off, L::off}, 1, kLineBreak},       // 全英
-    {{L::off, L::on, L::off, L::on, L::off, L::off, L::off, L::off}, 0, kConfirm},        // 半数
-    {{L::on, L::off, L::off, L::on, L::off, L::off, L::off, L::off}, 0, kConfirm},        // 全数
-    {{L::off, L::off, L::off, L::off, L::off, L::off, L::off, L::on}, 0, kConfirm},       // 記号
+    {{L::on, L::off, L::on, L::off, L::off, L::caps, L::small, L::off},
+     kAsFlag,
+     kConfirm},  // romaji
+    {{L::off, L::on, L::off, L::off, L::on, L::caps, L::small, L::off},
+     kAsFlag,
+     kLineBreak},  // 半英
+    {{L::on, L::off, L::off, L::off, L::on, L::on, L::off, L::off}, kCapitals, kLineBreak},  // 全英
+    {{L::off, L::on, L::off, L::on, L::off, L::off, L::off, L::off}, kSmall, kConfirm},   // 半数
+    {{L::on, L::off, L::off, L::on, L::off, L::off, L::off, L::off}, kSmall, kConfirm},   // 全数
+    {{L::off, L::off, L::off, L::off, L::off, L::off, L::off, L::on}, kSmall, kConfirm},  // 記号
 }};
 
 const ModeLook& look_of(InputMode mode) {
@@ -40,7 +51,8 @@ void Engine::set_indicators(InputMode mode) {
   const ModeLook& look = look_of(mode);
   for (int i = 0; i < kIndicatorCount; ++i) {
     const Lit lit = look.indicators[i];
-    const bool on = lit == Lit::on || (lit == Lit::caps && caps) || (lit == Lit::small && !caps);
+    const bool on =
+        lit == Lit::on || (lit == Lit::caps && capitals) || (lit == Lit::small && !capitals);
     view.set_indicator(static_cast<Indicator>(i), on ? IndicatorLook::lit : IndicatorLook::unlit);
   }
 }
@@ -48,11 +60,12 @@ void Engine::set_indicators(InputMode mode) {
 void Engine::change_mode(InputMode mode) {
   if (view.symbol_dialog_visible()) view.hide_symbol_dialog();
   confirm_shown();  // whatever is pending is confirmed as shown; nothing is discarded
-  if (mode == InputMode::full_alphabet) caps = 1;
+  if (mode == InputMode::full_alphabet) capitals = true;
   const ModeLook& look = look_of(mode);
   set_indicators(mode);
   input_mode = mode;
-  paint_letter_faces(mode, look.face_caps < 0 ? is_caps() : look.face_caps == 1);
+  paint_letter_faces(
+      mode, look.face_case == FaceCase::as_flag ? capitals : look.face_case == FaceCase::capitals);
   paint_centre_or_case_face(key::centre, look.centre_caption, false);
   if (mode == InputMode::symbol) {
     view.fill_symbol_grid();
@@ -67,11 +80,11 @@ void Engine::mode_key() {
   confirm_shown();
   switch (input_mode) {
     case InputMode::romaji:
-      caps = 1;
+      capitals = true;
       change_mode(InputMode::half_alphabet);
       break;
     case InputMode::half_alphabet:
-      caps = 1;
+      capitals = true;
       change_mode(InputMode::symbol);
       break;
     case InputMode::half_number:
@@ -101,41 +114,41 @@ void Engine::step_case_cycle() {
   confirm_shown();
   switch (input_mode) {
     case InputMode::romaji:
-      if (caps) {
+      if (capitals) {
         saved_mode = InputMode::romaji;
         change_mode(InputMode::full_number);
       } else {
-        caps = 1;
+        capitals = true;
         change_mode(InputMode::romaji);
       }
       break;
     case InputMode::half_alphabet:
-      if (caps) {
+      if (capitals) {
         change_mode(InputMode::half_number);
       } else {
-        caps = 1;
+        capitals = true;
         change_mode(InputMode::half_alphabet);
       }
       break;
     case InputMode::full_alphabet:
-      if (caps) {
+      if (capitals) {
         saved_mode = InputMode::full_alphabet;
-        caps = 0;
+        capitals = false;
         view.set_indicator(Indicator::capital, IndicatorLook::white);
         view.set_indicator(Indicator::small, IndicatorLook::lit);
         paint_letter_faces(InputMode::full_alphabet, false);
         view.set_key_face(key::centre, Face{});
       } else {
-        caps = 1;
+        capitals = true;
         change_mode(InputMode::full_number);
       }
       break;
     case InputMode::half_number:
-      caps = 0;
+      capitals = false;
       change_mode(InputMode::half_alphabet);
       break;
     case InputMode::full_number:
-      caps = caps ? 0 : 1;
+      capitals = !capitals;
       change_mode(InputMode::romaji);
       break;
     case InputMode::symbol:

@@ -116,7 +116,7 @@ int vowel_index(std::string_view ch) {
 template <std::size_t N>
 std::string_view find_syllable(const std::array<SyllableRow, N>& table, std::string_view consonants,
                                int vowel) {
-  const std::string lower = zenkaku_to_lower(consonants);
+  const std::string lower = full_width_to_lower(consonants);
   for (const SyllableRow& row : table) {
     if (row.consonants == lower) return row.syllables[vowel];
   }
@@ -148,7 +148,7 @@ std::string romaji_to_kana(std::string_view romaji) {
     return std::string(find_syllable(kTwoLetters, romaji.substr(0, kChar), vowel));
   }
   if (vowel == 2 && length >= 4 * kChar &&
-      zenkaku_to_lower(romaji.substr(length - 4 * kChar, 3 * kChar)) == kFourLetterConsonants) {
+      full_width_to_lower(romaji.substr(length - 4 * kChar, 3 * kChar)) == kFourLetterConsonants) {
     return std::string(romaji.substr(0, length - 4 * kChar)).append(kFourLetterSyllable);
   }
   const std::string_view three =
@@ -161,7 +161,7 @@ std::string romaji_to_kana(std::string_view romaji) {
   return std::string(romaji.substr(0, length - 2 * kChar)).append(two);
 }
 
-std::string zenkaku_to_lower(std::string_view s) {
+std::string full_width_to_lower(std::string_view s) {
   std::string out(s);
   const uint16_t capital_a = code_of(kCapitalA);
   const uint16_t small_a = code_of(kSmallA);
@@ -177,7 +177,7 @@ std::string zenkaku_to_lower(std::string_view s) {
   return out;
 }
 
-std::string zenkaku_char_to_hankaku(std::string_view ch) {
+std::string full_width_char_to_half(std::string_view ch) {
   if (ch.size() == 2) {
     const uint16_t code = code_of(ch);
     const uint16_t capital_a = code_of(kCapitalA);
@@ -194,13 +194,13 @@ std::string zenkaku_char_to_hankaku(std::string_view ch) {
   return std::string(ch);
 }
 
-std::string zenkaku_to_hankaku(std::string_view s) {
+std::string full_width_to_half(std::string_view s) {
   std::string out;
   out.reserve(s.size());
   std::size_t i = 0;
   while (i < s.size()) {
     if (sjis::is_lead_byte(s[i]) && i + 1 < s.size()) {
-      out += zenkaku_char_to_hankaku(s.substr(i, 2));
+      out += full_width_char_to_half(s.substr(i, 2));
       i += 2;
     } else {
       out += s[i++];

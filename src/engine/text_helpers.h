@@ -21,13 +21,13 @@ std::string right_bytes(std::string_view s, std::size_t n);
 std::string romaji_to_kana(std::string_view romaji);
 
 // Ａ..Ｚ become ａ..ｚ; everything else is kept.
-std::string zenkaku_to_lower(std::string_view s);
+std::string full_width_to_lower(std::string_view s);
 
 // One full-width letter, digit or sign to its half-width form; anything else unchanged.
-std::string zenkaku_char_to_hankaku(std::string_view ch);
+std::string full_width_char_to_half(std::string_view ch);
 
-// Every full-width character mapped by zenkaku_char_to_hankaku, one-byte characters copied.
-std::string zenkaku_to_hankaku(std::string_view s);
+// Every full-width character mapped by full_width_char_to_half, one-byte characters copied.
+std::string full_width_to_half(std::string_view s);
 
 // Hiragana ぁ..ん become katakana ァ..ン; voicing marks and everything else stay.
 std::string hiragana_to_katakana(std::string_view s);

@@ -34,7 +34,16 @@ struct TextChange {
 };
 
 // The eight indicator labels under the display.
-enum class Indicator : uint8_t { zen, han, romaji, number, alphabet, capital, small, symbol };
+enum class Indicator : uint8_t {
+  full_width,  // 全
+  half_width,  // 半
+  romaji,      // ローマ
+  number,      // 数
+  alphabet,    // 英
+  capital,     // 大
+  small,       // 小
+  symbol,      // 記
+};
 inline constexpr int kIndicatorCount = 8;
 
 // Lit: black background. Unlit: the button-face colour. White: a white background (the case
@@ -63,7 +72,7 @@ class View {
   virtual void key_refused() = 0;
   virtual void set_indicator(Indicator indicator, IndicatorLook look) = 0;
 
-  // Keys: the painted face of a letter key (1..15), the centre key (18) or the case key (19);
+  // Keys by key:: number: the painted face of a letter key, key::centre or key::caps;
   // the caption colour of a caption key while it is held.
   virtual void set_key_face(int key, const Face& face) = 0;
   virtual void set_caption_held(int key, bool held) = 0;
@@ -73,7 +82,7 @@ class View {
   virtual void show_symbol_dialog() = 0;
   virtual void hide_symbol_dialog() = 0;
   virtual bool symbol_dialog_visible() const = 0;
-  virtual void set_symbol_page_highlight(int page) = 0;
+  virtual void set_symbol_page_highlight(SymbolPage page) = 0;
 };
 
 }  // namespace lumeta

@@ -18,8 +18,8 @@ void call(Engine& engine) {
 
 // The letter keys stand in five rows of three.
 constexpr KeyPlace letter_place(int number) {
-  const int column = (number - 1) % 3;
-  const int row = (number - 1) / 3;
+  const int column = key::letter_index(number) % 3;
+  const int row = key::letter_index(number) / 3;
   return {456 + column * 72, 216 + row * 64, 65, 44};
 }
 
@@ -28,52 +28,53 @@ constexpr KeyKind kCaption = KeyKind::caption;
 constexpr KeyKind kWindow = KeyKind::window;
 
 // One row per key, in the order the window creates them: number, replay token, kind, what a
-// press runs, keyboard key, caption, place; then the name and description assistive tools read
+// press runs, physical keys, caption, place; then the name and description assistive tools read
 // and the window keys' flags.
 // clang-format off
-constexpr std::array<KeyInfo, 28> kKeys = {{
-    {key::A, "A", kLetter, call<&Engine::a_key>, 'A', "", letter_place(key::A), "キー A", ""},
-    {key::K, "K", kLetter, call<&Engine::k_key>, 'K', "", letter_place(key::K), "キー K", ""},
-    {key::H, "H", kLetter, call<&Engine::h_key>, 'H', "", letter_place(key::H), "キー H", ""},
-    {key::I, "I", kLetter, call<&Engine::i_key>, 'I', "", letter_place(key::I), "キー I", ""},
-    {key::S, "S", kLetter, call<&Engine::s_key>, 'S', "", letter_place(key::S), "キー S", ""},
-    {key::M, "M", kLetter, call<&Engine::m_key>, 'M', "", letter_place(key::M), "キー M", ""},
-    {key::U, "U", kLetter, call<&Engine::u_key>, 'U', "", letter_place(key::U), "キー U", ""},
-    {key::T, "T", kLetter, call<&Engine::t_key>, 'T', "", letter_place(key::T), "キー T", ""},
-    {key::Y, "Y", kLetter, call<&Engine::y_key>, 'Y', "", letter_place(key::Y), "キー Y", ""},
-    {key::E, "E", kLetter, call<&Engine::e_key>, 'E', "", letter_place(key::E), "キー E", ""},
-    {key::N, "N", kLetter, call<&Engine::n_key>, 'N', "", letter_place(key::N), "キー N", ""},
-    {key::R, "R", kLetter, call<&Engine::r_key>, 'R', "", letter_place(key::R), "キー R", ""},
-    {key::O, "O", kLetter, call<&Engine::o_key>, 'O', "", letter_place(key::O), "キー O", ""},
-    {key::Z, "Z", kLetter, call<&Engine::z_key>, 'Z', "", letter_place(key::Z), "キー Z", ""},
-    {key::W, "W", kLetter, call<&Engine::w_key>, 'W', "", letter_place(key::W), "キー W", ""},
-    {key::clear, "BS", kCaption, call<&Engine::clear_key>, 8, "クリア", {600, 152, 65, 40},
+constexpr KeyInfo kKeys[] = {
+    {key::A, "A", kLetter, call<&Engine::a_key>, {'A'}, "", letter_place(key::A), "キー A", ""},
+    {key::K, "K", kLetter, call<&Engine::k_key>, {'K'}, "", letter_place(key::K), "キー K", ""},
+    {key::H, "H", kLetter, call<&Engine::h_key>, {'H'}, "", letter_place(key::H), "キー H", ""},
+    {key::I, "I", kLetter, call<&Engine::i_key>, {'I'}, "", letter_place(key::I), "キー I", ""},
+    {key::S, "S", kLetter, call<&Engine::s_key>, {'S'}, "", letter_place(key::S), "キー S", ""},
+    {key::M, "M", kLetter, call<&Engine::m_key>, {'M'}, "", letter_place(key::M), "キー M", ""},
+    {key::U, "U", kLetter, call<&Engine::u_key>, {'U'}, "", letter_place(key::U), "キー U", ""},
+    {key::T, "T", kLetter, call<&Engine::t_key>, {'T'}, "", letter_place(key::T), "キー T", ""},
+    {key::Y, "Y", kLetter, call<&Engine::y_key>, {'Y'}, "", letter_place(key::Y), "キー Y", ""},
+    {key::E, "E", kLetter, call<&Engine::e_key>, {'E'}, "", letter_place(key::E), "キー E", ""},
+    {key::N, "N", kLetter, call<&Engine::n_key>, {'N'}, "", letter_place(key::N), "キー N", ""},
+    {key::R, "R", kLetter, call<&Engine::r_key>, {'R'}, "", letter_place(key::R), "キー R", ""},
+    {key::O, "O", kLetter, call<&Engine::o_key>, {'O'}, "", letter_place(key::O), "キー O", ""},
+    {key::Z, "Z", kLetter, call<&Engine::z_key>, {'Z'}, "", letter_place(key::Z), "キー Z", ""},
+    {key::W, "W", kLetter, call<&Engine::w_key>, {'W'}, "", letter_place(key::W), "キー W", ""},
+    {key::clear, "BS", kCaption, call<&Engine::clear_key>, {keyboard::backspace}, "クリア", {600, 152, 65, 40},
      "クリア", "カーソルの前の文字を消す。変換中は読みに戻す"},
-    {key::centre, "RET", KeyKind::centre, call<&Engine::centre_key>, 13, "", {536, 64, 50, 50},
+    {key::centre, "RET", KeyKind::centre, call<&Engine::centre_key>,
+     {keyboard::enter, keyboard::keypad_enter}, "", {536, 64, 50, 50},
      "決定", "入力中の文字を確定する。確定するものがなければ改行"},
-    {key::caps, "CAPS", KeyKind::case_key, call<&Engine::case_key>, 'P', "", {456, 152, 65, 40},
+    {key::caps, "CAPS", KeyKind::case_key, call<&Engine::case_key>, {'P'}, "", {456, 152, 65, 40},
      "数字／小文字", "数字と小文字・大文字を切り替える"},
-    {key::mode, "MODE", kCaption, call<&Engine::mode_key>, 17, "モード", {448, 8, 65, 40},
+    {key::mode, "MODE", kCaption, call<&Engine::mode_key>, {keyboard::control}, "モード", {448, 8, 65, 40},
      "モード", "ローマ字、英字、記号のモードを切り替える"},
-    {key::left, "LEFT", kCaption, call<&Engine::left_key>, 37, "←", {494, 56, 34, 65},
+    {key::left, "LEFT", kCaption, call<&Engine::left_key>, {keyboard::left}, "←", {494, 56, 34, 65},
      "左", "カーソルを左へ動かす"},
-    {key::right, "RIGHT", kCaption, call<&Engine::right_key>, 39, "→", {594, 56, 34, 65},
+    {key::right, "RIGHT", kCaption, call<&Engine::right_key>, {keyboard::right}, "→", {594, 56, 34, 65},
      "右", "カーソルを右へ動かす。文末では空白を入力"},
-    {key::up, "UP", kCaption, up_key, 38, "↑", {528, 24, 65, 34},
+    {key::up, "UP", kCaption, up_key, {keyboard::up}, "↑", {528, 24, 65, 34},
      "上", "カタカナに変換する。入力中でなければ上の行へ"},
-    {key::down, "DOWN", kCaption, down_key, 40, "↓", {528, 120, 65, 34},
+    {key::down, "DOWN", kCaption, down_key, {keyboard::down}, "↓", {528, 120, 65, 34},
      "下", "漢字に変換する。入力中でなければ下の行へ"},
-    {key::quit, "QUIT", kWindow, nullptr, 0, "終了(&Q)", {56, 432, 73, 41},
+    {key::quit, "QUIT", kWindow, nullptr, {}, "終了(&Q)", {56, 432, 73, 41},
      "終了", "Lumeta を終了する", false, CaptionLook::warning},
-    {key::delete_all, "DELALL", kWindow, nullptr, 0, "消去(&D)", {128, 432, 65, 41},
+    {key::delete_all, "DELALL", kWindow, nullptr, {}, "消去(&D)", {128, 432, 65, 41},
      "消去", "全文を消す（元に戻すキーで戻せる）", true},
-    {key::copy, "COPY", kWindow, nullptr, 0, "コピー(&C)", {192, 432, 65, 41},
+    {key::copy, "COPY", kWindow, nullptr, {}, "コピー(&C)", {192, 432, 65, 41},
      "コピー", "全文をクリップボードにコピーする"},
-    {key::undo, "UNDO", kWindow, nullptr, 0, "元に戻す", {192, 474, 65, 24},
+    {key::undo, "UNDO", kWindow, nullptr, {}, "元に戻す", {192, 474, 65, 24},
      "元に戻す", "最後に消去した文章を元に戻す", false, CaptionLook::small},
-    {key::send, "SEND", kWindow, nullptr, 0, "送る(&S)", {256, 432, 65, 33},
+    {key::send, "SEND", kWindow, nullptr, {}, "送る(&S)", {256, 432, 65, 33},
      "送る", "全文を直前に使っていたアプリケーションに入力する（元に戻すキーで戻せる）"},
-}};
+};
 // clang-format on
 
 }  // namespace
@@ -96,9 +97,12 @@ const KeyInfo* find_key_by_token(std::string_view token) {
   return nullptr;
 }
 
-const KeyInfo* find_key_by_keyboard(int virtual_key) {
+const KeyInfo* find_key_by_keyboard(int qt_key) {
+  if (qt_key == keyboard::none) return nullptr;
   for (const KeyInfo& key : kKeys) {
-    if (key.keyboard != 0 && key.keyboard == virtual_key) return &key;
+    for (const int code : key.keyboard) {
+      if (code == qt_key) return &key;
+    }
   }
   return nullptr;
 }
@@ -109,13 +113,12 @@ void Keypad::press(int number) {
   switch (key->kind) {
     case KeyKind::letter: {
       engine_.guarded([&] { key->operation(engine_); });
-      engine_.key_number = number;
-      const InputMode mode = engine_.input_mode;
+      const InputMode mode = engine_.state().input_mode;
       engine_.paint_letter_face(number, mode, engine_.is_caps());
       if (typing_mode(mode)) {
         // The face shows where the multi-tap cycle stands: the reached mark in lime green.
         const Face face = letter_face(number, mode, engine_.is_caps());
-        const int mark = highlighted_mark(number, mode, engine_.tap_count[number]);
+        const int mark = highlighted_mark(number, mode, engine_.state().tap_count[number]);
         view_.set_key_face(number, mark ? with_highlight(face, number, mode, mark) : face);
       }
       break;
@@ -129,7 +132,6 @@ void Keypad::press(int number) {
       engine_.guarded([&] { key->operation(engine_); });
       break;
     case KeyKind::case_key:
-      engine_.key_number = key::caps;
       engine_.paint_centre_or_case_face(key::caps, KeyCaption::case_words, true);
       engine_.guarded([&] { key->operation(engine_); });
       break;
@@ -143,18 +145,18 @@ void Keypad::press(int number) {
 void Keypad::release(int number) {
   const KeyInfo* key = find_key(number);
   if (!key) return;
-  const bool typing_modes = typing_mode(engine_.input_mode);
+  const EngineState& state = engine_.state();
+  const bool typing_modes = typing_mode(state.input_mode);
   switch (key->kind) {
     case KeyKind::letter:
-      engine_.key_number = number;
-      engine_.paint_letter_face(number, engine_.input_mode, engine_.is_caps());
+      engine_.paint_letter_face(number, state.input_mode, engine_.is_caps());
       break;
     case KeyKind::caption:
       view_.set_caption_held(number, false);
       if (!typing_modes || reading_pending()) break;
       // A caret moved in the display becomes the point where typing goes on; the clear key
       // leaves unconfirmed full-width digits alone.
-      if (number == key::clear && !engine_.zenkaku_digits.empty()) break;
+      if (number == key::clear && !state.full_width_digits.empty()) break;
       refresh_caret();
       break;
     case KeyKind::centre:
@@ -164,7 +166,6 @@ void Keypad::release(int number) {
       if (!reading_pending()) refresh_caret();
       break;
     case KeyKind::case_key:
-      engine_.key_number = key::caps;
       engine_.paint_centre_or_case_face(key::caps, KeyCaption::case_words, false);
       break;
     case KeyKind::window:
@@ -178,6 +179,12 @@ Keypad::Keypad(Engine& engine, View& view) : engine_(engine), view_(view) {
 
 Keypad::~Keypad() {
   engine_.set_choice_listener(nullptr);
+}
+
+void Keypad::confirm_what_is_shown() {
+  if (reading_pending() || engine_.pending()) {
+    engine_.guarded([&] { engine_.confirm_shown(); });
+  }
 }
 
 void Keypad::refresh_caret() {
@@ -198,7 +205,7 @@ void Keypad::choose_candidate(int index) {
   const CandidateStrip strip = candidate_strip(engine_);
   if (!strip.active || index < 1 || index > static_cast<int>(strip.candidates.size())) return;
   engine_.guarded([&] { show_candidate(engine_, index); });
-  if (!engine_.kanji_converting) return;
+  if (!engine_.state().candidate_shown) return;
   click(key::centre);
 }
 
@@ -208,7 +215,7 @@ void Keypad::choose_prediction(int index) {
     return;
   }
   engine_.guarded([&] { show_prediction(engine_, offered.predictions[index - 1]); });
-  if (!engine_.kanji_converting) return;
+  if (!engine_.state().candidate_shown) return;
   click(key::centre);
 }
 
@@ -220,7 +227,7 @@ void Keypad::choice_confirmed(std::string_view reading, std::string_view spellin
   remember_choice(reading, spelling);
 }
 
-void Keypad::pick_symbol(int page, int index) {
+void Keypad::pick_symbol(SymbolPage page, int index) {
   if (!view_.symbol_dialog_visible()) return;
   const auto entries = symbol_page_entries(page);
   if (index < 0 || index >= static_cast<int>(entries.size())) return;
@@ -240,9 +247,7 @@ std::string Keypad::copy_text() const {
 }
 
 std::string Keypad::begin_send() {
-  if (reading_pending() || engine_.front_fixed != engine_.front_text) {
-    engine_.guarded([&] { engine_.confirm_shown(); });
-  }
+  confirm_what_is_shown();
   return copy_text();
 }
 
@@ -266,14 +271,12 @@ void Keypad::idle() {
 void Keypad::place_caret(int position) {
   // Confirming leaves the text on display as it is, so `position` still points where the user
   // clicked.
-  if (reading_pending() || engine_.front_fixed != engine_.front_text) {
-    engine_.guarded([&] { engine_.confirm_shown(); });
-  }
+  confirm_what_is_shown();
   const std::string_view text = engine_.display().text();
   const std::size_t p = static_cast<std::size_t>(std::max(position, 0));
   view_.set_caret(static_cast<int>(sjis::floor_boundary(text, p)));
   refresh_caret();
-  engine_.goal_column = engine_.caret_column;
+  engine_.finish_refresh();  // the column reached is kept for ↑ and ↓
 }
 
 }  // namespace lumeta

@@ -3,6 +3,7 @@
 // and the tests all drive the engine through this.
 #pragma once
 
+#include <array>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,14 +26,24 @@ struct KeyPlace {
 // How the window shows a push button's caption.
 enum class CaptionLook { plain, warning, small };  // black 15 pt, red 15 pt, black 12 pt
 
+// The physical keys that work the on-screen keys, by Qt's key codes (Qt::Key_A is 'A'; the
+// window checks the others against Qt's names). The key list is the one place that says which
+// key works which.
+namespace keyboard {
+inline constexpr int none = 0;
+inline constexpr int backspace = 0x01000003, enter = 0x01000004, keypad_enter = 0x01000005;
+inline constexpr int control = 0x01000021;
+inline constexpr int left = 0x01000012, up = 0x01000013, right = 0x01000014, down = 0x01000015;
+}  // namespace keyboard
+
 // Everything about one key: the keypad, the replay tool and the window take it all from here.
 struct KeyInfo {
-  int number;              // key:: numbers: 1..24 the keypad (no 17), 31..34 the window's keys
+  int number;              // its key:: number
   std::string_view token;  // the replay tool's name for it
   KeyKind kind;
-  void (*operation)(Engine&);  // what a press runs; none for the window's own keys
-  int keyboard;                // Windows virtual-key code of the physical key; 0 for none
-  std::string_view caption;    // UTF-8 caption of a caption or window key
+  void (*operation)(Engine&);   // what a press runs; none for the window's own keys
+  std::array<int, 2> keyboard;  // the physical keys that work it (keyboard::); none: {}
+  std::string_view caption;     // UTF-8 caption of a caption or window key
   KeyPlace place;
   // For assistive tools (UTF-8). A letter key's description follows the mode and is made from
   // the characters it types.
@@ -46,7 +57,8 @@ struct KeyInfo {
 std::span<const KeyInfo> key_list();
 const KeyInfo* find_key(int number);
 const KeyInfo* find_key_by_token(std::string_view token);
-const KeyInfo* find_key_by_keyboard(int virtual_key);
+// The key a physical key works, by its Qt key code; none for a key the keypad ignores.
+const KeyInfo* find_key_by_keyboard(int qt_key);
 
 // Every choice the user confirms goes to the learning store in use (predictions.h).
 class Keypad : private ChoiceListener {
@@ -80,7 +92,7 @@ class Keypad : private ChoiceListener {
 
   // A click on cell `index` (from 0) of the symbol dialog's page `page`; nothing while the
   // dialog is hidden or the page has no such cell.
-  void pick_symbol(int page, int index);
+  void pick_symbol(SymbolPage page, int index);
 
   // What the copy key puts on the clipboard: the whole display text, each CR LF a lone LF
   // (Shift-JIS).
@@ -110,6 +122,9 @@ class Keypad : private ChoiceListener {
  private:
   void refresh_caret();
   void choice_confirmed(std::string_view reading, std::string_view spelling) override;
+  // Whatever is unconfirmed is confirmed as shown, as the centre key confirms without a line
+  // break; the text on display stays as it is.
+  void confirm_what_is_shown();
   bool reading_pending() const { return engine_.composition_length() > 0; }
 
   Engine& engine_;

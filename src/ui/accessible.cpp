@@ -196,13 +196,14 @@ class SymbolGridAccessible;
 
 class SymbolCellAccessible : public ItemAccessible, public QAccessibleTableCellInterface {
  public:
-  SymbolCellAccessible(SymbolPicker* form, QTableWidget* grid, int index)
-      : ItemAccessible(grid), form_(form), grid_(grid), index_(index) {}
+  SymbolCellAccessible(SymbolPicker* picker, QTableWidget* grid, int index)
+      : ItemAccessible(grid), picker_(picker), grid_(grid), index_(index) {}
 
-  bool isValid() const override { return form_ && grid_ && index_ < cell_count(); }
+  bool isValid() const override { return picker_ && grid_ && index_ < cell_count(); }
   QString text(QAccessible::Text t) const override {
     if (t != QAccessible::Name || !isValid()) return {};
-    return spoken(symbol_page_entries(form_->highlighted_page())[static_cast<std::size_t>(index_)]);
+    return spoken(
+        symbol_page_entries(picker_->highlighted_page())[static_cast<std::size_t>(index_)]);
   }
   QRect rect() const override {
     if (!isValid()) return {};
@@ -238,23 +239,23 @@ class SymbolCellAccessible : public ItemAccessible, public QAccessibleTableCellI
 
  private:
   int cell_count() const {
-    return static_cast<int>(symbol_page_entries(form_->highlighted_page()).size());
+    return static_cast<int>(symbol_page_entries(picker_->highlighted_page()).size());
   }
   // Selected as a click selects it, then picked.
   void press() override {
     grid_->setCurrentCell(rowIndex(), columnIndex());
-    form_->pick_cell(rowIndex(), columnIndex());
+    picker_->pick_cell(rowIndex(), columnIndex());
   }
 
-  QPointer<SymbolPicker> form_;
+  QPointer<SymbolPicker> picker_;
   QPointer<QTableWidget> grid_;
   int index_;  // from 0, row by row
 };
 
 class SymbolGridAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
  public:
-  SymbolGridAccessible(SymbolPicker* form, QTableWidget* grid)
-      : QAccessibleWidget(grid, QAccessible::Table), form_(form), grid_(grid) {}
+  SymbolGridAccessible(SymbolPicker* picker, QTableWidget* grid)
+      : QAccessibleWidget(grid, QAccessible::Table), picker_(picker), grid_(grid) {}
 
   void* interface_cast(QAccessible::InterfaceType type) override {
     if (type == QAccessible::TableInterface) return static_cast<QAccessibleTableInterface*>(this);
@@ -262,11 +263,11 @@ class SymbolGridAccessible : public QAccessibleWidget, public QAccessibleTableIn
   }
 
   int childCount() const override {
-    return form_ ? static_cast<int>(symbol_page_entries(form_->highlighted_page()).size()) : 0;
+    return picker_ ? static_cast<int>(symbol_page_entries(picker_->highlighted_page()).size()) : 0;
   }
   QAccessibleInterface* child(int index) const override {
     if (index < 0 || index >= childCount()) return nullptr;
-    return children_.get(index, [&] { return new SymbolCellAccessible(form_, grid_, index); });
+    return children_.get(index, [&] { return new SymbolCellAccessible(picker_, grid_, index); });
   }
   int indexOfChild(const QAccessibleInterface* child) const override {
     const auto* cell = const_cast<QAccessibleInterface*>(child)->tableCellInterface();
@@ -310,7 +311,7 @@ class SymbolGridAccessible : public QAccessibleWidget, public QAccessibleTableIn
   void modelChange(QAccessibleTableModelChangeEvent*) override {}
 
  private:
-  QPointer<SymbolPicker> form_;
+  QPointer<SymbolPicker> picker_;
   QTableWidget* grid_;
   Children children_;
 };
@@ -361,8 +362,8 @@ QAccessibleInterface* factory(const QString& class_name, QObject* object) {
   }
   // The picker's grid, also while the picker is still being built.
   if (class_name == QLatin1String("QTableWidget")) {
-    if (auto* form = qobject_cast<SymbolPicker*>(object->parent())) {
-      return new SymbolGridAccessible(form, static_cast<QTableWidget*>(object));
+    if (auto* picker = qobject_cast<SymbolPicker*>(object->parent())) {
+      return new SymbolGridAccessible(picker, static_cast<QTableWidget*>(object));
     }
   }
   return nullptr;

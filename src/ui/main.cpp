@@ -60,19 +60,19 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  lumeta::MainWindow form(lumeta::MainWindow::Draft::kept);
+  lumeta::MainWindow window(lumeta::MainWindow::Draft::kept);
   std::unique_ptr<lumeta::LearningStore> store;
   if (learning) {
     // The store reports from its own thread; the window hears of it in its own.
     store = std::make_unique<lumeta::LearningStore>(
-        lumeta::LearningStore::default_path(), [&form](const std::string& message) {
+        lumeta::LearningStore::default_path(), [&window](const std::string& message) {
           QMetaObject::invokeMethod(
-              &form, [&form, message] { form.show_learning_problem(message); },
+              &window, [&window, message] { window.show_learning_problem(message); },
               Qt::QueuedConnection);
         });
     lumeta::use_learning(store.get());
   }
-  form.show();
+  window.show();
   const int status = app.exec();
   lumeta::use_learning(nullptr);
   return status;

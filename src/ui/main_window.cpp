@@ -20,35 +20,17 @@ namespace {
 
 constexpr QSize kClientSize(677, 556);
 
-// Qt's key codes to the Windows virtual-key codes the key list uses. Letters share their code.
-struct KeyCode {
-  int qt;
-  int virtual_key;
-};
-constexpr int kSpaceKey = 32;
-constexpr std::array<KeyCode, 9> kKeyCodes = {{
-    {Qt::Key_Backspace, 8},
-    {Qt::Key_Return, 13},
-    {Qt::Key_Enter, 13},
-    {Qt::Key_Control, 17},
-    {Qt::Key_Left, 37},
-    {Qt::Key_Up, 38},
-    {Qt::Key_Right, 39},
-    {Qt::Key_Down, 40},
-    {Qt::Key_Space, kSpaceKey},
-}};
-
-int virtual_key(int qt_key) {
-  for (const KeyCode& code : kKeyCodes) {
-    if (code.qt == qt_key) return code.virtual_key;
-  }
-  return qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z ? qt_key : 0;
-}
+// The key list names the physical keys by Qt's own key codes.
+static_assert(keyboard::backspace == Qt::Key_Backspace && keyboard::enter == Qt::Key_Return &&
+              keyboard::keypad_enter == Qt::Key_Enter && keyboard::control == Qt::Key_Control);
+static_assert(keyboard::left == Qt::Key_Left && keyboard::up == Qt::Key_Up &&
+              keyboard::right == Qt::Key_Right && keyboard::down == Qt::Key_Down);
+static_assert(Qt::Key_A == 'A' && Qt::Key_Z == 'Z');
 
 // Space presses no key, but its release lets go of a key held from the keyboard, as the
-// release of any mapped key does.
-bool releases_held_key(int vk) {
-  return vk == kSpaceKey || (vk != 0 && find_key_by_keyboard(vk) != nullptr);
+// release of any key of the key list does.
+bool releases_held_key(int qt_key) {
+  return qt_key == Qt::Key_Space || find_key_by_keyboard(qt_key) != nullptr;
 }
 
 QString from_utf8(std::string_view text) {
@@ -163,7 +145,7 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   symbol_picker_->move(text_display_->pos());
   symbol_picker_->hide();
   symbol_picker_->installEventFilter(this);
-  connect(symbol_picker_, &SymbolPicker::symbol_picked, this, [this](int page, int index) {
+  connect(symbol_picker_, &SymbolPicker::symbol_picked, this, [this](SymbolPage page, int index) {
     before_key();
     keypad_.pick_symbol(page, index);
   });
@@ -366,7 +348,7 @@ void MainWindow::hide_symbol_dialog() {
 bool MainWindow::symbol_dialog_visible() const {
   return symbol_picker_->isVisible();
 }
-void MainWindow::set_symbol_page_highlight(int page) {
+void MainWindow::set_symbol_page_highlight(SymbolPage page) {
   symbol_picker_->set_page_highlight(page);
 }
 
@@ -539,8 +521,8 @@ void MainWindow::refresh_extras() {
 // Each letter key tells assistive tools the characters it types in the current mode, separated
 // by spaces: 、 and , are characters of key Z, while a space is always spoken by name.
 void MainWindow::describe_letter_keys() {
-  if (engine_.input_mode == described_mode_ && engine_.is_caps() == described_caps_) return;
-  described_mode_ = engine_.input_mode;
+  if (engine_.state().input_mode == described_mode_ && engine_.is_caps() == described_caps_) return;
+  described_mode_ = engine_.state().input_mode;
   described_caps_ = engine_.is_caps();
   for (int n = key::first_letter; n <= key::last_letter; ++n) {
     QStringList typed;
@@ -644,7 +626,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 // program move the pointer (Wayland), the key gets its press and its release all the same and
 // the pointer stays where the user left it.
 bool MainWindow::physical_key_down(QKeyEvent* event) {
-  const KeyInfo* info = find_key_by_keyboard(virtual_key(event->key()));
+  const KeyInfo* info = find_key_by_keyboard(event->key());
   if (info && info->kind != KeyKind::window && keys_[info->number]) {
     if (held_by_keyboard_) release_through_pointer(held_by_keyboard_);
     held_by_keyboard_ = keys_[info->number];
@@ -654,7 +636,7 @@ bool MainWindow::physical_key_down(QKeyEvent* event) {
 }
 
 bool MainWindow::physical_key_up(QKeyEvent* event) {
-  if (releases_held_key(virtual_key(event->key())) && held_by_keyboard_) {
+  if (releases_held_key(event->key()) && held_by_keyboard_) {
     KeyButton* key = held_by_keyboard_;
     held_by_keyboard_ = nullptr;
     release_through_pointer(key);

@@ -59,7 +59,7 @@ class MainWindow : public QWidget, public View {
   void show_symbol_dialog() override;
   void hide_symbol_dialog() override;
   bool symbol_dialog_visible() const override;
-  void set_symbol_page_highlight(int page) override;
+  void set_symbol_page_highlight(SymbolPage page) override;
 
   // The idle notification: runs whenever the event queue has emptied.
   void idle_pass();
@@ -126,7 +126,7 @@ class MainWindow : public QWidget, public View {
   HandsetPicture* handset_picture_;
   TextDisplay* text_display_;
   std::array<KeyButton*, kKeyCount + 1> keys_{};  // by key number; none for 17
-  std::array<QPushButton*, key::send - key::quit + 1> window_keys_{};
+  std::array<QPushButton*, key::last - key::quit + 1> window_keys_{};
   QLabel* about_label_;
   QLabel* position_label_;
   ModeStatus* mode_status_;

@@ -22,8 +22,8 @@ constexpr std::array<IndicatorPlace, kIndicatorCount> kIndicatorPlaces = {{
     {Indicator::capital, "大", "大文字", 201, 23},
     {Indicator::number, "数", "数字", 226, 23},
     {Indicator::small, "小", "小文字", 252, 23},
-    {Indicator::zen, "全", "全角", 288, 23},
-    {Indicator::han, "半", "半角", 315, 23},
+    {Indicator::full_width, "全", "全角", 288, 23},
+    {Indicator::half_width, "半", "半角", 315, 23},
 }};
 constexpr int kHeight = 23;
 

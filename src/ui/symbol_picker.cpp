@@ -43,15 +43,15 @@ SymbolPicker::SymbolPicker(QWidget* parent, QSize size) : QWidget(parent) {
   // The page names in a row along the top, the grid under them.
   constexpr int kPanelHeight = 32;
   constexpr int kGap = 4;
-  const int panel_width = (size.width() - 2 * kGap) / 3;
-  for (int page = 1; page <= 3; ++page) {
+  const int panel_width = (size.width() - (kSymbolPageCount - 1) * kGap) / kSymbolPageCount;
+  for (const SymbolPage page : kSymbolPages) {
     QLabel* panel = new QLabel(to_qstring(symbol_page_name(page)), this);
-    panel->setGeometry((page - 1) * (panel_width + kGap), 0, panel_width, kPanelHeight);
+    panel->setGeometry(page_index(page) * (panel_width + kGap), 0, panel_width, kPanelHeight);
     panel->setAlignment(Qt::AlignCenter);
     panel->setFont(ui_font(17, true));
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setAutoFillBackground(true);
-    panels_[page - 1] = panel;
+    panels_[page_index(page)] = panel;
   }
   grid_ = new QTableWidget(kSymbolRows, kSymbolColumns, this);
   grid_->setGeometry(0, kPanelHeight + kGap, size.width(), size.height() - kPanelHeight - kGap);
@@ -71,7 +71,7 @@ SymbolPicker::SymbolPicker(QWidget* parent, QSize size) : QWidget(parent) {
   name_scroll_bars(grid_, grid_->accessibleName());
   ClickFilter::install(grid_->viewport(), ClickFilter::Buttons::all_as_left);
   connect(grid_, &QTableWidget::cellClicked, this, &SymbolPicker::pick_cell);
-  set_page_highlight(1);
+  set_page_highlight(SymbolPage::full_width);
 }
 
 void SymbolPicker::pick_cell(int row, int column) {
@@ -95,17 +95,18 @@ void SymbolPicker::fill_symbol_grid() {
   grid_->scrollToTop();
 }
 
-void SymbolPicker::set_page_highlight(int page) {
+void SymbolPicker::set_page_highlight(SymbolPage page) {
   const bool turned = page != highlighted_;
   highlighted_ = page;
   if (turned || grid_->item(0, 0) == nullptr) fill_symbol_grid();
-  for (int p = 1; p <= 3; ++p) {
-    QPalette palette = panels_[p - 1]->palette();
+  for (const SymbolPage p : kSymbolPages) {
+    QLabel* panel = panels_[page_index(p)];
+    QPalette palette = panel->palette();
     const bool on = p == page;
     palette.setColor(QPalette::Window, on ? QColor(Qt::black) : palette.color(QPalette::Button));
     palette.setColor(QPalette::WindowText, on ? QColor(Qt::white) : QColor(Qt::black));
-    panels_[p - 1]->setPalette(palette);
-    panels_[p - 1]->setAccessibleDescription(on ? QStringLiteral("表示中のページ") : QString());
+    panel->setPalette(palette);
+    panel->setAccessibleDescription(on ? QStringLiteral("表示中のページ") : QString());
   }
   grid_->setAccessibleDescription(to_qstring(symbol_page_name(page)));
 }

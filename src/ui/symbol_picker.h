@@ -10,6 +10,8 @@
 #include <QWidget>
 #include <array>
 
+#include "engine_state.h"
+
 namespace lumeta {
 
 class SymbolPicker : public QWidget {
@@ -20,20 +22,20 @@ class SymbolPicker : public QWidget {
   SymbolPicker(QWidget* parent, QSize size);
 
   void fill_symbol_grid();  // with the current page's symbols
-  void set_page_highlight(int page);
-  int highlighted_page() const { return highlighted_; }
-  QLabel* panel(int page) const { return panels_[page - 1]; }
+  void set_page_highlight(SymbolPage page);
+  SymbolPage highlighted_page() const { return highlighted_; }
+  QLabel* panel(SymbolPage page) const { return panels_[page_index(page)]; }
   QTableWidget* grid() const { return grid_; }
   // A pick of the cell at `row`, `column`, as a click on it makes it.
   void pick_cell(int row, int column);
 
  signals:
-  void symbol_picked(int page, int index);
+  void symbol_picked(lumeta::SymbolPage page, int index);
 
  private:
-  std::array<QLabel*, 3> panels_{};
+  std::array<QLabel*, kSymbolPageCount> panels_{};
   QTableWidget* grid_;
-  int highlighted_ = 1;
+  SymbolPage highlighted_ = SymbolPage::full_width;
 };
 
 }  // namespace lumeta
