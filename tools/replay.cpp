@@ -23,6 +23,7 @@ using Json = nlohmann::ordered_json;
 constexpr std::string_view kCaretPrefix = "CARET:";
 constexpr std::string_view kPickPrefix = "PICK:";
 constexpr std::string_view kSymbolPrefix = "SYM:";
+constexpr std::string_view kNextPrefix = "NEXT:";
 constexpr std::array<const char*, kIndicatorCount> kIndicatorCaptions = {
     "全", "半", "ローマ", "数", "英", "大", "小", "記"};
 constexpr std::array<const char*, 6> kColourNames = {"plain", "letter", "romaji",
@@ -100,7 +101,8 @@ void print_help(std::ostream& out) {
              "when none are given: " +
                  key_tokens() +
                  ", CARET:n (a click in the text at byte position n), PICK:n (a click on "
-                 "candidate n of the strip) and SYM:n (a click on cell n of the symbol "
+                 "candidate n of the strip), NEXT:n (a click on word n the strip offers "
+                 "right after a confirmation) and SYM:n (a click on cell n of the symbol "
                  "picker's page).",
              88)
       << "\n\nOptions:\n";
@@ -164,13 +166,14 @@ std::string printable(std::string_view token) {
 }
 
 // One step of the replay: a key of the key list (every key but quit), a click in the display,
-// on a candidate of the strip or on a cell of the symbol picker.
-enum class Action { key, caret, pick, symbol };
+// on a candidate of the strip, on a word it offers after a confirmation or on a cell of the
+// symbol picker.
+enum class Action { key, caret, pick, symbol, next };
 struct Step {
   std::string token;
   Action action = Action::key;
   int key = 0;
-  int number = 0;  // the caret position, or the candidate or cell numbered from 1
+  int number = 0;  // the caret position, or the candidate, offer or cell numbered from 1
 };
 
 // The decimal number after `prefix`, digits only; past the largest int it stays the largest.
@@ -192,9 +195,10 @@ std::optional<Step> parse_token(const std::string& token) {
     if (!position) return std::nullopt;
     return Step{token, Action::caret, 0, *position};
   }
-  // Candidates and cells are numbered from 1, so 0 names none.
+  // Candidates, offers and cells are numbered from 1, so 0 names none.
   for (const auto& [prefix, action] :
-       {std::pair{kPickPrefix, Action::pick}, std::pair{kSymbolPrefix, Action::symbol}}) {
+       {std::pair{kPickPrefix, Action::pick}, std::pair{kSymbolPrefix, Action::symbol},
+        std::pair{kNextPrefix, Action::next}}) {
     if (!token.starts_with(prefix)) continue;
     const std::optional<int> n = number_after(token, prefix);
     if (!n || *n == 0) return std::nullopt;
@@ -432,6 +436,9 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
         break;
       case Action::symbol:
         keypad.pick_symbol(view.page_highlight(), step.number - 1);
+        break;
+      case Action::next:
+        keypad.choose_offer(step.number);
         break;
     }
     keypad.idle();

@@ -12,10 +12,13 @@ class Engine;
 
 // What the candidate strip shows: while a reading is pending in romaji mode, the candidates ↓
 // would offer for it, and which of them is on display (0: the reading itself).
+// Right after a word is confirmed it holds instead the words offered to follow it (`offers`
+// set, nothing shown).
 struct CandidateStrip {
   bool active = false;
   std::vector<std::string> candidates;  // Shift-JIS
   int shown = 0;
+  bool offers = false;
 };
 CandidateStrip candidate_strip(const Engine& engine);
 

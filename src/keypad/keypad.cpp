@@ -103,6 +103,7 @@ const KeyInfo* find_key_by_keyboard(int virtual_key) {
 void Keypad::press(int number) {
   const KeyInfo* key = find_key(number);
   if (!key) return;
+  next_words_.before_key(engine_);
   switch (key->kind) {
     case KeyKind::letter: {
       engine_.guarded([&] { key->operation(engine_); });
@@ -135,6 +136,7 @@ void Keypad::press(int number) {
       if (number == key::undo) undo_delete_all();
       break;
   }
+  next_words_.after_key(engine_);
 }
 
 void Keypad::release(int number) {
@@ -191,6 +193,17 @@ void Keypad::choose_candidate(int index) {
   click(key::centre);
 }
 
+CandidateStrip Keypad::strip() const {
+  if (next_words_.offers().empty()) return candidate_strip(engine_);
+  return {.active = true, .candidates = next_words_.offers(), .shown = 0, .offers = true};
+}
+
+void Keypad::choose_offer(int index) {
+  if (!next_words_.insert_offer(engine_, index)) return;
+  // As after the centre key's release: the caret after the word is where typing goes on.
+  refresh_caret();
+}
+
 void Keypad::pick_symbol(int page, int index) {
   if (!view_.symbol_dialog_visible()) return;
   const auto entries = symbol_page_entries(page);
@@ -218,16 +231,20 @@ void Keypad::idle() {
 }
 
 void Keypad::place_caret(int position) {
+  next_words_.before_key(engine_);
   // Confirming leaves the text on display as it is, so `position` still points where the user
   // clicked.
   if (reading_pending() || engine_.front_fixed != engine_.front_text) {
     engine_.guarded([&] { engine_.confirm_shown(); });
   }
+  // A word the click confirmed is learned; the next one starts a chain of its own.
+  next_words_.after_key(engine_);
   const std::string_view text = engine_.display().text();
   const std::size_t p = static_cast<std::size_t>(std::max(position, 0));
   view_.set_caret(static_cast<int>(sjis::floor_boundary(text, p)));
   refresh_caret();
   engine_.goal_column = engine_.caret_column;
+  next_words_.end_chain();
 }
 
 }  // namespace lumeta

@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "conversion.h"
 #include "engine.h"
+#include "next_words.h"
 
 namespace lumeta {
 
@@ -67,6 +69,17 @@ class Keypad {
   // confirmed as by the centre key. Nothing happens for a number the strip does not show.
   void choose_candidate(int index);
 
+  // What the strip shows: right after a word is confirmed, the words offered to follow it
+  // (`offers` set); otherwise the pending reading's candidates.
+  CandidateStrip strip() const;
+  // A click on offer `index` (1-based) of the strip: the word is inserted at the caret,
+  // confirmed, and the strip offers what may follow it. Nothing happens for a number the
+  // strip does not offer.
+  void choose_offer(int index);
+  // Where offers come from and pairs are learned; the keypad starts with none.
+  NextWords& next_words() { return next_words_; }
+  const NextWords& next_words() const { return next_words_; }
+
   // A click on cell `index` (from 0) of the symbol dialog's page `page`; nothing while the
   // dialog is hidden or the page has no such cell.
   void pick_symbol(int page, int index);
@@ -93,6 +106,7 @@ class Keypad {
 
   Engine& engine_;
   View& view_;
+  NextWords next_words_;
   int last_sel_start_ = -1;
 };
 

@@ -30,10 +30,11 @@ void CandidateBar::set_strip(const CandidateStrip& strip) {
   for (std::size_t i = 0; i < strip.candidates.size(); ++i) {
     labels.push_back(QString::number(i + 1) + QLatin1Char(' ') + to_qstring(strip.candidates[i]));
   }
-  const bool changed = strip.active != active_ || labels != labels_;
+  const bool changed = strip.active != active_ || strip.offers != offers_ || labels != labels_;
   const bool moved = strip.shown != shown_;
   if (!changed && !moved) return;
   active_ = strip.active;
+  offers_ = strip.offers;
   shown_ = strip.shown;
   if (changed) {
     labels_ = std::move(labels);

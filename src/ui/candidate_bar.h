@@ -1,6 +1,7 @@
 // The candidate strip in the band above the display: while a reading is pending it shows the
 // reading's candidates, numbered, the one on display highlighted, a page at a time with arrows
-// when they don't all fit. A click on a candidate chooses it.
+// when they don't all fit. A click on a candidate chooses it. Right after a word is confirmed it
+// shows, numbered the same way, the words offered to follow it.
 #pragma once
 
 #include <QWidget>
@@ -30,6 +31,8 @@ class CandidateBar : public QWidget {
   int candidate_count() const { return static_cast<int>(labels_.size()); }
   QString label(int index) const { return labels_[index - 1]; }
   int shown() const { return shown_; }
+  // The strip holds the words offered after a confirmation, not a reading's candidates.
+  bool offers() const { return offers_; }
   void choose(int index);
 
  signals:
@@ -49,6 +52,7 @@ class CandidateBar : public QWidget {
   void update_accessible_text();
 
   bool active_ = false;
+  bool offers_ = false;
   std::vector<QString> labels_;  // "1 愛", "2 相", ...
   int shown_ = 0;
   std::vector<std::vector<Item>> pages_;

@@ -149,7 +149,12 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   ClickFilter::install(candidate_bar_);
   connect(candidate_bar_, &CandidateBar::chosen, this, [this](int index) {
     before_key();
-    keypad_.choose_candidate(index);
+    // Right after a confirmation the strip holds the words offered to follow it.
+    if (candidate_bar_->offers()) {
+      keypad_.choose_offer(index);
+    } else {
+      keypad_.choose_candidate(index);
+    }
   });
 
   symbol_picker_ = new SymbolPicker(this);
@@ -434,7 +439,7 @@ void MainWindow::draft_written(bool ok, const QString& error) {
 
 // The candidate strip, the undo key and the keys' descriptions follow the engine.
 void MainWindow::refresh_extras() {
-  candidate_bar_->set_strip(candidate_strip(engine_));
+  candidate_bar_->set_strip(keypad_.strip());
   undo_key()->setEnabled(engine_.can_undo_delete_all());
   describe_letter_keys();
 }

@@ -1,0 +1,87 @@
+#include "next_words.h"
+
+#include <algorithm>
+
+#include "engine.h"
+
+namespace lumeta {
+
+std::vector<std::string> next_word_offers(const NextWordSources& sources, std::string_view reading,
+                                          std::string_view spelling) {
+  std::vector<std::string> offers;
+  if (spelling.empty()) return offers;
+  const auto add = [&offers](std::vector<std::string> words) {
+    for (std::string& word : words) {
+      if (offers.size() == static_cast<std::size_t>(kMostOffers)) return;
+      if (word.empty() || std::find(offers.begin(), offers.end(), word) != offers.end()) continue;
+      offers.push_back(std::move(word));
+    }
+  };
+  if (sources.followers) add(sources.followers(spelling, kMostOffers));
+  if (sources.likely_next) add(sources.likely_next(reading, spelling, kMostOffers));
+  return offers;
+}
+
+void NextWords::before_key(const Engine& e) {
+  offers_.clear();
+  pending_ = e.input_mode == InputMode::romaji && e.composition_length() > 0;
+  fixed_size_ = e.front_fixed.size();
+  shown_.clear();
+  reading_.clear();
+  if (!pending_) return;
+  const std::string_view front = e.front_text;
+  if (front.size() > fixed_size_) shown_ = front.substr(fixed_size_);
+  reading_ = e.reading();
+}
+
+void NextWords::after_key(const Engine& e) {
+  const bool romaji = e.input_mode == InputMode::romaji;
+  const bool pending_now = romaji && e.composition_length() > 0;
+  // Confirming turns what was shown unconfirmed into confirmed text, byte for byte: after
+  // がぞう ↓ 決定, front_fixed has grown by 画像.
+  std::string word;
+  if (pending_ && !shown_.empty() && e.front_fixed.size() == fixed_size_ + shown_.size() &&
+      e.front_fixed.view().substr(fixed_size_) == shown_) {
+    word = shown_;
+  }
+  if (!word.empty()) {
+    confirmed(e, reading_, std::move(word));
+    if (!romaji) end_chain();
+    return;
+  }
+  // Typing, converting or editing the next reading keeps the chain; anything else ends it.
+  if (!romaji || (!pending_ && !pending_now)) end_chain();
+}
+
+void NextWords::end_chain() {
+  previous_.clear();
+  offers_.clear();
+}
+
+bool NextWords::insert_offer(Engine& e, int index) {
+  if (index < 1 || index > static_cast<int>(offers_.size())) return false;
+  if (e.input_mode != InputMode::romaji || e.composition_length() > 0) return false;
+  std::string word = offers_[index - 1];
+  const std::size_t before = e.front_fixed.size();
+  e.guarded([&] {
+    e.reset_tap_counts();
+    e.front_text += word;
+    e.front_fixed = e.front_text;
+    e.show_romaji_mode();  // nothing pending: plain text, the caret after the word
+  });
+  // A word that would pass the text's limit is refused and the offers stay.
+  if (e.front_fixed.size() != before + word.size()) return false;
+  confirmed(e, {}, std::move(word));
+  return true;
+}
+
+void NextWords::confirmed(const Engine& e, std::string_view reading, std::string word) {
+  if (!previous_.empty() && sources_.record_pair) sources_.record_pair(previous_, word);
+  offers_.clear();
+  const bool nothing_pending =
+      e.input_mode == InputMode::romaji && e.composition_length() == 0 && e.front_fixed.is_front();
+  if (nothing_pending) offers_ = next_word_offers(sources_, reading, word);
+  previous_ = std::move(word);
+}
+
+}  // namespace lumeta
