@@ -5,11 +5,27 @@
 #include "engine.h"
 
 namespace lumeta {
+namespace {
+
+// Whether `s` is hiragana alone (Shift-JIS 0x829F ぁ .. 0x82F1 ん): を, です.
+bool all_hiragana(std::string_view s) {
+  if (s.empty() || s.size() % 2 != 0) return false;
+  for (std::size_t i = 0; i < s.size(); i += 2) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    const auto trail = static_cast<unsigned char>(s[i + 1]);
+    if (lead != 0x82 || trail < 0x9F || trail > 0xF1) return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 std::vector<std::string> next_word_offers(const NextWordSources& sources, std::string_view reading,
                                           std::string_view spelling) {
   std::vector<std::string> offers;
   if (spelling.empty()) return offers;
+  // A word inserted from the offers comes without its reading; kana are their own (を).
+  if (reading.empty() && all_hiragana(spelling)) reading = spelling;
   const auto add = [&offers](std::vector<std::string> words) {
     for (std::string& word : words) {
       if (offers.size() == static_cast<std::size_t>(kMostOffers)) return;
