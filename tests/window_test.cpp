@@ -517,7 +517,11 @@ class WindowTest : public QObject {
     CandidateBar* bar = form->candidate_bar();
     clicks({key::K, key::A,
             key::I});  // かい: its ten built-in candidates, then the large dictionary's
-    QVERIFY(bar->accessibleDescription().startsWith(QStringLiteral("1 回、2 会、")));
+    // The predictions first, then the candidates.
+    QVERIFY(bar->prediction_count() > 0);
+    QVERIFY(
+        bar->accessibleDescription().startsWith(bar->prediction_label(1) + QStringLiteral("、")));
+    QVERIFY(bar->accessibleDescription().contains(QStringLiteral("、1 回、2 会、")));
     QVERIFY(bar->accessibleDescription().contains(QStringLiteral("、80 ")));
     const int pages = bar->page_count();
     QVERIFY(pages > 2);
@@ -533,12 +537,33 @@ class WindowTest : public QObject {
       click(key::down);  // ↓ through the whole list; the candidate on display pulls its page along
     QCOMPARE(form->engine().candidate_count, 80);
     QCOMPARE(text(), to_qstring(form->engine().candidate[80]));
-    QCOMPARE(bar->page(), pages - 1);
+    QCOMPARE(bar->prediction_count(), 0);  // after ↓ the candidates alone
+    QCOMPARE(bar->page(), bar->page_count() - 1);
     click(key::down);  // after the last candidate, the reading
     QCOMPARE(text(), QStringLiteral("かい"));
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->candidate_rect(80).center());
     form->idle_pass();
     QCOMPARE(to_qstring(form->engine().front_fixed), to_qstring(form->engine().candidate[80]));
+  }
+
+  void aClickOnAPredictionConfirmsIt() {
+    struct Large {
+      Large() { use_dictionaries(Dictionaries::builtin_and_large); }
+      ~Large() { use_dictionaries(Dictionaries::builtin); }
+    } large;
+    CandidateBar* bar = form->candidate_bar();
+    clicks({key::K, key::K, key::A, key::S, key::S, key::O});  // がぞ
+    int index = 0;
+    for (int i = 1; i <= bar->prediction_count(); ++i) {
+      if (bar->prediction_label(i) == QStringLiteral("画像")) index = i;
+    }
+    QVERIFY(index > 0);
+    QVERIFY(!bar->prediction_rect(index).isEmpty());
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->prediction_rect(index).center());
+    form->idle_pass();
+    QCOMPARE(text(), QStringLiteral("画像"));
+    QCOMPARE(form->engine().composition_length(), 0);
+    QVERIFY(!bar->active());
   }
 
   void undoKeyBringsBackWhatDeleteAllErased() {

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "dictionary.h"
 #include "engine.h"
+#include "learning_store.h"
+#include "predictions.h"
 
 namespace lumeta {
 namespace {
@@ -18,7 +21,25 @@ bool all_hiragana(std::string_view s) {
   return true;
 }
 
+// The store learning goes to, or none: with the built-in table alone nothing is learned.
+LearningStore* store_in_use() {
+  return dictionaries_in_use() == Dictionaries::builtin ? nullptr : learning_in_use();
+}
+
 }  // namespace
+
+NextWordSources default_next_word_sources() {
+  NextWordSources s;
+  s.followers = [](std::string_view spelling, int limit) {
+    LearningStore* store = store_in_use();
+    return store ? store->followers(spelling, static_cast<std::size_t>(limit))
+                 : std::vector<std::string>();
+  };
+  s.record_pair = [](std::string_view previous, std::string_view next) {
+    if (LearningStore* store = store_in_use()) store->record_pair(previous, next);
+  };
+  return s;
+}
 
 std::vector<std::string> next_word_offers(const NextWordSources& sources, std::string_view reading,
                                           std::string_view spelling) {

@@ -5,6 +5,7 @@
 #include "conversion.h"
 #include "key_faces.h"
 #include "sjis.h"
+#include "strip_layout.h"
 #include "symbols.h"
 
 namespace lumeta {
@@ -171,6 +172,14 @@ void Keypad::release(int number) {
   }
 }
 
+Keypad::Keypad(Engine& engine, View& view) : engine_(engine), view_(view) {
+  engine_.set_choice_listener(this);
+}
+
+Keypad::~Keypad() {
+  engine_.set_choice_listener(nullptr);
+}
+
 void Keypad::refresh_caret() {
   engine_.update_caret_position();
   engine_.make_caret_insertion_point();
@@ -193,8 +202,18 @@ void Keypad::choose_candidate(int index) {
   click(key::centre);
 }
 
+void Keypad::choose_prediction(int index) {
+  const CandidateStrip offered = strip();
+  if (!offered.active || index < 1 || index > static_cast<int>(offered.predictions.size())) {
+    return;
+  }
+  engine_.guarded([&] { show_prediction(engine_, offered.predictions[index - 1]); });
+  if (!engine_.kanji_converting) return;
+  click(key::centre);
+}
+
 CandidateStrip Keypad::strip() const {
-  if (next_words_.offers().empty()) return candidate_strip(engine_);
+  if (next_words_.offers().empty()) return offered_strip(candidate_strip(engine_));
   return {.active = true, .candidates = next_words_.offers(), .shown = 0, .offers = true};
 }
 
@@ -202,6 +221,10 @@ void Keypad::choose_offer(int index) {
   if (!next_words_.insert_offer(engine_, index)) return;
   // As after the centre key's release: the caret after the word is where typing goes on.
   refresh_caret();
+}
+
+void Keypad::choice_confirmed(std::string_view reading, std::string_view spelling) {
+  remember_choice(reading, spelling);
 }
 
 void Keypad::pick_symbol(int page, int index) {

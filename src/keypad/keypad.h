@@ -49,9 +49,13 @@ const KeyInfo* find_key(int number);
 const KeyInfo* find_key_by_token(std::string_view token);
 const KeyInfo* find_key_by_keyboard(int virtual_key);
 
-class Keypad {
+// Every choice the user confirms goes to the learning store in use (predictions.h).
+class Keypad : private ChoiceListener {
  public:
-  Keypad(Engine& engine, View& view) : engine_(engine), view_(view) {}
+  Keypad(Engine& engine, View& view);
+  ~Keypad() override;
+  Keypad(const Keypad&) = delete;
+  Keypad& operator=(const Keypad&) = delete;
 
   void press(int key);
   void release(int key);
@@ -68,15 +72,19 @@ class Keypad {
   // A click on candidate `index` (1-based) of the strip: shown as if ↓ had reached it, then
   // confirmed as by the centre key. Nothing happens for a number the strip does not show.
   void choose_candidate(int index);
-
-  // What the strip shows: right after a word is confirmed, the words offered to follow it
-  // (`offers` set); otherwise the pending reading's candidates.
+  // A click on prediction `index` (1-based) of the strip's first page: it takes the place of the
+  // whole pending reading and is confirmed, as a clicked candidate is. Nothing happens for a
+  // number the strip does not show.
+  void choose_prediction(int index);
+  // What the strip offers now: right after a word is confirmed, the words offered to follow it
+  // (`offers` set); otherwise the candidates, and the predictions that fit its first page.
   CandidateStrip strip() const;
   // A click on offer `index` (1-based) of the strip: the word is inserted at the caret,
   // confirmed, and the strip offers what may follow it. Nothing happens for a number the
   // strip does not offer.
   void choose_offer(int index);
-  // Where offers come from and pairs are learned; the keypad starts with none.
+  // The chain of confirmed words and its offers; its sources are the process's learning store
+  // and lexicon (next_words.h) unless set otherwise.
   NextWords& next_words() { return next_words_; }
   const NextWords& next_words() const { return next_words_; }
 
@@ -102,6 +110,7 @@ class Keypad {
 
  private:
   void refresh_caret();
+  void choice_confirmed(std::string_view reading, std::string_view spelling) override;
   bool reading_pending() const { return engine_.composition_length() > 0; }
 
   Engine& engine_;

@@ -133,6 +133,11 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   draft_label_->setFont(ui_font(12));
   draft_label_->setStyleSheet(QStringLiteral("color: #666"));
   draft_label_->hide();
+  learning_label_ = new QLabel(this);
+  learning_label_->move(270, 496);
+  learning_label_->setFont(ui_font(12));
+  learning_label_->setStyleSheet(QStringLiteral("color: #666"));
+  learning_label_->hide();
 
   for (int i = 0; i < kIndicatorCount; ++i) {
     QLabel* label = new QLabel(QString::fromUtf8(kIndicatorPlaces[i].caption), this);
@@ -155,6 +160,10 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
     } else {
       keypad_.choose_candidate(index);
     }
+  });
+  connect(candidate_bar_, &CandidateBar::prediction_chosen, this, [this](int index) {
+    before_key();
+    keypad_.choose_prediction(index);
   });
 
   symbol_picker_ = new SymbolPicker(this);
@@ -435,6 +444,16 @@ void MainWindow::draft_written(bool ok, const QString& error) {
   draft_label_->setToolTip(draft_.path() + QStringLiteral(": ") + error);
   draft_label_->adjustSize();
   draft_label_->show();
+}
+
+void MainWindow::show_learning_problem(const std::string& message) {
+  if (learning_label_->isVisible()) return;
+  const QString text = to_qstring(message);
+  // The short form under the keys, the reason in the tooltip.
+  learning_label_->setText(text.section(QStringLiteral(": "), 0, 0));
+  learning_label_->setToolTip(text);
+  learning_label_->adjustSize();
+  learning_label_->show();
 }
 
 // The candidate strip, the undo key and the keys' descriptions follow the engine.
