@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "dictionary.h"
-#include "large_dictionary.h"
 #include "learning_store.h"
+#include "lexicon.h"
 
 namespace lumeta {
 namespace {
@@ -23,34 +23,12 @@ bool is_hiragana_reading(std::string_view s) {
   return true;
 }
 
-// Words of the large dictionary whose whole reading begins with `prefix` and is longer, the
-// shorter readings first (the nearer to what is typed), each with its first spelling:
-// がぞ → 画像 (がぞう), 画素 (がそ is not one), 画像処理 (がぞうしょり) ….
+// The lexicon's single words whose reading is `prefix` or longer, best first:
+// がぞ → 画像 (がぞう) …, れい → レイヤー ….
 std::vector<Prediction> dictionary_words(std::string_view prefix, std::size_t limit) {
-  // Readings the dictionary holds in byte order; a stem's key ends in an ASCII letter.
-  constexpr std::size_t kMostKeysRead = 4000;
-  std::size_t low = 0, high = large_dictionary::size();
-  while (low < high) {
-    const std::size_t mid = (low + high) / 2;
-    if (large_dictionary::key_at(mid) < prefix) {
-      low = mid + 1;
-    } else {
-      high = mid;
-    }
-  }
   std::vector<Prediction> found;
-  for (std::size_t i = low, read = 0; i < large_dictionary::size() && read < kMostKeysRead;
-       ++i, ++read) {
-    const std::string_view key = large_dictionary::key_at(i);
-    if (!key.starts_with(prefix)) break;
-    if (key.size() == prefix.size() || !is_hiragana_reading(key)) continue;
-    large_dictionary::Candidates list = large_dictionary::find(key);
-    if (!list.empty()) found.push_back({std::string(key), std::string(list.next()), false});
-  }
-  std::stable_sort(found.begin(), found.end(), [](const Prediction& a, const Prediction& b) {
-    return a.reading.size() < b.reading.size();
-  });
-  if (found.size() > limit) found.resize(limit);
+  for (lexicon::Prediction& p : lexicon::predictions(prefix, limit))
+    found.push_back({std::move(p.reading), std::move(p.spelling), false});
   return found;
 }
 
@@ -90,7 +68,7 @@ std::vector<Prediction> predictions_for(std::string_view typed, std::span<const 
   }
   for (Prediction& p : dictionary_words(typed, limit + exact.size() + out.size())) {
     if (out.size() >= limit) break;
-    if (p.spelling == typed || taken(p.spelling)) continue;
+    if (p.reading == typed || p.spelling == typed || taken(p.spelling)) continue;
     if (std::find(exact.begin(), exact.end(), p.spelling) != exact.end()) continue;
     out.push_back(std::move(p));
   }
