@@ -396,7 +396,8 @@ void run_lookup(std::istream& in, std::ostream& out) {
     if (tab != std::string::npos) {
       const std::optional<std::string> reading = sjis::from_utf8(line.substr(0, tab));
       const std::optional<std::string> spelling = sjis::from_utf8(line.substr(tab + 1));
-      if (reading && spelling) remember_choice(*reading, *spelling);
+      // Kana confirmed as typed are no choice of spelling, as on the keypad.
+      if (reading && spelling && *reading != *spelling) remember_choice(*reading, *spelling);
       if (spelling && !previous.empty()) sources.record_pair(previous, *spelling);
       previous = spelling.value_or(std::string());
       continue;
