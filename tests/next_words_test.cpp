@@ -2,12 +2,15 @@
 // does, which pairs of words are learned, and that keys typed instead act as before.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <utility>
 
 #include "lumeta_fixture.h"
 #include "next_words.h"
+#include "replay_run.h"
 
 namespace lumeta::testing {
 namespace {
@@ -179,6 +182,65 @@ TEST(NextWordOffers, KeysTypedInsteadActExactlyAsBefore) {
   }
   EXPECT_GT(offered, 100);
   EXPECT_FALSE(learned.pairs.empty());
+}
+
+// The replay with a learning file: --lookup learns consecutive words as pairs (never across an
+// empty line) and answers >spelling lines; NEXT:n clicks an offer; what the keys confirm is
+// learned too, and read back by the next run.
+TEST(NextWordReplay, LearnsPairsAnswersOffersAndClicksThem) {
+  namespace fs = std::filesystem;
+  UsingLargeDictionary large;
+  std::string name = (fs::temp_directory_path() / "lumeta-next-words-XXXXXX").string();
+  const fs::path dir = mkdtemp(name.data());
+  const std::string file = (dir / "learning.sqlite3").string();
+  const auto offers_after = [&](const std::string& word, std::vector<std::string> options) {
+    options.push_back("--lookup");
+    const Outcome run = replay(options, ">" + word + "\n");
+    const nlohmann::json j = nlohmann::json::parse(run.out);
+    EXPECT_EQ(j["after"], word);
+    std::vector<std::string> words;
+    for (const auto& w : j["predictions"])
+      words.push_back(w.get<std::string>());
+    return words;
+  };
+  const std::vector<std::string> learning = {"--learning-file", file};
+  const std::string text =
+      u(u8"がぞう\t画像\nが\tが\nがぞう\t画像\nを\tを\nがぞう\t画像\n"
+        u8"を\tを\n\nかい\t回\n");
+  EXPECT_EQ(replay({"--learning-file", file, "--lookup"}, text).out, "");
+  std::vector<std::string> offers = offers_after(u(u8"画像"), learning);
+  ASSERT_GE(offers.size(), 2u);
+  EXPECT_EQ(offers[0], u(u8"を"));  // twice, before が once
+  EXPECT_EQ(offers[1], u(u8"が"));
+  // No pair across the empty line: 回 never followed を.
+  offers = offers_after(u(u8"を"), learning);
+  EXPECT_EQ(std::count(offers.begin(), offers.end(), u(u8"回")), 0);
+  EXPECT_EQ(offers[0], u(u8"画像"));
+  // Nothing learned is offered with the built-in table alone, nor without the file.
+  EXPECT_TRUE(offers_after(u(u8"画像"), {"--learning-file", file, "--builtin-dictionary"}).empty());
+  for (const std::string& w : offers_after(u(u8"画像"), {}))
+    EXPECT_NE(w, u(u8"が"));
+
+  // NEXT:1 after 画像 inserts を confirmed; then 画像 is offered after it.
+  const auto final_text = [&](std::vector<std::string> keys) {
+    keys.insert(keys.begin(), learning.begin(), learning.end());
+    return nlohmann::json::parse(replay(keys).out)["text"].get<std::string>();
+  };
+  const std::vector<std::string> gazou = {"K", "K", "A", "S", "S", "O", "U", "DOWN", "RET"};
+  std::vector<std::string> keys = gazou;
+  keys.insert(keys.end(), {"NEXT:1", "NEXT:1", "NEXT:1"});
+  EXPECT_EQ(final_text(keys), u(u8"画像を画像を"));
+  // Without a confirmation nothing is offered: NEXT clicks nothing.
+  EXPECT_EQ(final_text({"K", "A", "NEXT:1"}), u(u8"か"));
+  // Pairs the keys confirm are learned for the next run: 画像 回, five times, beats を (four).
+  keys = gazou;
+  for (int i = 0; i < 5; ++i) {
+    keys.insert(keys.end(), {"K", "A", "I", "DOWN", "RET"});
+    keys.insert(keys.end(), gazou.begin(), gazou.end());
+  }
+  final_text(keys);
+  EXPECT_EQ(offers_after(u(u8"画像"), learning)[0], u(u8"回"));
+  fs::remove_all(dir);
 }
 
 }  // namespace
