@@ -26,7 +26,7 @@ cleanup() {
 trap cleanup EXIT
 
 start_lumeta() {
-  "$lumeta" >> "$scratch/lumeta.log" 2>&1 &
+  "$lumeta" "$@" >> "$scratch/lumeta.log" 2>&1 &
   pid=$!
   window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Lumeta$' | head -n 1)
   sleep 1  # let the window settle before the first click
@@ -150,6 +150,20 @@ expect "after a restart 元に戻す brings the text back" "●●か"
 tap K 2; tap A; tap S 2; tap O; tap U; tap DOWN; tap RET
 tap OFFER1
 expect "after a restart the word learned after 画像 is offered first" "画像回"
+
+# With --no-learning nothing learned is offered.
+kill "$pid"
+wait "$pid" 2> /dev/null || true
+start_lumeta --no-learning
+tap K 2; tap A; tap S 2; tap O; tap U; tap DOWN; tap RET
+tap OFFER1
+got=$(copied_text)
+if [ "$got" != "画像回" ] && [ "${got#画像}" != "$got" ]; then
+  echo "ok: with --no-learning the learned word is not offered: $got"
+else
+  echo "FAILED: with --no-learning: got '$got'"
+  failures=$((failures + 1))
+fi
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]
