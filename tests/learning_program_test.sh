@@ -99,6 +99,16 @@ for option in --no-learning --builtin-dictionary; do
 done
 export XDG_DATA_HOME=$scratch/data
 
+# A store that cannot be written never stops typing.
+export XDG_DATA_HOME=$scratch/not-a-folder
+touch "$XDG_DATA_HOME"
+start_lumeta
+tap K; tap A; tap K; tap U; tap DOWN; tap DOWN; tap DOWN; tap RET; tap A
+got=$(copied_text)
+check "typing goes on when nothing can be learned (got $got)" [ "$got" = "${chosen}あ" ]
+quit_lumeta
+export XDG_DATA_HOME=$scratch/data
+
 # --forget-learning removes the store and its journal, and exits without a window.
 touch "$store-wal"
 check "--forget-learning exits at once" timeout 10 "$lumeta" --forget-learning

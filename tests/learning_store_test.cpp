@@ -138,6 +138,26 @@ TEST(LearningStore, TheLeastRecentlyUsedGoPastTheCapacity) {
   EXPECT_FALSE(spellings(again, "き").empty());
 }
 
+TEST(LearningStore, TwoWindowsShareOneFile) {
+  Scratch scratch;
+  const std::string path = scratch.path("learning.sqlite3");
+  {
+    Reports reports;
+    LearningStore first(path, reports.listener());
+    LearningStore second(path, reports.listener());
+    for (int i = 0; i < 300; ++i) {
+      first.record_choice("かく", "書く" + std::to_string(i));
+      second.record_choice("かく", "描く" + std::to_string(i));
+    }
+    first.flush();
+    second.flush();
+    EXPECT_EQ(reports.count(), 0u);
+  }
+  LearningStore again(path);
+  again.flush();
+  EXPECT_EQ(again.choice_count(), 600u);
+}
+
 TEST(LearningStore, AKillDuringWritingNeverDamagesTheFile) {
   Scratch scratch;
   const std::string path = scratch.path("learning.sqlite3");

@@ -145,6 +145,31 @@ TEST(Predictions, AChoiceLearnedOnceLeadsTheNextTimeAlsoAfterARestart) {
   EXPECT_EQ(offered(restarted).front(), "レイ");
 }
 
+TEST(Predictions, EveryWayOfConfirmingIsLearnedAndNothingElse) {
+  UsingLargeDictionary large;
+  Learning learning;
+  const auto learned = [&](std::string_view reading) {
+    std::vector<std::string> out;
+    for (const LearningStore::Choice& c : learning.store->choices(reading, 10)) {
+      if (c.reading == reading) out.push_back(c.spelling);
+    }
+    return out;
+  };
+  Lumeta lumeta;
+  // Taken back with クリア, or erased with the text: not chosen.
+  lumeta.keys("K A K U DOWN BS BS BS K A I DOWN DELALL");
+  EXPECT_TRUE(learned("かく").empty());
+  EXPECT_TRUE(learned("かい").empty());
+  // Confirmed by typing on, by a click in the text, by the mode key.
+  lumeta.keys("K A K U DOWN DOWN A");
+  const std::string second = lumeta.engine.candidate[2];
+  EXPECT_EQ(learned("かく"), std::vector<std::string>{second});
+  lumeta.keys("I DOWN CARET:0");  // あい, its first candidate
+  EXPECT_EQ(learned("あい").size(), 1u);
+  lumeta.keys("K A I DOWN MODE");
+  EXPECT_EQ(learned("かい").size(), 1u);
+}
+
 TEST(Predictions, TheBuiltInTableAloneOffersAndLearnsNothing) {
   Learning learning;
   Lumeta lumeta;  // the tests' default: the built-in table alone

@@ -1,23 +1,25 @@
 #!/usr/bin/env bash
-# Real Japanese prose that nobody here wrote, for the presses-per-character benchmark: the
-# sentences of Debian's Japanese manual pages (manpages-ja), analysed by Debian's mecab (with
-# mecab-ipadic-utf8) into words and readings.
+# Makes a corpus of real Japanese prose for the benchmarks: the sentences of Debian's Japanese
+# manual pages (manpages-ja), stripped of their troff markup, analysed into words and readings
+# by mecab (mecab-ipadic-utf8). Writes one word a line, "reading<TAB>spelling<TAB>part of
+# speech", the reading in hiragana; a blank line ends each sentence. A verb or adjective keeps
+# its endings with it (書い + て → かいて 書いて 動詞), as it is typed and converted.
 #
-#   bash bench/prose/make_corpus.sh OUT [MOST_SENTENCES]
+#   bash bench/prose/make_corpus.sh > prose.tsv [max-sentences]
 #
-# writes OUT: one sentence per block, one word per line "spelling<TAB>reading<TAB>part of
-# speech" (reading in hiragana, as typed), a blank line after each sentence. Only sentences made
-# entirely of kana, kanji, the long vowel mark and 、。 are kept (commands and options are
-# not prose), at most MOST_SENTENCES (default 9000), in the order of the pages' names.
+# Installs what it needs (as root, or through sudo) when it is missing.
 set -euo pipefail
-out=${1:?usage: make_corpus.sh OUT [MOST_SENTENCES]}
-most=${2:-9000}
-pages=/usr/share/man/ja
-[ -d "$pages" ] || { echo "make_corpus.sh: $pages is missing: install manpages-ja" >&2; exit 1; }
-command -v mecab > /dev/null || { echo "make_corpus.sh: install mecab and mecab-ipadic-utf8" >&2; exit 1; }
-
-find "$pages" -name '*.gz' | LC_ALL=C sort | xargs zcat -f |
-  python3 "$(dirname "$0")/sentences.py" "$most" |
-  mecab |
-  python3 "$(dirname "$0")/words.py" > "$out"
-echo "$(grep -c '^$' "$out") sentences in $out" >&2
+max=${1:-1000000}
+needed=(manpages-ja mecab mecab-ipadic-utf8)
+missing=()
+for p in "${needed[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq >&2
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+fi
+exec python3 "$(dirname "$0")/make_corpus.py" "$max"

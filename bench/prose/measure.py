@@ -2,11 +2,14 @@
 
     python3 bench/prose/measure.py path/to/lumeta-replay CORPUS [--sentences N]
 
-CORPUS comes from make_corpus.sh. Every word is typed the cheapest way the strip and the keys
-offer, counted with presses.py, in four settings: today's strip (candidates alone), with
-predictions, with predictions and learning (each word's choice learned, through the replay's
---learning-file, after it was typed, so only what was typed earlier in the text helps), and
-with the next-word offers added (each word also learned after the word before it). Prints presses per character of the finished text, per word with kanji, and the share
+CORPUS comes from make_corpus.sh (reading<TAB>spelling<TAB>part of speech, a blank line after
+each sentence); words that romaji mode does not type as read (commands, Latin letters) are
+left out. Every word is typed the cheapest way the strip and the keys offer, counted with
+presses.py, in four settings: today's strip (candidates alone), with predictions, with
+predictions and learning (each word's choice learned, through the replay's --learning-file,
+after it was typed, so only what was typed earlier in the text helps), and with the next-word
+offers added (each word also learned after the word before it). Prints presses per character
+of the finished text, per word with kanji, and the share
 of words with kanji that one click picks after typing at most half their reading.
 """
 import argparse
@@ -32,10 +35,11 @@ def read_corpus(path, most):
                 if len(sentences) >= most:
                     break
                 continue
-            spelling, reading, pos = line.split("\t")
+            reading, spelling, pos = line.split("\t")
             words.append((spelling, reading, pos))
-    # Only sentences the keypad can type: every reading made of kana it has.
-    return [s for s in sentences if all(kana_presses(r) is not None for _, r, _ in s)]
+    # Only the words romaji mode types: commands, options and Latin words are left out.
+    kept = [[w for w in s if kana_presses(w[1]) is not None] for s in sentences]
+    return [s for s in kept if s]
 
 
 def typed_as_is(spelling, reading):

@@ -55,6 +55,16 @@ bool kana_only(std::string_view reading) {
   return true;
 }
 
+// Whether a Shift-JIS spelling holds a kana or kanji (from 0x829F, ぁ), not only symbols.
+bool has_letter(std::string_view spelling) {
+  for (std::size_t i = 0; i + 1 < spelling.size(); i = sjis::next_boundary(spelling, i)) {
+    if (sjis::is_lead_byte(spelling[i]) && (static_cast<unsigned char>(spelling[i]) << 8 |
+                                            static_cast<unsigned char>(spelling[i + 1])) >= 0x829F)
+      return true;
+  }
+  return false;
+}
+
 int lookup_builtin(std::string_view reading, std::span<std::string> out) {
   if (reading.size() < 2) return 0;
   const std::string_view first = reading.substr(0, 2);
@@ -91,7 +101,9 @@ int lookup_large(std::string_view reading, std::span<std::string> out, int count
     const std::string_view candidate = listed.next();
     const bool known = std::any_of(list.begin(), list.end(),
                                    [candidate](const auto& r) { return r.spelling == candidate; });
-    if (!known) list.push_back({std::string(candidate), 0, place, INT_MAX});
+    // Symbols (⊃ for ふくむ) come after words.
+    const int tier = has_letter(candidate) ? 0 : 2;
+    if (!known) list.push_back({std::string(candidate), tier, place, INT_MAX, false, false});
   }
   std::stable_sort(list.begin(), list.end(),
                    [](const auto& a, const auto& b) { return a.key() < b.key(); });

@@ -68,6 +68,15 @@ std::string_view spelling_of(const Row& r) {
   return text_at(r.spelling);
 }
 
+// に対して: a kanji (first byte 0x88 and above) in the spelling.
+bool written_with_kanji(const Row& r) {
+  const std::string_view s = spelling_of(r);
+  for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
+    if (static_cast<unsigned char>(s[i]) >= 0x88) return true;
+  }
+  return false;
+}
+
 bool late(const Row& r) {
   return r.flags & (format::kProperNoun | format::kKanaOfKanji);
 }
@@ -97,7 +106,10 @@ std::pair<uint32_t, uint32_t> rows_of(std::string_view reading) {
 // word or an ending: 書い + た, 書か + ない, 書い + て + いる) and particles (日本 + を); a
 // conjugated word only in a form that suits what follows it (書い + た, not 買い + た).
 bool may_follow(const std::vector<const Row*>& path, const Row& next) {
-  if (path.empty()) return next.kind == format::kContent || next.kind == format::kSuru;
+  if (path.empty()) {
+    return next.kind == format::kContent || next.kind == format::kSuru ||
+           (next.kind == format::kParticle && written_with_kanji(next));
+  }
   const Row& before = *path.back();
   const bool conjugates = before.flags & format::kConjugates;
   if (next.kind == format::kSuru) return path.size() == 1 && (before.flags & format::kVerbalNoun);
@@ -107,6 +119,8 @@ bool may_follow(const std::vector<const Row*>& path, const Row& next) {
       return before.kind == format::kEnding ||
              (before.kind == format::kContent && (next.flags & format::kCopula));
     }
+    // ん ends ません; after a word it is a spoken contraction (書かん, 接 + しょ + ん).
+    if (spelling_of(next) == "ん" && before.kind != format::kEnding) return false;
     // た or だ by the conjugation, which the connection costs do not tell: 書いた, 嗅いだ.
     if (next.flags & (format::kPlainTa | format::kVoicedTa)) {
       const bool voiced = before.flags & format::kVoicedJoin;
@@ -140,8 +154,8 @@ bool one_word(const std::vector<const Row*>& path) {
 // Every sequence of rows that reads the whole reading, as `may_follow` and `complete` allow.
 struct Search {
   struct Span {
-    uint32_t first, last;  // rows read reading[at, at + bytes)
-    std::size_t bytes;
+    std::size_t bytes;           // reads reading[at, at + bytes)
+    std::vector<uint32_t> rows;  // those that may take this place: a word first, then endings
   };
   std::string_view reading;
   std::vector<std::vector<Span>> spans;  // by start, in characters
@@ -160,8 +174,23 @@ struct Search {
       const std::size_t longest =
           std::min<std::size_t>(reading.size() - at, header().max_reading_chars * 2);
       for (std::size_t bytes = 2; bytes <= longest; bytes += 2) {
-        const auto [first, last] = rows_of(reading.substr(at, bytes));
-        if (first != last) spans[at / 2].push_back({first, last, bytes});
+        const std::string_view part = reading.substr(at, bytes);
+        const std::size_t i = lower_reading(part);
+        if (i >= header().reading_count) break;
+        const std::string_view found_reading = text_at(readings()[i].text);
+        if (!found_reading.starts_with(part)) break;  // no longer reading begins so
+        if (found_reading.size() != part.size()) continue;
+        Span span{bytes, {}};
+        for (uint32_t row = readings()[i].first_row; row < readings()[i + 1].first_row; ++row) {
+          const uint8_t kind = rows()[row].kind;
+          // A particle of several words written with kanji may come first: に対して.
+          const bool first = kind == format::kContent || kind == format::kSuru ||
+                             (kind == format::kParticle && written_with_kanji(rows()[row]));
+          const bool later =
+              kind == format::kEnding || kind == format::kParticle || kind == format::kSuru;
+          if (at == 0 ? first : later) span.rows.push_back(row);
+        }
+        if (!span.rows.empty()) spans[at / 2].push_back(std::move(span));
       }
     }
     run(0, 0);
@@ -174,10 +203,10 @@ struct Search {
     }
     if (path.size() == kMaxWords) return;
     for (const Span& span : spans[at / 2]) {
-      for (uint32_t i = span.first; i < span.last; ++i) {
-        if (++steps > kMaxSteps) return;
+      for (uint32_t i : span.rows) {
         const Row& r = rows()[i];
         if (!may_follow(path, r)) continue;
+        if (++steps > kMaxSteps) return;
         const int link = connection(path.empty() ? 0 : path.back()->right, r.left);
         path.push_back(&r);
         run(at + span.bytes, cost + link + r.cost);
@@ -196,8 +225,10 @@ struct Search {
       target_last = path.back();
     }
     const Row& head = *path.front();
-    Ranked ranked{spelling, late(head) ? 2 : (one_word(path) ? 0 : 1),
-                  path.size() == 1 ? path[0]->listed : head.listed, cost};
+    Ranked ranked{spelling, late(head) ? 2 : (one_word(path) ? 0 : 1), head.listed, cost};
+    // A word with endings listed through its stem yields to a spelling the large dictionary
+    // lists whole at the same place (りすと: リスト before 利す + と).
+    ranked.by_stem = path.size() > 1;
     best_cost = std::min(best_cost, cost);
     ranked.single = path.size() == 1;
     auto [it, added] = found.try_emplace(spelling, ranked);
@@ -220,7 +251,10 @@ std::vector<Ranked> ranked_spellings(std::string_view reading, std::size_t limit
   large_dictionary::Candidates listed = large_dictionary::find(reading);
   for (int place = 0; !listed.empty(); ++place) {
     const auto it = s.found.find(std::string(listed.next()));
-    if (it != s.found.end()) it->second.listed = std::min(it->second.listed, place);
+    if (it != s.found.end() && place <= it->second.listed) {
+      it->second.listed = place;
+      it->second.by_stem = false;
+    }
   }
   std::vector<Ranked> out;
   for (auto& [spelling, ranked] : s.found) {
@@ -271,13 +305,13 @@ std::vector<Prediction> predictions(std::string_view prefix, std::size_t limit) 
   }
   // Longer prefixes: the rows of every reading that begins with it, ranked here.
   const std::size_t first = lower_reading(prefix);
-  std::vector<std::pair<std::tuple<int, int, int>, uint32_t>> ranked;
+  std::vector<std::pair<std::tuple<int, int, int, int>, uint32_t>> ranked;
   for (std::size_t i = first;
        i < header().reading_count && text_at(readings()[i].text).starts_with(prefix); ++i) {
     for (uint32_t j = readings()[i].first_row; j < readings()[i + 1].first_row; ++j) {
       const Row& r = rows()[j];
       if (r.kind != format::kContent || !r.headword) continue;
-      ranked.push_back({{late(r) ? 1 : 0, r.listed, r.cost}, j});
+      ranked.push_back({{late(r) ? 1 : 0, r.listed, r.by_stem, r.cost}, j});
     }
   }
   std::stable_sort(ranked.begin(), ranked.end(),

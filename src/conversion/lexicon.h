@@ -26,11 +26,12 @@ std::vector<std::string> spellings(std::string_view reading, std::size_t limit);
 // A spelling with its ranking, for merging with other lists: lower compares better.
 struct Ranked {
   std::string spelling;
-  int tier = 0;         // 0 a word in one of its forms, 1 a sequence of words, 2 placed late
-  int listed = 255;     // place in the large dictionary's list, 255 when not listed
-  int cost = 0;         // the lexicon's cost of the sequence
-  bool single = false;  // one row of the lexicon
-  auto key() const { return std::tuple(tier, listed, cost); }
+  int tier = 0;          // 0 a word in one of its forms, 1 a sequence of words, 2 placed late
+  int listed = 255;      // place in the large dictionary's list, 255 when not listed
+  int cost = 0;          // the lexicon's cost of the sequence
+  bool single = false;   // one row of the lexicon
+  bool by_stem = false;  // listed only through its stem (書いた: 書 under かi)
+  auto key() const { return std::tuple(tier, listed, by_stem, cost); }
 };
 std::vector<Ranked> ranked_spellings(std::string_view reading, std::size_t limit);
 

@@ -80,7 +80,7 @@ struct Row {
   uint8_t listed;     // place of the spelling in the large dictionary's list for the reading
                       // (or for its stem: 書く is 0 under かk), 255 when it is not listed
   uint8_t headword;  // 1 for the form a dictionary lists the word under: 書く, 画像 (not 書け)
-  uint8_t reserved;
+  uint8_t by_stem;   // 1 when `listed` is the stem's place only (書い: 書 under かi)
 };
 static_assert(sizeof(Row) == 16);
 

@@ -63,7 +63,7 @@ constexpr std::array<FormPlace, 21> kFormPlaces = {{
     {"未然ヌ接続", format::kInside},
     {"未然レル接続", format::kInside},    // さ(れる)
     {"連用タ接続", format::kInside},      // 書い(た)
-    {"連用テ接続", format::kInside},      // 大きく(て)
+    {"連用テ接続", format::kStem},        // 大きく, 大きく(て)
     {"連用ゴザイ接続", format::kInside},  // 大きゅう(ございます)
     {"連用ニ接続", format::kInside},
     {"連用デ接続", format::kInside},
@@ -199,9 +199,10 @@ uint8_t place_in(std::string_view key, std::string_view spelling) {
 // Where the large dictionary lists a row: its spelling under its reading (画像 under がぞう), or
 // for a conjugated form, its kanji stem under the stem's reading and the ending's letter (書い
 // read かい: 書 under かi).
-uint8_t listed(std::string_view reading, std::string_view spelling, bool conjugates) {
-  uint8_t best = place_in(reading, spelling);
-  if (!conjugates) return best;
+std::pair<uint8_t, bool> listed(std::string_view reading, std::string_view spelling,
+                                bool conjugates) {
+  const uint8_t whole = place_in(reading, spelling);
+  if (!conjugates) return {whole, false};
   std::size_t tail = 0;  // bytes of kana ending shared by spelling and reading
   while (tail < spelling.size() && tail < reading.size() &&
          is_hiragana(code_at(spelling, spelling.size() - tail - 2)) &&
@@ -209,13 +210,15 @@ uint8_t listed(std::string_view reading, std::string_view spelling, bool conjuga
              reading.substr(reading.size() - tail - 2, 2)) {
     tail += 2;
   }
-  if (tail == 0 || tail == spelling.size() || tail == reading.size()) return best;
+  if (tail == 0 || tail == spelling.size() || tail == reading.size()) return {whole, false};
   const std::string_view stem = spelling.substr(0, spelling.size() - tail);
   const std::string_view stem_reading = reading.substr(0, reading.size() - tail);
+  uint8_t by_stem = 255;
   for (char letter : ending_letters(reading.substr(reading.size() - tail, 2))) {
-    best = std::min(best, place_in(std::string(stem_reading) + letter, stem));
+    by_stem = std::min(by_stem, place_in(std::string(stem_reading) + letter, stem));
   }
-  return best;
+  if (by_stem < whole) return {by_stem, true};
+  return {whole, false};
 }
 
 struct Word {
@@ -224,9 +227,9 @@ struct Word {
   format::Row row{};
 };
 
-std::tuple<int, int, int> rank(const format::Row& r) {
+std::tuple<int, int, int, int> rank(const format::Row& r) {
   const int late = (r.flags & (format::kProperNoun | format::kKanaOfKanji)) ? 1 : 0;
-  return {late, r.listed, r.cost};
+  return {late, r.listed, r.by_stem, r.cost};
 }
 
 void align(std::string& blob) {
@@ -289,8 +292,13 @@ int main(int argc, char** argv) {
                     kDependent = cp932("非自立"), kSuffix = cp932("接尾"),
                     kConjunctive = cp932("接続助詞"), kProper = cp932("固有名詞"),
                     kTaForm = cp932("連用タ接続"), kBaseForm = cp932("基本形"),
-                    kSuruType = cp932("サ変・スル"), kSuru = cp932("する"),
-                    kVerbal = cp932("サ変接続");
+                    kTaType = cp932("特殊・タ"), kSuruType = cp932("サ変・スル"),
+                    kSuru = cp932("する"), kVerbal = cp932("サ変接続");
+  // Conjunctive particles that belong to the form of the word before them (書いて, 書けば);
+  // the others (と, が, から, ので) are words of their own (書くと).
+  std::set<std::string> form_particles;
+  for (std::string_view p : {"て", "で", "ば", "たり", "だり", "ながら", "つつ", "ても", "でも"})
+    form_particles.insert(cp932(p));
   // The endings that follow nouns too: だ and です in their forms (静かだった, 日本です).
   const std::set<std::string> copulas = {cp932("特殊・ダ"), cp932("特殊・デス")};
   // The conjugations whose 連用タ接続 takes だ and で: 嗅いだ, 遊んだ, 読んだ, 死んだ.
@@ -314,6 +322,7 @@ int main(int argc, char** argv) {
       if (f.size() < 12) continue;
       const std::string_view spelling = f[0], pos1 = f[4], pos2 = f[5], conj_type = f[8],
                              conj_form = f[9];
+      const std::string base(f[10]);
       if (pos1 == kSymbol || spelling.size() > 255 || !letters_only(spelling)) continue;
       const auto place = places.find(std::string(conj_form));
       if (place == places.end()) continue;
@@ -328,7 +337,8 @@ int main(int argc, char** argv) {
       w.row.headword = conj_form == "*" || conj_form == kBaseForm;
       if (pos1 == kPrefix) {
         w.row.kind = format::kPrefix;
-      } else if (pos1 == kAuxiliary || (pos1 == kParticle && pos2 == kConjunctive) ||
+      } else if (pos1 == kAuxiliary ||
+                 (pos1 == kParticle && pos2 == kConjunctive && form_particles.contains(base)) ||
                  ((pos1 == kVerb || pos1 == kAdjective) &&
                   (pos2 == kDependent || pos2 == kSuffix))) {
         w.row.kind = format::kEnding;
@@ -339,8 +349,11 @@ int main(int argc, char** argv) {
       } else {
         w.row.kind = format::kContent;
       }
-      // Particles and endings in katakana (ヲ, デ) are written so only in names.
+      // Particles and endings in katakana (ヲ, デ) are written so only in names; ん as a
+      // particle is a spoken contraction that only makes odd joins (仁保 + ん).
       if (w.row.kind != format::kContent && all_katakana(spelling)) continue;
+      if (w.row.kind == format::kParticle && spelling == cp932("ん")) continue;
+      if (pos1 == kAuxiliary && base == cp932("っす")) continue;  // セ + っしょ: spoken です
       if (pos1 == kVerb && conj_type == kSuruType && f[10] == kSuru) w.row.kind = format::kSuru;
       if (copulas.contains(std::string(conj_type))) w.row.flags |= format::kCopula;
       if (pos1 == kNoun && pos2 == kVerbal) w.row.flags |= format::kVerbalNoun;
@@ -348,7 +361,9 @@ int main(int argc, char** argv) {
       if (conj_type != "*") w.row.flags |= format::kConjugates;
       if (conj_form == kTaForm && voiced_types.contains(std::string(conj_type)))
         w.row.flags |= format::kVoicedJoin;
-      if (w.row.kind == format::kEnding && spelling.size() >= 2) {
+      // た, て and their voiced twins だ, で, after a verb's 連用タ接続 (not だ, だろ of 特殊・ダ).
+      if (w.row.kind == format::kEnding && spelling.size() >= 2 &&
+          (conj_type == kTaType || pos2 == kConjunctive)) {
         const std::string_view first = spelling.substr(0, 2);
         if (first == cp932("た") || first == cp932("て")) w.row.flags |= format::kPlainTa;
         if (first == cp932("だ") || first == cp932("で")) w.row.flags |= format::kVoicedTa;
@@ -411,7 +426,10 @@ int main(int argc, char** argv) {
     for (std::size_t i = begin; i < end; ++i) {
       Word& w = words[i];
       if (kanji && all_katakana(w.spelling)) w.row.flags |= format::kKanaOfKanji;
-      w.row.listed = listed(w.reading, w.spelling, w.row.flags & format::kConjugates);
+      const auto [place, by_stem] =
+          listed(w.reading, w.spelling, w.row.flags & format::kConjugates);
+      w.row.listed = place;
+      w.row.by_stem = by_stem;
     }
     begin = end;
   }

@@ -146,6 +146,10 @@ void CandidateBar::choose(int index) {
   if (active_ && index >= 1 && index <= candidate_count()) emit chosen(index);
 }
 
+void CandidateBar::choose_prediction(int index) {
+  if (active_ && index >= 1 && index <= prediction_count()) emit prediction_chosen(index);
+}
+
 void CandidateBar::resizeEvent(QResizeEvent*) {
   lay_out();
 }

@@ -41,6 +41,7 @@ class CandidateBar : public QWidget {
   // The strip holds the words offered after a confirmation, not a reading's candidates.
   bool offers() const { return offers_; }
   void choose(int index);
+  void choose_prediction(int index);
 
  signals:
   void chosen(int index);
