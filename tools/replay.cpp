@@ -5,6 +5,7 @@
 #include <iostream>
 #include <iterator>
 #include <limits>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <vector>
@@ -353,13 +354,15 @@ void dump_dictionary(std::ostream& out) {
   }
 }
 
-// What the strip's first page offers right after `spelling` (UTF-8) is confirmed.
-Json offers_json(const NextWordSources& sources, const std::string& spelling) {
+// What the strip's first page offers right after `spelling` (UTF-8) is confirmed, typed as
+// `reading` (Shift-JIS; empty when not known).
+Json offers_json(const NextWordSources& sources, std::string_view reading,
+                 const std::string& spelling) {
   const std::optional<std::string> word = sjis::from_utf8(spelling);
   CandidateStrip strip;
   strip.active = true;
   strip.offers = true;
-  if (word) strip.candidates = next_word_offers(sources, {}, *word);
+  if (word) strip.candidates = next_word_offers(sources, reading, *word);
   const auto pages = lay_out_strip(strip);
   Json offers = Json::array();
   for (const StripItem& item : pages.empty() ? std::vector<StripItem>() : pages[0])
@@ -376,12 +379,14 @@ Json offers_json(const NextWordSources& sources, const std::string& spelling) {
 // confirmed: learned into the learning file, if any, and nothing printed; consecutive ones are
 // consecutive words of a text, each learned after the one before, and an empty line ends the
 // sentence. A line ">spelling" prints what the strip's first page offers right after that word
-// is confirmed: {"after": "画像", "predictions": ["を", …]}.
+// is confirmed: {"after": "画像", "predictions": ["を", …]}, typed as the reading given with it
+// last in this run (after がぞう<TAB>画像, がぞう), if any.
 void run_lookup(std::istream& in, std::ostream& out) {
   std::array<std::string, kCandidateSlots + 1> slots;
   const bool predicting = dictionaries_in_use() != Dictionaries::builtin;
   const NextWordSources sources = default_next_word_sources();
   std::string previous;  // the word before, Shift-JIS; empty at the start of a sentence
+  std::map<std::string, std::string> read_as;  // spelling → its reading, both Shift-JIS
   for (std::string line; std::getline(in, line);) {
     if (line.ends_with('\r')) line.pop_back();
     if (line.empty()) {
@@ -389,7 +394,10 @@ void run_lookup(std::istream& in, std::ostream& out) {
       continue;
     }
     if (line.starts_with('>')) {
-      print_line(offers_json(sources, line.substr(1)), out);
+      const std::optional<std::string> word = sjis::from_utf8(line.substr(1));
+      const auto found = word ? read_as.find(*word) : read_as.end();
+      print_line(offers_json(sources, found == read_as.end() ? "" : found->second, line.substr(1)),
+                 out);
       continue;
     }
     const std::size_t tab = line.find('\t');
@@ -399,6 +407,7 @@ void run_lookup(std::istream& in, std::ostream& out) {
       // Kana confirmed as typed are no choice of spelling, as on the keypad.
       if (reading && spelling && *reading != *spelling) remember_choice(*reading, *spelling);
       if (spelling && !previous.empty()) sources.record_pair(previous, *spelling);
+      if (reading && spelling) read_as[*spelling] = *reading;
       previous = spelling.value_or(std::string());
       continue;
     }

@@ -5,6 +5,7 @@
 #include "dictionary.h"
 #include "engine.h"
 #include "learning_store.h"
+#include "lexicon.h"
 #include "predictions.h"
 
 namespace lumeta {
@@ -37,6 +38,10 @@ NextWordSources default_next_word_sources() {
   };
   s.record_pair = [](std::string_view previous, std::string_view next) {
     if (LearningStore* store = store_in_use()) store->record_pair(previous, next);
+  };
+  s.likely_next = [](std::string_view reading, std::string_view spelling, int limit) {
+    if (dictionaries_in_use() == Dictionaries::builtin) return std::vector<std::string>();
+    return lexicon::likely_next(reading, spelling, static_cast<std::size_t>(limit));
   };
   return s;
 }
