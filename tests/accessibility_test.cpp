@@ -255,7 +255,14 @@ class AccessibilityTest : public QObject {
     form->idle_pass();
     QCOMPARE(shown(), QStringLiteral("画像"));
     QCOMPARE(to_qstring(form->engine().front_fixed), QStringLiteral("画像"));
-    QCOMPARE(strip->childCount(), 0);
+    // Then the strip's children are the words offered to follow 画像, pressed to insert one.
+    QVERIFY(form->candidate_bar()->offers());
+    QCOMPARE(strip->childCount(), form->candidate_bar()->candidate_count());
+    QVERIFY(strip->childCount() > 0);
+    const QString offered = strip->child(0)->text(QAccessible::Name).section(QLatin1Char(' '), 1);
+    press(strip->child(0));
+    form->idle_pass();
+    QCOMPARE(shown(), QStringLiteral("画像") + offered);
   }
 
   void symbolCellsArePressedToInsert() {

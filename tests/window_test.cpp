@@ -563,7 +563,18 @@ class WindowTest : public QObject {
     form->idle_pass();
     QCOMPARE(text(), QStringLiteral("画像"));
     QCOMPARE(form->engine().composition_length(), 0);
-    QVERIFY(!bar->active());
+    // Nothing pending: the strip offers the words that may follow 画像, and a click on one
+    // inserts it confirmed.
+    QVERIFY(bar->active() && bar->offers());
+    const QString offered = bar->label(1).section(QLatin1Char(' '), 1);  // "1 を": を
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->candidate_rect(1).center());
+    form->idle_pass();
+    QCOMPARE(text(), QStringLiteral("画像") + offered);
+    QCOMPARE(to_qstring(form->engine().front_fixed), text());
+    QVERIFY(bar->offers());
+    // The first key typed instead makes the offers go away.
+    clicks({key::K});
+    QVERIFY(!bar->offers());
   }
 
   void undoKeyBringsBackWhatDeleteAllErased() {
