@@ -234,6 +234,24 @@ TEST(LearningStore, ADamagedForeignOrLinkedFileIsSetAside) {
     store.record_choice("かく", "描く");
   }
   EXPECT_TRUE(fs::exists(path + ".bad.2"));
+  // Folders above the store's own may be links; the store's own folder may not.
+  fs::create_directory(scratch.path("real"));
+  fs::create_directory_symlink(scratch.path("real"), scratch.path("share"));
+  {
+    Reports reports;
+    LearningStore store(scratch.path("share/lumeta/learning.sqlite3"), reports.listener());
+    store.flush();
+    EXPECT_EQ(reports.count(), 0u);
+  }
+  EXPECT_TRUE(fs::exists(scratch.path("real/lumeta/learning.sqlite3")));
+  fs::create_directory_symlink(scratch.path("real/lumeta"), scratch.path("linked"));
+  {
+    Reports reports;
+    LearningStore store(scratch.path("linked/learning.sqlite3"), reports.listener());
+    store.record_choice("かく", "描く");
+    store.flush();
+    EXPECT_EQ(reports.count(), 1u);
+  }
   // A link in the file's place is never followed: the link goes aside, its target untouched.
   fs::remove(path);
   const std::string target = scratch.path("elsewhere");

@@ -115,10 +115,12 @@ TEST(ReplayDictionaries, DumpStillPrintsTheBuiltInTable) {
 TEST(ReplayDictionaries, HelpListsTheOptions) {
   const Outcome run = replay({"--help"});
   EXPECT_EQ(run.status, 0);
-  for (const char* option :
-       {"--trace", "--lookup", "--builtin-dictionary", "--dump-dictionary", "--help"}) {
+  for (const char* option : {"--trace", "--lookup", "--builtin-dictionary", "--dump-dictionary",
+                             "--help", "--learning-file PATH", "--no-predictions", "PRED:n"}) {
     EXPECT_NE(run.out.find(option), std::string::npos) << option;
   }
+  // Every option stands apart from its help.
+  EXPECT_EQ(run.out.find("dictionaryconvert"), std::string::npos);
 }
 
 }  // namespace

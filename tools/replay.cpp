@@ -126,7 +126,11 @@ void print_help(std::ostream& out) {
              88)
       << "\n\nOptions:\n";
   for (const OptionInfo& option : kOptions) {
-    out << "  " << option.name << std::string(20 - option.name.size(), ' ') << option.help << '\n';
+    // A name as long as the column gets its own line, so it never runs into its help.
+    out << "  " << option.name
+        << (option.name.size() < 20 ? std::string(20 - option.name.size(), ' ')
+                                    : "\n" + std::string(22, ' '))
+        << option.help << '\n';
   }
   out << "  " << kLearningFile << " PATH\n                      " << kLearningFileHelp << '\n';
   out << "\nExit status:\n"

@@ -59,12 +59,29 @@ std::string parent_folder(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Creates the folders down to `folder` that are missing, private (0700).
-bool make_folders(const std::string& folder) {
+// Creates the folders down to `folder` that are missing, private (0700). The folders above
+// may be links (~/.local/share often is); `folder` itself, the store's own, may not.
+bool make_folders(const std::string& folder, bool own = true) {
   struct stat st {};
-  if (lstat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-  if (folder != "/" && folder != "." && !make_folders(parent_folder(folder))) return false;
-  return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+  if ((own ? lstat(folder.c_str(), &st) : stat(folder.c_str(), &st)) == 0) {
+    return S_ISDIR(st.st_mode);
+  }
+  if (folder != "/" && folder != "." && !make_folders(parent_folder(folder), false)) return false;
+  if (mkdir(folder.c_str(), 0700) == 0) return true;
+  return errno == EEXIST && lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// `path` with the links in its folders resolved, the file's own name kept:
+// /home/me/.local/share/lumeta/learning.sqlite3 → /data/me/share/lumeta/learning.sqlite3.
+std::string resolved_name(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+  char* folder = realpath(parent_folder(path).c_str(), nullptr);
+  if (!folder) return path;
+  std::string name = folder;
+  std::free(folder);
+  if (name != "/") name += '/';
+  return name + file;
 }
 
 // A statement that finalizes itself.
@@ -284,8 +301,10 @@ bool LearningStore::open_file() {
     }
     fchmod(fd, 0600);
     close(fd);
-    if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
-                        nullptr) != SQLITE_OK) {
+    // SQLite refuses a link anywhere in the name; the folders above ours may be links, so it
+    // is given the name with them resolved.
+    if (sqlite3_open_v2(resolved_name(path_).c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK) {
       close_file();
       report("学習を保存できません");
       return false;
