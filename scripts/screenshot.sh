@@ -13,7 +13,7 @@ shot() { xvfb-run -a -s "-screen 0 1400x1100x24" build/run/tools/lumeta-screensh
 typing=(K A N N S S S I H E N N K A N N DOWN RET K Y O U DOWN DOWN)
 shot docs/screenshot.png "${typing[@]}"
 QT_SCALE_FACTOR=2 shot docs/screenshot-scale2.png "${typing[@]}"
-shot --screen docs/symbol-picker.png A I RET MODE MODE DOWN DOWN
+shot docs/symbol-picker.png A I RET MODE MODE DOWN DOWN
 # Next-word offers: 画像 followed by を twice and が once, learned into a scratch file, then 画像
 # confirmed once more.
 learned=$(mktemp -d)

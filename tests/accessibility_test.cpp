@@ -133,6 +133,29 @@ class AccessibilityTest : public QObject {
     QCOMPARE(text()->selectionCount(), 0);
   }
 
+  // The caret set by a tool is the insertion point, with what was pending confirmed as shown,
+  // as after a click; a place outside the text and a selection are refused.
+  void caretSetByAToolIsWhereTypingGoes() {
+    clicks({key::A, key::I, key::K});  // あい, and K pending: confirmed as shown, Ｋ
+    text()->setCursorPosition(1);
+    form->idle_pass();
+    QCOMPARE(text()->cursorPosition(), 1);
+    clicks({key::U});
+    QCOMPARE(all(), QStringLiteral("あういＫ"));
+    text()->setCursorPosition(99);
+    text()->setCursorPosition(-1);
+    QCOMPARE(text()->cursorPosition(), 2);
+    text()->addSelection(0, 1);
+    QCOMPARE(text()->selectionCount(), 0);
+    // Words at every offset of the text, the end included, answer.
+    int start = -1, end = -1;
+    for (int offset = 0; offset <= text()->characterCount(); ++offset) {
+      text()->textAtOffset(offset, QAccessible::WordBoundary, &start, &end);
+      QVERIFY(start >= 0 && end <= text()->characterCount());
+    }
+    QCOMPARE(text()->textAtOffset(0, QAccessible::WordBoundary, &start, &end), all().left(3));
+  }
+
   void wrappedLinesAreLinesAndPointsAreCharacters() {
     int guard = 0;
     while (form->display()->line_count() < 2 && guard++ < 40)

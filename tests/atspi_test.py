@@ -1,8 +1,11 @@
-# Lumeta as a screen reader reaches it over AT-SPI: the keys, the text display's text, caret and
-# lines, the candidate strip's candidates and the symbol picker's cells, pressed through their
-# "Press" actions, and the text and caret changes announced on the accessibility bus. Talks
-# D-Bus through gdbus and dbus-monitor only. Run by atspi_test.sh inside a private D-Bus
-# session and an Xvfb display:  atspi_test.py path/to/lumeta
+# Lumeta as a screen reader reaches it over AT-SPI: the keys, the text display's text, caret,
+# lines, words and sentences at every offset (each answered within a second), the caret set
+# where typing goes on, the candidate strip's candidates and selection, the mode spoken by name,
+# the symbol picker's cells, pressed through their "Press" actions, the roles and names of what
+# is shown, and the changes announced on the accessibility bus. Talks D-Bus through gdbus and
+# dbus-monitor only. Run by atspi_test.sh inside a private D-Bus session and an Xvfb display:
+# atspi_test.py path/to/lumeta
+import concurrent.futures
 import os
 import re
 import subprocess
@@ -13,6 +16,12 @@ import time
 REGISTRY = "org.a11y.atspi.Registry"
 ROOT = "/org/a11y/atspi/accessible/root"
 LINE_START = "5"  # ATSPI_TEXT_BOUNDARY_LINE_START
+BOUNDARIES = range(7)  # ATSPI_TEXT_BOUNDARY_CHAR .. LINE_END
+SHOWING, SELECTED = 25, 23  # ATSPI_STATE_*
+
+
+class Frozen(Exception):
+    """Lumeta did not answer a call within a second."""
 
 
 def session_call(*args):
@@ -26,9 +35,14 @@ ADDRESS = session_call("--dest", "org.a11y.Bus", "--object-path", "/org/a11y/bus
 
 
 def call(bus, path, method, *params):
-    return subprocess.run(["gdbus", "call", "--address", ADDRESS, "--dest", bus, "--object-path",
-                           path, "--method", method, "--"] + list(params),
-                          capture_output=True, text=True, check=True).stdout.strip()
+    done = subprocess.run(["gdbus", "call", "--address", ADDRESS, "--timeout", "1", "--dest", bus,
+                           "--object-path", path, "--method", method, "--"] + list(params),
+                          capture_output=True, text=True)
+    if done.returncode != 0:
+        if "Timeout" in done.stderr or "NoReply" in done.stderr:
+            raise Frozen(f"{method} {' '.join(params)} on {path}")
+        raise RuntimeError(f"{method} {' '.join(params)} on {path}: {done.stderr.strip()}")
+    return done.stdout.strip()
 
 
 def refs(text):
@@ -55,6 +69,23 @@ def first_string(reply):
     return match.group(1) if match else ""
 
 
+def states(bus, path):
+    """The set of ATSPI_STATE_* numbers of an object."""
+    reply = call(bus, path, "org.a11y.atspi.Accessible.GetState").replace("uint32", "")
+    words = [int(w) for w in re.findall(r"\d+", reply)]
+    return {i for i in range(64) if words[i // 32] >> (i % 32) & 1}
+
+
+def signals(log, member, detail):
+    """The object paths of the logged signals `member` whose first argument is `detail`."""
+    text = open(log).read()
+    found = []
+    for block in text.split("\nsignal ")[1:]:
+        if f"member={member}" in block and f'string "{detail}"' in block.split("\n")[1]:
+            found.append(re.search(r"path=([^;]+);", block).group(1))
+    return found
+
+
 failures = []
 
 
@@ -64,7 +95,8 @@ def keep_registering(stop):
     busy machine."""
     while not stop.is_set():
         for event in ("object:text-changed:insert", "object:text-changed:delete",
-                      "object:text-caret-moved"):
+                      "object:text-caret-moved", "object:property-change:accessible-name",
+                      "object:state-changed:selected", "object:children-changed"):
             subprocess.run(["gdbus", "call", "--address", ADDRESS, "--dest", REGISTRY,
                             "--object-path", "/org/a11y/atspi/registry", "--method",
                             "org.a11y.atspi.Registry.RegisterEvent", "--", event],
@@ -139,6 +171,70 @@ def main():
             check(f"actions of {name(bus, path)}", "'Press'" in actions, True)
             call(bus, path, "org.a11y.atspi.Action.DoAction", "0")
 
+        def unnamed_shown(what):
+            """Everything shown has a name, or is left out of the tree."""
+            unnamed = []
+
+            def walk(path, depth):
+                for b, p in children(bus, path):
+                    if SHOWING not in states(b, p):
+                        continue
+                    r = role(b, p)
+                    if not name(b, p):
+                        unnamed.append(f"{r} in {name(bus, path) or role(bus, path)}")
+                    if depth < 6 and r not in ("list item", "table cell"):
+                        walk(p, depth + 1)
+
+            walk(apps[-1][1], 0)
+            check(f"shown parts of {what} without a name", unnamed, [])
+
+        def every_boundary(what):
+            """Asks for every kind of piece at, before and after every offset, the end included:
+            each answers within a second with a piece inside the text."""
+            whole = typed()
+
+            def ask(question):
+                method, offset, boundary = question
+                args = (bus, text, f"org.a11y.atspi.Text.{method}", str(offset), str(boundary))
+                try:
+                    reply = call(*args)
+                except Frozen:
+                    reply = call(*args)  # once more: a busy machine, or frozen for good
+                piece, start, end = re.match(r"\('([^']*)', (-?\d+), (-?\d+)\)", reply).groups()
+                start, end = int(start), int(end)
+                inside = (start == end == -1 or
+                          (0 <= start <= end <= len(whole) and whole[start:end] == piece))
+                check(f"{method} {offset} {boundary} on {what} {whole!r}: {reply}", inside, True)
+
+            questions = [(method, offset, boundary) for offset in range(len(whole) + 1)
+                         for boundary in BOUNDARIES
+                         for method in ("GetTextAtOffset", "GetTextBeforeOffset",
+                                        "GetTextAfterOffset")]
+            # A few at a time, as several assistive tools may ask at once.
+            with concurrent.futures.ThreadPoolExecutor(4) as pool:
+                for answered in pool.map(ask, questions):
+                    pass
+            check(f"the text after the pieces of {what}", typed(), whole)
+
+        check("the window's role", [(role(b, p), name(b, p)) for b, p in children(bus, apps[-1][1])],
+              [("frame", "Lumeta")])
+        every_boundary("an empty text")
+
+        # A caret set through AT-SPI is where typing goes on, as after a click there.
+        for key in ("キー A", "キー I"):
+            press(found[("push button", key)])
+        wait_for("text after A I", typed, "あい")
+        every_boundary("kana")
+        check("SetCaretOffset 1", call(bus, text, "org.a11y.atspi.Text.SetCaretOffset", "1"),
+              "(true,)")
+        wait_for("caret after SetCaretOffset 1", caret, 1)
+        press(found[("push button", "キー U")])
+        wait_for("text after U at the caret set", typed, "あうい")
+        check("caret after U", caret(), 2)
+        press(found[("push button", "消去")])
+        wait_for("text after 消去", typed, "")
+
+        # The strip's candidate on display is its selected child, and ↓ tells of the move.
         for key in ("キー K", "キー A", "キー I"):
             press(found[("push button", key)])
         wait_for("text after K A I", typed, "かい")
@@ -147,6 +243,20 @@ def main():
         strip = found[("list", "変換候補")]
         wait_for("the strip's first candidates",
                  lambda: [name(b, p) for b, p in children(bus, strip)][:2], ["1 回", "2 会"])
+        wait_for("news of the strip's new candidates",
+                 lambda: strip in signals("atspi_events.log", "ChildrenChanged", "add"), True)
+        press(found[("push button", "下")])
+        press(found[("push button", "下")])
+        wait_for("text after ↓ ↓", typed, "会")
+        candidates = children(bus, strip)
+        wait_for("the selected candidate after ↓ ↓",
+                 lambda: [name(b, p) for b, p in candidates if SELECTED in states(b, p)],
+                 ["2 会"])
+        wait_for("selection news of ↓ ↓",
+                 lambda: sorted({name(bus, p) for p in signals("atspi_events.log", "StateChanged",
+                                                               "selected")}),
+                 ["1 回", "2 会"])
+        every_boundary("kanji")
         press(children(bus, strip)[1][1])
         wait_for("text after pressing candidate 2", typed, "会")
         check("caret after the candidate", caret(), 1)
@@ -154,7 +264,21 @@ def main():
               first_string(call(bus, text, "org.a11y.atspi.Text.GetTextAtOffset", "0",
                                 LINE_START)), "会")
 
+        # The mode is spoken: the status's new name is announced.
         press(found[("push button", "モード")])
+        wait_for("the mode announced",
+                 lambda: "入力モード: 英字 大文字 半角" in
+                 [name(bus, p) for p in signals("atspi_events.log", "PropertyChange",
+                                                "accessible-name")], True)
+        for key in ("キー K", "キー A"):
+            press(found[("push button", key)])
+        every_boundary("mixed text")
+        press(found[("push button", "消去")])
+        for key in ("キー K", "キー A", "キー W"):
+            press(found[("push button", key)])
+        every_boundary("Latin")
+        unnamed_shown("the window")
+
         press(found[("push button", "モード")])
         deadline = time.time() + 10
         grid = None
@@ -167,9 +291,16 @@ def main():
             cells = children(bus, grid)
             check("cells on the first page", len(cells), 150)
             check("the first cells", [name(b, p) for b, p in cells[:3]], ["○", "●", "◎"])
+            before = typed()
             press(cells[1][1])
-            wait_for("text after pressing cell 2", typed, "会●")
+            wait_for("text after pressing cell 2", typed, before + "●")
+            picker = find_all().get(("panel", "記号モード"))
+            check("the picker is a panel in the window, shown",
+                  picker is not None and SHOWING in states(bus, picker), True)
+            unnamed_shown("the symbol picker")
         time.sleep(0.5)
+    except Frozen as frozen:
+        failures.append(f"no answer within a second, Lumeta frozen: {frozen}")
     finally:
         stop.set()
         if registering.is_alive():

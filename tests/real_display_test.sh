@@ -116,9 +116,8 @@ type_gazou_kai
 expect "two words typed and converted twice" "画像回画像回"
 
 tap MODE; tap MODE
-dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^記号モード$' | head -n 1)
-sleep 0.5
-xdotool mousemove --window "$dialog" 53 247 click --repeat 2 --delay 150 1  # the second cell
+# The picker's second cell, in the display's place.
+xdotool mousemove --window "$window" 97 171 click --repeat 2 --delay 150 1
 sleep 0.5
 tap RET
 expect "a symbol clicked twice is typed twice" "●●"

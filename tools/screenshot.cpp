@@ -1,13 +1,12 @@
 // lumeta-screenshot [--screen] [--learning-file PATH] FILE [KEY ...]: starts the window, works
 // the named keys as the replay tool names them (one press and release each), and saves a
-// picture of the window to FILE; with --screen, of the screen around the window and the symbol
-// dialog; with --learning-file, learning into (and predicting and offering from) PATH.
+// picture of the window to FILE; with --screen, of the screen around the window and its frame;
+// with --learning-file, learning into (and predicting and offering from) PATH.
 #include <QApplication>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 #include <iostream>
-
 #include <memory>
 
 #include "keypad.h"
@@ -48,7 +47,6 @@ int main(int argc, char** argv) {
     QPixmap picture = form.grab();
     if (whole_screen) {
       QRect area = form.frameGeometry();
-      if (form.symbol_dialog()->isVisible()) area |= form.symbol_dialog()->frameGeometry();
       picture = form.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     }
     status = picture.save(file) ? 0 : 1;

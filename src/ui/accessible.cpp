@@ -2,10 +2,13 @@
 
 #include <QAccessibleWidget>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <vector>
 
 #include "candidate_bar.h"
+#include "main_window.h"
+#include "mode_status.h"
 #include "qt_text.h"
 #include "symbol_picker.h"
 #include "symbols.h"
@@ -312,8 +315,44 @@ class SymbolGridAccessible : public QAccessibleWidget, public QAccessibleTableIn
   Children children_;
 };
 
+// ---- Widgets that only need a role of their own. ------------------------------------------
+
+// The main window: a frame, as a screen reader expects an application's window to be.
+class FrameAccessible : public QAccessibleWidget {
+ public:
+  explicit FrameAccessible(QWidget* window) : QAccessibleWidget(window, QAccessible::Window) {}
+};
+
+// The mode status: a status bar whose name says the mode; the indicators under it, one letter
+// each, are left out, as the name says all they show.
+class ModeStatusAccessible : public QAccessibleWidget {
+ public:
+  explicit ModeStatusAccessible(QWidget* status)
+      : QAccessibleWidget(status, QAccessible::StatusBar) {}
+  int childCount() const override { return 0; }
+  QAccessibleInterface* child(int) const override { return nullptr; }
+  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+};
+
+// The symbol picker: a panel of the window.
+class PanelAccessible : public QAccessibleWidget {
+ public:
+  explicit PanelAccessible(QWidget* panel) : QAccessibleWidget(panel, QAccessible::Pane) {}
+};
+
 QAccessibleInterface* factory(const QString& class_name, QObject* object) {
   if (!object || !object->isWidgetType()) return nullptr;
+  auto* widget = static_cast<QWidget*>(object);
+  if (class_name == QLatin1String(MainWindow::staticMetaObject.className())) {
+    return new FrameAccessible(widget);
+  }
+  if (class_name == QLatin1String(ModeStatus::staticMetaObject.className())) {
+    return new ModeStatusAccessible(widget);
+  }
+  if (class_name == QLatin1String(SymbolPicker::staticMetaObject.className())) {
+    return new PanelAccessible(widget);
+  }
   if (class_name == QLatin1String(TextDisplay::staticMetaObject.className())) {
     return make_text_display_accessible(static_cast<TextDisplay*>(object));
   }
@@ -330,6 +369,32 @@ QAccessibleInterface* factory(const QString& class_name, QObject* object) {
 }
 
 }  // namespace
+
+void accessible_strip_changed(CandidateBar* bar, int was_shown, bool candidates_changed) {
+  if (!QAccessible::isActive()) return;
+  QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(bar);
+  if (!strip) return;
+  if (candidates_changed) {
+    QAccessibleEvent reorder(strip, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&reorder);
+  } else if (QAccessibleInterface* old = strip->child(was_shown - 1)) {
+    QAccessibleEvent removed(old, QAccessible::SelectionRemove);
+    QAccessible::updateAccessibility(&removed);
+  }
+  if (QAccessibleInterface* now = strip->child(bar->shown() - 1)) {
+    QAccessibleEvent added(now, QAccessible::SelectionAdd);
+    QAccessible::updateAccessibility(&added);
+  }
+}
+
+void name_scroll_bars(QAbstractScrollArea* area, const QString& what) {
+  for (QScrollBar* bar : {area->verticalScrollBar(), area->horizontalScrollBar()}) {
+    bar->setAccessibleName(what + QStringLiteral("のスクロールバー"));
+    if (QWidget* frame = bar->parentWidget(); frame && frame != area) {
+      frame->setAccessibleName(what + QStringLiteral("のスクロール欄"));
+    }
+  }
+}
 
 void install_accessible_factory() {
   static const bool installed = [] {

@@ -37,6 +37,7 @@ void CandidateBar::set_strip(const CandidateStrip& strip) {
                        predictions != predictions_;
   const bool moved = strip.shown != shown_;
   if (!changed && !moved) return;
+  const int was_shown = shown_;
   active_ = strip.active;
   offers_ = strip.offers;
   shown_ = strip.shown;
@@ -54,6 +55,7 @@ void CandidateBar::set_strip(const CandidateStrip& strip) {
     }
   }
   update_accessible_text();
+  accessible_strip_changed(this, was_shown, changed);
   update();
 }
 

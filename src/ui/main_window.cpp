@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "accessible.h"
 #include "click_filter.h"
 #include "conversion.h"
 #include "qt_text.h"
@@ -17,23 +18,6 @@ namespace lumeta {
 namespace {
 
 constexpr QSize kClientSize(677, 556);
-
-// The indicator labels, in Indicator order: caption, left, width.
-struct IndicatorPlace {
-  const char* caption;
-  int left;
-  int width;
-};
-constexpr std::array<IndicatorPlace, kIndicatorCount> kIndicatorPlaces = {{
-    {"全", 288, 23},
-    {"半", 315, 23},
-    {"ローマ", 62, 63},
-    {"数", 226, 23},
-    {"英", 133, 23},
-    {"大", 201, 23},
-    {"小", 252, 23},
-    {"記", 160, 23},
-}};
 
 // Qt's key codes to the Windows virtual-key codes the key list uses. Letters share their code.
 struct KeyCode {
@@ -74,6 +58,12 @@ QRect rect_of(const KeyPlace& place) {
   return {place.left, place.top, place.width, place.height};
 }
 
+// Whether a program may move the pointer: not on Wayland, where Qt would only complain.
+bool pointer_can_be_moved() {
+  static const bool can = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+  return can;
+}
+
 const QString kAboutCaption = QStringLiteral("バージョン情報");
 const QString kAboutText = QStringLiteral("Lumeta " LUMETA_VERSION
                                           "\nポインタだけで日本語を入力\n© 2026 Lumeta developers");
@@ -88,6 +78,7 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
 
   handset_picture_ = new HandsetPicture(this);
   handset_picture_->setGeometry(8, 8, 433, 433);
+  handset_picture_->setAccessibleName(QStringLiteral("携帯電話の画面の絵"));
 
   text_display_ = new TextDisplay(this);
   text_display_->setGeometry(54, 120, 298, 272);
@@ -121,6 +112,9 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   about_label_->adjustSize();
   about_label_->setMouseTracking(true);
   about_label_->installEventFilter(this);
+  // A screen reader hears the version without hovering.
+  about_label_->setAccessibleName(kAboutCaption);
+  about_label_->setAccessibleDescription(kAboutText);
 
   position_label_ = new QLabel(this);
   position_label_->setGeometry(280, 446, 46, 15);
@@ -139,15 +133,7 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   learning_label_->setStyleSheet(QStringLiteral("color: #666"));
   learning_label_->hide();
 
-  for (int i = 0; i < kIndicatorCount; ++i) {
-    QLabel* label = new QLabel(QString::fromUtf8(kIndicatorPlaces[i].caption), this);
-    label->setGeometry(kIndicatorPlaces[i].left, 394, kIndicatorPlaces[i].width, 23);
-    label->setFont(ui_font(23));
-    label->setAlignment(Qt::AlignCenter);
-    label->setAutoFillBackground(true);
-    indicators_[i] = label;
-    set_indicator(static_cast<Indicator>(i), IndicatorLook::unlit);
-  }
+  mode_status_ = new ModeStatus(this, QPoint(62, 394));
 
   candidate_bar_ = new CandidateBar(this);
   candidate_bar_->setGeometry(22, 46, 362, 66);
@@ -166,14 +152,17 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
     keypad_.choose_prediction(index);
   });
 
-  symbol_picker_ = new SymbolPicker(this);
+  symbol_picker_ = new SymbolPicker(this, text_display_->size());
+  symbol_picker_->move(text_display_->pos());
   symbol_picker_->hide();
+  symbol_picker_->installEventFilter(this);
   connect(symbol_picker_, &SymbolPicker::symbol_picked, this, [this](int page, int index) {
     before_key();
     keypad_.pick_symbol(page, index);
   });
 
   text_display_->setAccessibleName(QStringLiteral("入力テキスト"));
+  name_scroll_bars(text_display_, text_display_->accessibleName());
   text_display_->setAccessibleDescription(
       QStringLiteral("キーで入力した文章。クリックでカーソルを置く"));
   create_window();
@@ -267,7 +256,11 @@ int MainWindow::caret() const {
   return text_display_->caret();
 }
 void MainWindow::set_focus() {
-  text_display_->setFocus();
+  if (symbol_picker_->isVisible()) {
+    symbol_picker_->setFocus();
+  } else {
+    text_display_->setFocus();
+  }
 }
 int MainWindow::caret_line_start() {
   return text_display_->caret_line_start();
@@ -302,17 +295,7 @@ void MainWindow::before_key() {
 }
 
 void MainWindow::set_indicator(Indicator indicator, IndicatorLook look) {
-  QLabel* label = indicators_[static_cast<int>(indicator)];
-  QPalette palette = label->palette();
-  const QColor background = look == IndicatorLook::lit ? QColor(Qt::black)
-                            : look == IndicatorLook::white
-                                ? QColor(Qt::white)
-                                : this->palette().color(QPalette::Button);
-  palette.setColor(QPalette::Window, background);
-  palette.setColor(QPalette::WindowText, Qt::white);
-  label->setPalette(palette);
-  label->setAccessibleDescription(look == IndicatorLook::lit ? QStringLiteral("点灯")
-                                                             : QStringLiteral("消灯"));
+  mode_status_->set_look(indicator, look);
 }
 
 void MainWindow::set_key_face(int key, const Face& face) {
@@ -349,15 +332,18 @@ void MainWindow::fill_symbol_grid() {
   symbol_picker_->fill_symbol_grid();
 }
 
+// The picker takes the display's place, and the keyboard focus with it: the keys typed work as
+// they do from the display.
 void MainWindow::show_symbol_dialog() {
-  // Beside the display: the window's outer corner plus the display's place, 4 right, 25 down.
-  symbol_picker_->move(frameGeometry().topLeft() + text_display_->pos() + QPoint(4, 25));
   symbol_picker_->show();
   symbol_picker_->raise();
-  symbol_picker_->activateWindow();
+  symbol_picker_->setFocus();
+  text_display_->hide();
 }
 
 void MainWindow::hide_symbol_dialog() {
+  text_display_->show();
+  text_display_->setFocus();
   symbol_picker_->hide();
 }
 bool MainWindow::symbol_dialog_visible() const {
@@ -456,11 +442,13 @@ void MainWindow::show_learning_problem(const std::string& message) {
   learning_label_->show();
 }
 
-// The candidate strip, the undo key and the keys' descriptions follow the engine.
+// The candidate strip, the undo key, the keys' descriptions and the spoken mode follow the
+// engine.
 void MainWindow::refresh_extras() {
   candidate_bar_->set_strip(keypad_.strip());
   undo_key()->setEnabled(engine_.can_undo_delete_all());
   describe_letter_keys();
+  mode_status_->announce();
 }
 
 // Each letter key tells assistive tools the characters it types in the current mode, separated
@@ -508,7 +496,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     return false;
   }
-  if (watched == text_display_) {
+  if (watched == text_display_ || watched == symbol_picker_) {
     if (event->type() == QEvent::KeyPress) return physical_key_down(static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::KeyRelease) return physical_key_up(static_cast<QKeyEvent*>(event));
   }
@@ -517,8 +505,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 // A physical key works its on-screen key: the pointer goes to the key's centre and the press
 // reaches that key through the ordinary event path, so it runs exactly the key's own press and
-// release handling. Nothing is ever clicked outside Lumeta's keys, and where the platform
-// cannot move the pointer the key still gets its press and its release.
+// release handling. Nothing is ever clicked outside Lumeta's keys. Where the platform lets no
+// program move the pointer (Wayland), the key gets its press and its release all the same and
+// the pointer stays where the user left it.
 bool MainWindow::physical_key_down(QKeyEvent* event) {
   const KeyInfo* info = find_key_by_keyboard(virtual_key(event->key()));
   if (info && info->kind != KeyKind::window && keys_[info->number]) {
@@ -541,7 +530,7 @@ bool MainWindow::physical_key_up(QKeyEvent* event) {
 void MainWindow::press_through_pointer(KeyButton* key) {
   const QPoint centre = key->rect().center();
   const QPoint global = key->mapToGlobal(centre);
-  QCursor::setPos(global);
+  if (pointer_can_be_moved()) QCursor::setPos(global);
   QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton,
                     Qt::NoModifier);
   QCoreApplication::sendEvent(key, &press);

@@ -21,6 +21,7 @@
 #include "handset_picture.h"
 #include "key_button.h"
 #include "keypad.h"
+#include "mode_status.h"
 #include "symbol_picker.h"
 #include "text_display.h"
 #include "view.h"
@@ -81,7 +82,8 @@ class MainWindow : public QWidget, public View {
   // Writes the draft now and waits for it, if the text or its caret changed since the last
   // write (at quit, and for the tests).
   void save_draft();
-  QLabel* indicator(Indicator i) const { return indicators_[static_cast<int>(i)]; }
+  QLabel* indicator(Indicator i) const { return mode_status_->indicator(i); }
+  ModeStatus* mode_status() const { return mode_status_; }
   SymbolPicker* symbol_dialog() const { return symbol_picker_; }
 
  protected:
@@ -113,7 +115,7 @@ class MainWindow : public QWidget, public View {
   std::array<QPushButton*, key::undo - key::quit + 1> window_keys_{};
   QLabel* about_label_;
   QLabel* position_label_;
-  std::array<QLabel*, kIndicatorCount> indicators_{};
+  ModeStatus* mode_status_;
   SymbolPicker* symbol_picker_;
   CandidateBar* candidate_bar_;
   std::optional<InputMode> described_mode_;

@@ -1,7 +1,6 @@
 #include "symbol_picker.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
@@ -37,26 +36,28 @@ class SymbolCellDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-SymbolPicker::SymbolPicker(QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
+SymbolPicker::SymbolPicker(QWidget* parent, QSize size) : QWidget(parent) {
   install_accessible_factory();
-  setWindowTitle(QStringLiteral("記号モード"));
-  setFixedSize(304, 444);  // the three panels, with the page's grid below them
-  setAttribute(Qt::WA_QuitOnClose, false);
+  setAccessibleName(QStringLiteral("記号モード"));
+  resize(size);
+  // The page names in a row along the top, the grid under them.
+  constexpr int kPanelHeight = 32;
+  constexpr int kGap = 4;
+  const int panel_width = (size.width() - 2 * kGap) / 3;
   for (int page = 1; page <= 3; ++page) {
     QLabel* panel = new QLabel(to_qstring(symbol_page_name(page)), this);
-    panel->setGeometry(112, 40 + (page - 1) * 64, 145, 49);
+    panel->setGeometry((page - 1) * (panel_width + kGap), 0, panel_width, kPanelHeight);
     panel->setAlignment(Qt::AlignCenter);
-    panel->setFont(ui_font(20, true));
+    panel->setFont(ui_font(17, true));
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setAutoFillBackground(true);
     panels_[page - 1] = panel;
   }
   grid_ = new QTableWidget(kSymbolRows, kSymbolColumns, this);
-  grid_->setGeometry(13, 232, 278, 202);
+  grid_->setGeometry(0, kPanelHeight + kGap, size.width(), size.height() - kPanelHeight - kGap);
   grid_->horizontalHeader()->hide();
   grid_->verticalHeader()->hide();
-  grid_->horizontalHeader()->setDefaultSectionSize(26);
+  grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);  // the width shared
   grid_->verticalHeader()->setDefaultSectionSize(28);
   grid_->setShowGrid(true);
   grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -67,6 +68,7 @@ SymbolPicker::SymbolPicker(QWidget* parent)
   grid_->setFocusPolicy(Qt::NoFocus);
   grid_->setItemDelegate(new SymbolCellDelegate(grid_));
   grid_->setAccessibleName(QStringLiteral("記号の一覧"));
+  name_scroll_bars(grid_, grid_->accessibleName());
   ClickFilter::install(grid_->viewport(), ClickFilter::Buttons::all_as_left);
   connect(grid_, &QTableWidget::cellClicked, this, &SymbolPicker::pick_cell);
   set_page_highlight(1);
@@ -106,11 +108,6 @@ void SymbolPicker::set_page_highlight(int page) {
     panels_[p - 1]->setAccessibleDescription(on ? QStringLiteral("表示中のページ") : QString());
   }
   grid_->setAccessibleDescription(to_qstring(symbol_page_name(page)));
-}
-
-void SymbolPicker::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Control) hide();
-  event->accept();  // every other key is swallowed
 }
 
 }  // namespace lumeta

@@ -1,6 +1,8 @@
-// The symbol dialog: three page panels and the grid of the current page's symbols, beside the
-// display while symbol mode is on. A click on a cell picks that symbol. Ctrl closes the dialog;
-// every other key is swallowed.
+// The symbol picker: the three page names and the grid of the current page's symbols, a panel
+// of the main window that takes the display's place while symbol mode is on. Being part of the
+// window, it stays with it on every platform: no window manager or compositor can put it behind
+// the window or elsewhere, and a click on the window leaves it where it is. A click on a cell
+// picks that symbol; the keys typed while it is shown go to the window, as from the display.
 #pragma once
 
 #include <QLabel>
@@ -14,7 +16,8 @@ class SymbolPicker : public QWidget {
   Q_OBJECT
 
  public:
-  explicit SymbolPicker(QWidget* parent);
+  // Laid out within `size`: the display's.
+  SymbolPicker(QWidget* parent, QSize size);
 
   void fill_symbol_grid();  // with the current page's symbols
   void set_page_highlight(int page);
@@ -26,9 +29,6 @@ class SymbolPicker : public QWidget {
 
  signals:
   void symbol_picked(int page, int index);
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   std::array<QLabel*, 3> panels_{};

@@ -7,6 +7,7 @@
 
 #include "qt_text.h"
 #include "sjis.h"
+#include "text_boundaries.h"
 #include "text_display.h"
 #include "unit_index.h"
 
@@ -72,6 +73,18 @@ class TextDisplayAccessible : public QAccessibleWidget, public QAccessibleTextIn
     return QAccessibleWidget::interface_cast(type);
   }
 
+  // The children are the frames of the scroll bars; the viewport, which holds the text, is the
+  // display itself to assistive tools.
+  int childCount() const override { return static_cast<int>(parts().size()); }
+  QAccessibleInterface* child(int index) const override {
+    const QList<QWidget*> all = parts();
+    return index >= 0 && index < all.size() ? QAccessible::queryAccessibleInterface(all[index])
+                                            : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    return child ? static_cast<int>(parts().indexOf(qobject_cast<QWidget*>(child->object()))) : -1;
+  }
+
   QAccessible::State state() const override {
     QAccessible::State s = QAccessibleWidget::state();
     s.readOnly = true;
@@ -89,7 +102,7 @@ class TextDisplayAccessible : public QAccessibleWidget, public QAccessibleTextIn
     return text_;
   }
 
-  // Selection: the display has none.
+  // Selection: the display has none, and a request for one is refused: nothing changes.
   void selection(int, int* start, int* end) const override { *start = *end = 0; }
   int selectionCount() const override { return 0; }
   void addSelection(int, int) override {}
@@ -97,8 +110,13 @@ class TextDisplayAccessible : public QAccessibleWidget, public QAccessibleTextIn
   void setSelection(int, int, int) override {}
 
   int cursorPosition() const override { return units_before(display_->caret()); }
-  // As a pointer click in the display: the caret goes there, the text stays as it is.
-  void setCursorPosition(int position) override { display_->set_caret(position_of(position)); }
+  // Exactly a pointer click at that place: what is pending is confirmed as shown, and the place
+  // becomes the insertion point, so the next key types there. An offset outside the text is
+  // refused.
+  void setCursorPosition(int position) override {
+    if (position < 0 || position > characterCount()) return;
+    emit display_->clicked(position_of(position));
+  }
 
   QString text(int start, int end) const override {
     const QString& all = whole();
@@ -108,33 +126,29 @@ class TextDisplayAccessible : public QAccessibleWidget, public QAccessibleTextIn
   }
   int characterCount() const override { return static_cast<int>(whole().size()); }
 
-  // Lines are the display's wrapped lines, each with its line break.
+  // Lines are the display's wrapped lines, each with its line break; characters, words,
+  // sentences and paragraphs are Lumeta's own pieces (text_boundaries.h), which answer at every
+  // offset, the end included.
   QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start,
                        int* end) const override {
-    if (type != QAccessible::LineBoundary) {
-      return QAccessibleTextInterface::textAtOffset(offset, type, start, end);
-    }
-    return line_text(line_of_unit(offset), start, end);
+    if (type == QAccessible::LineBoundary) return line_text(line_of_unit(offset), start, end);
+    return piece_text(type, offset, piece_at, start, end);
   }
   QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start,
                            int* end) const override {
-    if (type != QAccessible::LineBoundary) {
-      return QAccessibleTextInterface::textBeforeOffset(offset, type, start, end);
-    }
-    return line_text(line_of_unit(offset) - 1, start, end);
+    if (type == QAccessible::LineBoundary) return line_text(line_of_unit(offset) - 1, start, end);
+    return piece_text(type, offset, piece_before, start, end);
   }
   QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* start,
                           int* end) const override {
-    if (type != QAccessible::LineBoundary) {
-      return QAccessibleTextInterface::textAfterOffset(offset, type, start, end);
-    }
-    return line_text(line_of_unit(offset) + 1, start, end);
+    if (type == QAccessible::LineBoundary) return line_text(line_of_unit(offset) + 1, start, end);
+    return piece_text(type, offset, piece_after, start, end);
   }
 
   QRect characterRect(int offset) const override {
     const int position = position_of(offset);
     const QFontMetrics metrics(display_->font());
-    const QChar ch = offset < characterCount() ? whole().at(offset) : QChar(u' ');
+    const QChar ch = offset >= 0 && offset < characterCount() ? whole().at(offset) : QChar(u' ');
     const QPoint at = display_->point_at(position);
     const QRect local(at, QSize(ch == u'\n' ? 1 : metrics.horizontalAdvance(ch), metrics.height()));
     return QRect(display_->viewport()->mapToGlobal(local.topLeft()), local.size());
@@ -154,7 +168,45 @@ class TextDisplayAccessible : public QAccessibleWidget, public QAccessibleTextIn
   }
 
  private:
-  int line_of_unit(int offset) const { return display_->line_of(position_of(std::max(offset, 0))); }
+  QList<QWidget*> parts() const {
+    QList<QWidget*> found;
+    for (QObject* object : display_->children()) {
+      auto* widget = qobject_cast<QWidget*>(object);
+      if (widget && widget != display_->viewport() && !widget->isWindow()) found << widget;
+    }
+    return found;
+  }
+
+  int line_of_unit(int offset) const {
+    return display_->line_of(position_of(std::clamp(offset, 0, characterCount())));
+  }
+
+  // The piece of `type` that `find` gives for `offset`; the whole text for NoBoundary.
+  using FindPiece = TextSpan (*)(const QString&, TextPiece, int);
+  QString piece_text(QAccessible::TextBoundaryType type, int offset, FindPiece find, int* start,
+                     int* end) const {
+    const QString& all = whole();
+    TextSpan span{0, static_cast<int>(all.size())};
+    if (type != QAccessible::NoBoundary) {
+      // -1 is the end of the text, as for Qt's own text widgets.
+      span = find(all, piece_kind(type), offset < 0 ? static_cast<int>(all.size()) : offset);
+    }
+    *start = span.start;
+    *end = span.end;
+    return span.start < 0 ? QString() : all.mid(span.start, span.end - span.start);
+  }
+  static TextPiece piece_kind(QAccessible::TextBoundaryType type) {
+    switch (type) {
+      case QAccessible::CharBoundary:
+        return TextPiece::character;
+      case QAccessible::WordBoundary:
+        return TextPiece::word;
+      case QAccessible::SentenceBoundary:
+        return TextPiece::sentence;
+      default:
+        return TextPiece::paragraph;
+    }
+  }
 
   QString line_text(int line, int* start, int* end) const {
     if (line < 0 || line >= display_->line_count()) {
