@@ -142,6 +142,8 @@ TEST(NextWordPairs, NotLearnedAcrossALineBreakACaretMoveOrAModeChange) {
   t.type({kGazou, "CARET:0", kWo});
   t.type({kGazou, "MODE MODE MODE", kWo});
   t.type({kGazou, "BS", kWo});  // confirmed text erased
+  t.type({kGazou, "W O DELALL", kWo});
+  t.type({kGazou, "W O DELALL UNDO", kWo});
   EXPECT_EQ(t.learned.count("画像", "を"), 0);
   for (const auto& [pair, seen] : t.learned.pairs)
     EXPECT_EQ(pair.first, "を") << u8(pair.second);  // を, then 画像 in the next try

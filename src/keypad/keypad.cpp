@@ -138,6 +138,9 @@ void Keypad::press(int number) {
       break;
   }
   next_words_.after_key(engine_);
+  // Delete-all and 元に戻す move the caret to the end of a text of another length: the next word
+  // starts a chain of its own.
+  if (key->kind == KeyKind::window) next_words_.end_chain();
 }
 
 void Keypad::release(int number) {
