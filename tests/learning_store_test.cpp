@@ -163,17 +163,27 @@ TEST(LearningStore, AKillDuringWritingNeverDamagesTheFile) {
   const std::string path = scratch.path("learning.sqlite3");
   std::size_t learned_before = 0;
   for (int round = 0; round < 6; ++round) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      // Learns without pause until killed, a transaction every few moments.
+      // Learns without pause until killed, a transaction every few moments; says so once the
+      // first choice is on disk.
       LearningStore store(path);
-      for (int i = 0;; ++i) {
+      store.record_choice("かく", "書く" + std::to_string(round * 1000000));
+      store.flush();
+      (void)!write(ready[1], "r", 1);
+      for (int i = 1;; ++i) {
         store.record_choice("かく", "書く" + std::to_string(round * 1000000 + i));
         if (i % 4 == 0) usleep(1000);
       }
     }
-    usleep(300'000 + static_cast<useconds_t>(round) * 70'000);
+    close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+    usleep(50'000 + static_cast<useconds_t>(round) * 45'000);  // in the midst of writing
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);

@@ -44,6 +44,7 @@ TEST(LexiconCandidates, NoStemGluedToAnEndingThatIsNotItsForm) {
       {"せてい", {"競てい", "迫てい", "糶てい"}},
       {"かいだ", {"書いだ", "描いだ"}},  // 書い takes た, 嗅い takes だ
       {"かった", {"買いた", "刈いた"}},
+      {"かいて", {"解て", "貝て", "階て"}},  // a noun and て
   };
   for (const Invented& row : invented) {
     const auto list = lookup(row.reading);
@@ -67,6 +68,10 @@ TEST(LexiconCandidates, RealWordFormsFirstAmongTheLexiconsSpellings) {
   EXPECT_EQ(lexicon::spellings("いどうした", 5).front(), "移動した");
   EXPECT_EQ(lexicon::spellings("しずかだった", 5).front(), "静かだった");
   EXPECT_EQ(lexicon::spellings("おおきくて", 5).front(), "大きくて");
+  EXPECT_EQ(lexicon::spellings("うめられ", 5).front(), "埋められ");  // an ending's continuative
+  // A word that is one row keeps its place though a sequence spells it too (告げ + る).
+  const auto tsugeru = lexicon::spellings("つげる", 10);
+  EXPECT_NE(std::find(tsugeru.begin(), tsugeru.end(), "告げる"), tsugeru.end());
   // Never the reading itself, and at most the limit.
   EXPECT_EQ(position(lexicon::spellings("する", 80), "する"), -1);
   EXPECT_LE(lexicon::spellings("かい", 3).size(), 3u);

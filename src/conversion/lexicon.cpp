@@ -24,7 +24,8 @@ constexpr std::size_t kMaxWords = 5;
 // much is not offered: the lexicon's costs keep odd joins of real words well above
 // (いう: 言う 3,900, 居 + う 10,900).
 constexpr int kCostMargin = 6000;
-// Work done for one reading is bounded: at most this many partial sequences are tried.
+// Work done for one reading is bounded: at most this many partial sequences are tried (a
+// 20-kana reading tries a few hundred).
 constexpr int kMaxSteps = 20000;
 
 const format::Header& header() {
@@ -133,12 +134,13 @@ bool may_follow(const std::vector<const Row*>& path, const Row& next) {
 }
 
 // Whether `path` is a whole offer: a word alone in its whole or continuative form (書く, 書き),
-// or a sequence ending in a whole form (書いた, not 書いて + い).
+// or a sequence ending in a whole form (書いた, not 書いて + い) or in an auxiliary's
+// continuative (行われ: 行わ + れ).
 bool complete(const std::vector<const Row*>& path) {
   const Row& last = *path.back();
-  if (last.kind == format::kPrefix) return false;
-  if (path.size() == 1) return last.form == format::kWhole || last.form == format::kStem;
-  return last.form == format::kWhole;
+  if (last.form == format::kWhole) return true;
+  if (last.form != format::kStem) return false;
+  return path.size() == 1 || (last.traits & format::kAuxiliaryVerb);
 }
 
 // A word in one of its forms: one row, or a conjugated word followed by endings only.
@@ -231,8 +233,12 @@ struct Search {
     ranked.by_stem = path.size() > 1;
     best_cost = std::min(best_cost, cost);
     ranked.single = path.size() == 1;
+    // A spelling that is one row keeps that row's ranking (告げる, not 告げ + る).
     auto [it, added] = found.try_emplace(spelling, ranked);
-    if (!added && ranked.key() < it->second.key()) it->second = ranked;
+    if (!added && std::tuple(!ranked.single, ranked.key()) <
+                      std::tuple(!it->second.single, it->second.key())) {
+      it->second = ranked;
+    }
   }
 };
 
@@ -310,7 +316,7 @@ std::vector<Prediction> predictions(std::string_view prefix, std::size_t limit) 
        i < header().reading_count && text_at(readings()[i].text).starts_with(prefix); ++i) {
     for (uint32_t j = readings()[i].first_row; j < readings()[i + 1].first_row; ++j) {
       const Row& r = rows()[j];
-      if (r.kind != format::kContent || !r.headword) continue;
+      if (r.kind != format::kContent || !(r.traits & format::kHeadword)) continue;
       ranked.push_back({{late(r) ? 1 : 0, r.listed, r.by_stem, r.cost}, j});
     }
   }
@@ -351,7 +357,8 @@ std::vector<std::string> likely_next(std::string_view reading, std::string_view 
       for (uint32_t j = readings()[i].first_row; j < readings()[i + 1].first_row; ++j) {
         const Row& r = rows()[j];
         const bool function = r.kind == format::kParticle || r.kind == format::kEnding;
-        if ((function && r.headword) || spelling_of(r) == "する") list.push_back(j);
+        if ((function && (r.traits & format::kHeadword)) || spelling_of(r) == "する")
+          list.push_back(j);
       }
     }
     return list;

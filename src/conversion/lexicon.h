@@ -2,12 +2,15 @@
 // (書く 書か 書き 書い …) with its costs and context ids, turned into a table at build time
 // (make_lexicon.cpp) and searched in place. Shift-JIS strings, hiragana readings.
 //
-// Ranking, for a spelling of a whole reading (best first):
+// Ranking, for a spelling of a whole reading (best first; chosen by measuring on prose with
+// bench/prose):
 //  1. words in one of their forms (書いた: 書い + た) before sequences of several words (日本を)
 //     and before proper nouns and katakana spellings of words that have a kanji spelling;
 //  2. the place the large dictionary gives the spelling under the reading (or its stem under
 //     the stem's reading: 書 under かk), listed before unlisted;
-//  3. the lexicon's cost of the word sequence.
+//  3. at the same place, a spelling listed whole before a word with endings listed through
+//     its stem (りすと: リスト before 利すと);
+//  4. the lexicon's cost of the word sequence.
 #pragma once
 
 #include <cstddef>
@@ -37,7 +40,7 @@ std::vector<Ranked> ranked_spellings(std::string_view reading, std::size_t limit
 
 // Single lexicon words (kanji and katakana spellings alike) whose reading begins with
 // `prefix` (the prefix itself included), best first by the same ranking, at most `limit`:
-// がぞ → 画像 …, れい → レイヤー …
+// がぞ → 画像 …, れいや → レイヤ …
 struct Prediction {
   std::string reading;
   std::string spelling;

@@ -69,6 +69,12 @@ enum Flags : uint8_t {
   kVerbalNoun = 128,  // a noun that takes する: 移動 (移動する)
 };
 
+enum Traits : uint8_t {
+  kHeadword = 1,       // the form a dictionary lists the word under: 書く, 画像 (not 書け)
+  kAuxiliaryVerb = 2,  // 助動詞 and れる, られる …, whose continuative may end a sequence:
+                       // 行わ + れ, 埋め + られ
+};
+
 struct Row {
   uint32_t spelling;  // offset of its length-prefixed text
   int16_t cost;       // the word's cost: lower is likelier
@@ -79,8 +85,8 @@ struct Row {
   uint8_t flags;      // Flags
   uint8_t listed;     // place of the spelling in the large dictionary's list for the reading
                       // (or for its stem: 書く is 0 under かk), 255 when it is not listed
-  uint8_t headword;  // 1 for the form a dictionary lists the word under: 書く, 画像 (not 書け)
-  uint8_t by_stem;   // 1 when `listed` is the stem's place only (書い: 書 under かi)
+  uint8_t traits;     // Traits
+  uint8_t by_stem;    // 1 when `listed` is the stem's place only (書い: 書 under かi)
 };
 static_assert(sizeof(Row) == 16);
 

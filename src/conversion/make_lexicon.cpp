@@ -334,7 +334,9 @@ int main(int argc, char** argv) {
       w.row.left = static_cast<uint16_t>(number(f[1]));
       w.row.right = static_cast<uint16_t>(number(f[2]));
       w.row.form = place->second;
-      w.row.headword = conj_form == "*" || conj_form == kBaseForm;
+      if (conj_form == "*" || conj_form == kBaseForm) w.row.traits |= format::kHeadword;
+      if (pos1 == kAuxiliary || (pos1 == kVerb && pos2 == kSuffix))  // た, れる, られる
+        w.row.traits |= format::kAuxiliaryVerb;
       if (pos1 == kPrefix) {
         w.row.kind = format::kPrefix;
       } else if (pos1 == kAuxiliary ||
@@ -349,10 +351,11 @@ int main(int argc, char** argv) {
       } else {
         w.row.kind = format::kContent;
       }
-      // Particles and endings in katakana (ヲ, デ) are written so only in names; ん as a
-      // particle is a spoken contraction that only makes odd joins (仁保 + ん).
+      // Particles and endings in katakana (ヲ, デ) are written so only in names; ん and て as
+      // particles (not て after a verb) only make odd joins (仁保 + ん, 解 + て).
       if (w.row.kind != format::kContent && all_katakana(spelling)) continue;
-      if (w.row.kind == format::kParticle && spelling == cp932("ん")) continue;
+      if (w.row.kind == format::kParticle && (spelling == cp932("ん") || spelling == cp932("て")))
+        continue;
       if (pos1 == kAuxiliary && base == cp932("っす")) continue;  // セ + っしょ: spoken です
       if (pos1 == kVerb && conj_type == kSuruType && f[10] == kSuru) w.row.kind = format::kSuru;
       if (copulas.contains(std::string(conj_type))) w.row.flags |= format::kCopula;
@@ -465,7 +468,7 @@ int main(int argc, char** argv) {
   std::map<std::string, std::vector<uint32_t>> by_prefix;
   for (std::size_t i = 0; i < words.size(); ++i) {
     const Word& w = words[i];
-    if (w.row.kind != format::kContent || !w.row.headword) continue;
+    if (w.row.kind != format::kContent || !(w.row.traits & format::kHeadword)) continue;
     for (std::size_t chars_ = 1; chars_ <= 2 && chars_ * 2 <= w.reading.size(); ++chars_)
       by_prefix[w.reading.substr(0, chars_ * 2)].push_back(static_cast<uint32_t>(i));
   }
