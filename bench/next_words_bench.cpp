@@ -43,8 +43,9 @@ struct FilledStore {
   std::vector<std::string> words;
 
   FilledStore() {
-    char name[] = "/tmp/lumeta-next-words-bench-XXXXXX";
-    folder = mkdtemp(name);
+    std::string name =
+        (std::filesystem::temp_directory_path() / "lumeta-next-words-bench-XXXXXX").string();
+    folder = mkdtemp(name.data());
     store.emplace((folder / "learning.sqlite3").string());
     std::mt19937 random(20261209);
     std::uniform_int_distribution<std::size_t> pick(0, large_dictionary::size() - 1);
