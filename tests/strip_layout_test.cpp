@@ -39,8 +39,9 @@ TEST(StripLayout, PredictionsLeadTheFirstPageAndLeaveRoomForCandidates) {
     for (std::size_t i = 0; i < page.size(); ++i) {
       EXPECT_LE(page[i].left + page[i].width, g.width);
       EXPECT_LT(page[i].top, g.rows * g.row_height);
-      if (i + 1 < page.size() && page[i + 1].top == page[i].top)
+      if (i + 1 < page.size() && page[i + 1].top == page[i].top) {
         EXPECT_LT(page[i].left + page[i].width, page[i + 1].left);
+      }
     }
   }
 
