@@ -28,17 +28,28 @@ TEST(Conversion, DownCyclesTheCandidatesAndBackToTheReading) {
   EXPECT_EQ(t.text(), "愛");
 }
 
-TEST(Conversion, CandidateIndexCarriesOverUntilConfirmed) {
+// ↓ counts its presses for one reading: going round a reading's candidates and back leaves the
+// count behind, but the first ↓ on another reading shows that reading's first candidate.
+TEST(Conversion, TheFirstDownOnANewReadingShowsItsFirstCandidate) {
   Lumeta t;
   t.keys("K A I");
   for (int i = 0; i < 11; ++i)
     t.keys("DOWN");  // 回 .. and back to かい: index 11
   EXPECT_EQ(t.text(), "かい");
-  t.keys("BS BS A I DOWN");  // a new reading あい starts at (11 + 1) mod 17
-  EXPECT_EQ(t.text(), t.engine.candidate[12]);
+  t.keys("BS BS A I DOWN");  // a new reading あい, not candidate (11 + 1) mod 17
+  EXPECT_EQ(t.text(), "愛");
+  EXPECT_EQ(t.engine.candidate_index, 1);
   t.keys("RET A I DOWN");
-  EXPECT_EQ(t.engine.front_fixed, t.engine.candidate[12]);
-  EXPECT_EQ(t.text(), std::string(t.engine.candidate[12]) + "愛");
+  EXPECT_EQ(t.text(), "愛愛");
+  Lumeta n;  // round ん's list, クリア, ←, then あき
+  n.keys("N N N DOWN DOWN DOWN BS LEFT A K I DOWN");
+  EXPECT_EQ(n.text(), "秋");
+  Lumeta click;  // the same with a click in the text for ←
+  click.keys("A RET N N N DOWN DOWN DOWN BS CARET:0 A K I DOWN");
+  EXPECT_EQ(click.text(), "秋あ");
+  Lumeta same;  // ↑ twice on one reading keeps the count: the next ↓ goes on from it
+  same.keys("K A I DOWN DOWN UP UP DOWN");
+  EXPECT_EQ(same.engine.candidate_index, 3);
 }
 
 TEST(Conversion, LoneNAndVowelAndCursorJoinTheReading) {

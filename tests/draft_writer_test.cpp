@@ -55,7 +55,7 @@ TEST_F(DraftWriterTest, TheNewestTextEndsUpOnDiskAndEachOutcomeComesBack) {
     DraftWriter writer(path);
     listen(writer, outcomes);
     for (const char8_t* text : {u8"あ", u8"あい", u8"あいう"})
-      writer.write(cp932(text), 0);
+      writer.write({cp932(text), 0, {}});
     writer.wait();
     QCoreApplication::sendPostedEvents(&writer, QEvent::MetaCall);
     EXPECT_EQ(read_all(path),
@@ -68,7 +68,8 @@ TEST_F(DraftWriterTest, TheNewestTextEndsUpOnDiskAndEachOutcomeComesBack) {
       EXPECT_TRUE(outcomes.ok[i]);
       EXPECT_TRUE(outcomes.on_callers_thread[i]);
     }
-    writer.write(cp932(u8"えお"), 2);  // still queued when the writer goes: written all the same
+    writer.write(
+        {cp932(u8"えお"), 2, {}});  // still queued when the writer goes: written all the same
   }
   EXPECT_EQ(read_all(path),
             QByteArray("Lumeta draft\ncaret 3\n") + reinterpret_cast<const char*>(u8"えお"));
@@ -82,7 +83,7 @@ TEST_F(DraftWriterTest, AFailedWriteIsReportedWithItsReason) {
   Outcomes outcomes;
   DraftWriter writer(home.path() + QStringLiteral("/state/lumeta/draft.txt"));
   listen(writer, outcomes);
-  writer.write(cp932(u8"あ"), 0);
+  writer.write({cp932(u8"あ"), 0, {}});
   writer.wait();
   QCoreApplication::sendPostedEvents(&writer, QEvent::MetaCall);
   ASSERT_EQ(outcomes.ok.size(), 1u);

@@ -240,6 +240,32 @@ TEST(UndoDeleteAll, SurvivesTypingAndGoesInFrontOfIt) {
   EXPECT_EQ(kept.text(), "下書きあ");
 }
 
+// Texts offered from earlier runs come back one after the other, after what a delete-all
+// erased since, and a delete-all never drops them.
+TEST(UndoDeleteAll, OfferedTextsComeBackOneAfterTheOther) {
+  Lumeta t;
+  t.engine.keep_for_undo("あいう");
+  t.engine.keep_for_undo("かき");
+  t.keys("E DELALL");  // え erased: it comes back first
+  t.keypad.undo_delete_all();
+  EXPECT_EQ(t.text(), "え");
+  t.keypad.undo_delete_all();
+  EXPECT_EQ(t.text(), "あいうえ");
+  EXPECT_EQ(t.engine.offered_for_undo().size(), 1u);
+  t.keypad.undo_delete_all();
+  EXPECT_EQ(t.text(), "かきあいうえ");
+  EXPECT_FALSE(t.engine.can_undo_delete_all());
+  Lumeta full;  // one that would pass the limit is refused and stays offered
+  std::string million;
+  for (std::size_t i = 0; i < kMaxDisplayChars; ++i)
+    million += "あ";
+  full.engine.keep_for_undo(std::move(million));
+  full.keys("A");
+  full.keypad.undo_delete_all();
+  EXPECT_EQ(full.text(), "あ");
+  EXPECT_TRUE(full.engine.can_undo_delete_all());
+}
+
 TEST(UndoDeleteAll, PendingTextComesBackConfirmed) {
   Lumeta pending;
   pending.keys("K A I DOWN DELALL");  // what was on display comes back, confirmed

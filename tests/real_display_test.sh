@@ -19,8 +19,9 @@ export XDG_STATE_HOME=$scratch/state
 export XDG_CONFIG_HOME=$scratch/config
 export XDG_DATA_HOME=$scratch/data  # what the test confirms is not learned for the user
 pid=""
+pids=()
 cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2> /dev/null || true; fi
+  for p in "${pids[@]}"; do kill "$p" 2> /dev/null || true; done
   rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -28,8 +29,21 @@ trap cleanup EXIT
 start_lumeta() {
   "$lumeta" "$@" >> "$scratch/lumeta.log" 2>&1 &
   pid=$!
-  window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Lumeta$' | head -n 1)
+  pids+=("$pid")
+  window=$(timeout 30 xdotool search --sync --all --onlyvisible --pid "$pid" --name '^Lumeta$' |
+    head -n 1)
   sleep 1  # let the window settle before the first click
+}
+
+# Quits the Lumeta of `window` and `pid` with its 終了 key and waits for it to end.
+quit_lumeta() {
+  tap QUIT
+  for _ in $(seq 50); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2> /dev/null; then
+    echo "FAILED: 終了 did not quit"
+    failures=$((failures + 1))
+  fi
+  wait "$pid" 2> /dev/null || true
 }
 start_lumeta
 
@@ -39,7 +53,8 @@ letter_key() {  # 1..15: A K H / I S M / U T Y / E N R / O Z W
 }
 declare -A key=(
   [A]="$(letter_key 1)" [K]="$(letter_key 2)" [I]="$(letter_key 4)" [S]="$(letter_key 5)"
-  [U]="$(letter_key 7)" [N]="$(letter_key 11)" [O]="$(letter_key 13)" [BS]="632 172" [RET]="561 89" [DOWN]="560 137"
+  [U]="$(letter_key 7)" [E]="$(letter_key 10)" [N]="$(letter_key 11)" [O]="$(letter_key 13)"
+  [BS]="632 172" [RET]="561 89" [DOWN]="560 137"
   [MODE]="480 28" [QUIT]="92 452" [COPY]="224 452" [DELALL]="160 452" [UNDO]="224 486"
   [OFFER1]="37 62"  # the first word of the strip, right after a confirmation
 )
@@ -125,17 +140,11 @@ expect "a symbol clicked twice is typed twice" "●●"
 # The text outlives the program: 終了 writes the draft, and after a restart 元に戻す brings it
 # back.
 tap K; tap A
-tap QUIT
-for _ in $(seq 50); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
-if kill -0 "$pid" 2> /dev/null; then
-  echo "FAILED: 終了 did not quit"
-  failures=$((failures + 1))
-fi
-wait "$pid" 2> /dev/null || true
-pid=""
+quit_lumeta
 draft=$XDG_STATE_HOME/lumeta/draft.txt
-if [ "$(stat -c %a "$draft" 2> /dev/null)" = 600 ] &&
-  [ "$(tail -n +3 "$draft")" = "●●か" ]; then
+# The header, then ●● erased by 消去 and kept for 元に戻す (6 bytes), then か on display.
+if [ "$(stat -c %a "$draft" 2> /dev/null)" = 600 ] && [ "$(sed -n 3p "$draft")" = "kept 6" ] &&
+  [ "$(tail -n +4 "$draft")" = "●●か" ]; then
   echo "ok: 終了 kept the text in the draft"
 else
   echo "FAILED: the draft after 終了: $(stat -c %a "$draft" 2>&1) $(cat "$draft" 2>&1)"
@@ -151,8 +160,7 @@ tap OFFER1
 expect "after a restart the word learned after 画像 is offered first" "画像回"
 
 # With --no-learning nothing learned is offered.
-kill "$pid"
-wait "$pid" 2> /dev/null || true
+quit_lumeta
 start_lumeta --no-learning
 tap K 2; tap A; tap S 2; tap O; tap U; tap DOWN; tap RET
 tap OFFER1
@@ -163,6 +171,37 @@ else
   echo "FAILED: with --no-learning: got '$got'"
   failures=$((failures + 1))
 fi
+
+# Two Lumetas on one state folder, each a process of its own: A types あいう, B starts beside
+# it and types かき, A types え. B keeps its text in a draft of its own, and after both quit
+# and a restart 元に戻す brings back A's text, then B's in front of it.
+quit_lumeta
+rm -rf "$XDG_STATE_HOME/lumeta"
+start_lumeta
+first=$window first_pid=$pid
+tap A; tap I; tap U
+start_lumeta
+second=$window second_pid=$pid
+tap K; tap A; tap K; tap I
+window=$first pid=$first_pid
+xdotool windowraise "$window"
+sleep 0.5
+tap E
+quit_lumeta
+window=$second pid=$second_pid
+xdotool windowraise "$window"
+sleep 0.5
+quit_lumeta
+if [ -f "$XDG_STATE_HOME/lumeta/draft-2.txt" ]; then
+  echo "ok: the second window kept its own draft"
+else
+  echo "FAILED: no draft-2.txt beside draft.txt: $(ls -a "$XDG_STATE_HOME/lumeta")"
+  failures=$((failures + 1))
+fi
+start_lumeta
+tap UNDO
+tap UNDO
+expect "after a restart 元に戻す brings back both windows' texts" "かきあいうえ"
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]

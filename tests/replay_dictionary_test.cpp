@@ -116,11 +116,12 @@ TEST(ReplayDictionaries, HelpListsTheOptions) {
   const Outcome run = replay({"--help"});
   EXPECT_EQ(run.status, 0);
   for (const char* option : {"--trace", "--lookup", "--builtin-dictionary", "--dump-dictionary",
-                             "--help", "--learning-file PATH", "--no-predictions", "PRED:n"}) {
-    EXPECT_NE(run.out.find(option), std::string::npos) << option;
+                             "--help", "--no-predictions"}) {
+    // Each option stands apart from its description, the longest too.
+    EXPECT_NE(run.out.find(std::string(option) + "  "), std::string::npos) << option;
   }
-  // Every option stands apart from its help.
-  EXPECT_EQ(run.out.find("dictionaryconvert"), std::string::npos);
+  EXPECT_NE(run.out.find("--learning-file PATH"), std::string::npos);
+  EXPECT_NE(run.out.find("PRED:n"), std::string::npos);
 }
 
 }  // namespace

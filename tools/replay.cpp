@@ -58,9 +58,9 @@ constexpr std::array<OptionInfo, 6> kOptions = {{
     {"--trace", &Options::trace, "print the state after every key, with \"key\" added"},
     {"--lookup", &Options::lookup,
      "read readings (UTF-8 hiragana, one a line) from standard input and print the\n"
-     "                      candidates ↓ shows for each as a JSON line; a line >SPELLING\n"
-     "                      prints the words offered right after that word is confirmed:\n"
-     "                      {\"after\": ..., \"predictions\": [...]}; takes no keys"},
+     "                        candidates ↓ shows for each as a JSON line; a line >SPELLING\n"
+     "                        prints the words offered right after that word is confirmed:\n"
+     "                        {\"after\": ..., \"predictions\": [...]}; takes no keys"},
     {"--builtin-dictionary", &Options::builtin_dictionary,
      "convert with the 676-reading built-in table alone"},
     {"--dump-dictionary", &Options::dump_dictionary,
@@ -71,10 +71,10 @@ constexpr std::array<OptionInfo, 6> kOptions = {{
 }};
 constexpr std::string_view kLearningFileHelp =
     "learn the choices confirmed in the keys (or given to --lookup as\n"
-    "                      reading<TAB>spelling lines, consecutive ones also as word pairs\n"
-    "                      unless an empty line parts them) into the SQLite file PATH, and\n"
-    "                      predict and offer next words from what it holds; without it\n"
-    "                      nothing is learned";
+    "                        reading<TAB>spelling lines, consecutive ones also as word pairs\n"
+    "                        unless an empty line parts them) into the SQLite file PATH, and\n"
+    "                        predict and offer next words from what it holds; without it\n"
+    "                        nothing is learned";
 
 constexpr int kExitOutputFailed = 1;
 constexpr int kExitUsage = 2;
@@ -126,13 +126,9 @@ void print_help(std::ostream& out) {
              88)
       << "\n\nOptions:\n";
   for (const OptionInfo& option : kOptions) {
-    // A name as long as the column gets its own line, so it never runs into its help.
-    out << "  " << option.name
-        << (option.name.size() < 20 ? std::string(20 - option.name.size(), ' ')
-                                    : "\n" + std::string(22, ' '))
-        << option.help << '\n';
+    out << "  " << option.name << std::string(22 - option.name.size(), ' ') << option.help << '\n';
   }
-  out << "  " << kLearningFile << " PATH\n                      " << kLearningFileHelp << '\n';
+  out << "  " << kLearningFile << " PATH\n" << std::string(24, ' ') << kLearningFileHelp << '\n';
   out << "\nExit status:\n"
          "  0  the state was printed\n"
          "  1  the output could not be written\n"

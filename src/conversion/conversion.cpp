@@ -95,6 +95,13 @@ void look_up_reading(Engine& e) {
 void convert_reading(Engine& e) {
   look_up_reading(e);
   if (e.candidate_count > 0) {
+    // The count belongs to one reading: ↓↓↓ on ん (two candidates) leaves it at 3, and the
+    // first ↓ on あき typed after it shows 秋, its first candidate, not its fourth.
+    std::string reading = e.reading();
+    if (reading != e.counted_reading) {
+      e.candidate_index = 0;
+      e.counted_reading = std::move(reading);
+    }
     e.kanji_converting = 1;
     ++e.candidate_index;
     show_conversion(e, e.candidate_index % (e.candidate_count + 1));

@@ -180,23 +180,30 @@ void Engine::delete_all() {
 }
 
 bool Engine::can_undo_delete_all() const {
-  return erased_.kept;
+  return erased_.kept || !offered_.empty();
 }
 
 void Engine::keep_for_undo(std::string text) {
-  if (!text.empty()) erased_ = {std::move(text), true};
+  if (!text.empty()) offered_.push_back(std::move(text));
 }
 
 void Engine::undo_delete_all() {
   if (!can_undo_delete_all()) return;
-  if (sjis::count_chars(erased_.text) + display_.chars() > kMaxDisplayChars) {
+  const std::string& back = erased_.kept ? erased_.text : offered_.front();
+  if (sjis::count_chars(back) + display_.chars() > kMaxDisplayChars) {
     view.key_refused();
     return;
   }
   // What is pending joins the text as it is shown; the erased text goes in front of it all.
   if (composition_length() > 0 || front_fixed != front_text) confirm_shown();
-  std::string text = std::move(erased_.text);
-  erased_ = {};
+  std::string text;
+  if (erased_.kept) {
+    text = std::move(erased_.text);
+    erased_ = {};
+  } else {
+    text = std::move(offered_.front());
+    offered_.pop_front();
+  }
   text += display_.text();
   reset_tap_counts();
   clear_reading();

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,10 +56,15 @@ class Engine : public EngineState {
   // until the next delete-all of a non-empty text; one on the empty text keeps it.
   bool can_undo_delete_all() const;
   void undo_delete_all();
-  // The text undo_delete_all would bring back (empty when none), and a text to offer for it,
-  // such as the draft kept from an earlier run.
+  // The text the last delete-all erased, which undo_delete_all brings back first (empty when
+  // none).
   const std::string& kept_for_undo() const { return erased_.text; }
+  // Texts offered from outside, such as the drafts kept from an earlier run: undo_delete_all
+  // brings them back one after the other once the erased text (if any) is back. Offered
+  // "あいう" then "かき": 元に戻す shows あいう, the next 元に戻す かきあいう. A delete-all
+  // never drops them.
   void keep_for_undo(std::string text);
+  const std::deque<std::string>& offered_for_undo() const { return offered_; }
 
   // Display refreshes: rebuild the whole display from the state.
   void show_romaji_mode();
@@ -174,6 +180,7 @@ class Engine : public EngineState {
 
   DisplayText display_;
   ErasedText erased_;
+  std::deque<std::string> offered_;
   std::string inserted_;  // the bytes of the last change handed to the display
   std::vector<Segment> segments_;
   Before before_;

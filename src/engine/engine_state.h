@@ -86,6 +86,9 @@ struct EngineState {
   std::array<std::string, kCandidateSlots + 1> candidate{};
   int32_t candidate_count = 0;
   int32_t candidate_index = 0;
+  // The reading candidate_index counts presses for: a ↓ on any other reading starts again at
+  // its first candidate. ↓↓↓ on ん comes back to ん; あき typed after it shows 秋 on its first ↓.
+  std::string counted_reading;
 
   int32_t caret_line = 0;    // display line of the caret, from 1
   int32_t caret_column = 0;  // byte column of the caret within its display line, from 0

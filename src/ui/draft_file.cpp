@@ -1,10 +1,17 @@
 #include "draft_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <atomic>
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
+#include <cstring>
 
 #include "engine.h"
 #include "sjis.h"
@@ -13,103 +20,336 @@ namespace lumeta {
 namespace {
 
 constexpr std::string_view kHeader = "Lumeta draft\ncaret ";
-// The longest draft worth reading: every character four bytes of UTF-8, with room for the
-// header. Anything longer is over the limit whatever it holds.
-constexpr qint64 kMostBytes = 4 * static_cast<qint64>(kMaxDisplayChars) + 64;
+constexpr std::string_view kKept = "kept";
+// The longest text worth reading: every character four bytes of UTF-8. A draft holds at most
+// kMostTexts of them, with room for the header.
+constexpr qint64 kMostTextBytes = 4 * static_cast<qint64>(kMaxDisplayChars);
+constexpr qint64 kMostTexts = 64;
+constexpr qint64 kMostBytes = kMostTexts * kMostTextBytes + 4096;
+// Texts are converted and written a piece at a time, so a long draft needs no second copy.
+constexpr std::size_t kPiece = 64 * 1024;
 
-// The text and caret of a well-formed draft, or nothing.
-bool parse(std::string_view file, std::string& text, int& caret) {
+QString errno_text(int error) {
+  return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A file descriptor closed when it goes out of scope.
+struct Fd {
+  int fd = -1;
+  explicit Fd(int f) : fd(f) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// `text` (Shift-JIS) in UTF-8, handed to `out` a piece at a time; false if some character has
+// no UTF-8 form or `out` fails.
+template <typename Out>
+bool for_each_utf8_piece(std::string_view text, Out&& out) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.size();
+    if (end - at > kPiece) end = sjis::floor_boundary(text, at + kPiece);
+    if (end <= at) end = text.size();
+    const std::optional<std::string> piece = sjis::to_utf8(text.substr(at, end - at));
+    if (!piece || !out(std::string_view(*piece))) return false;
+    at = end;
+  }
+  return true;
+}
+
+std::optional<std::size_t> utf8_size(std::string_view text) {
+  std::size_t size = 0;
+  if (!for_each_utf8_piece(text, [&size](std::string_view piece) {
+        size += piece.size();
+        return true;
+      })) {
+    return std::nullopt;
+  }
+  return size;
+}
+
+bool write_all(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// One text of a draft from UTF-8, within the display's limit.
+std::optional<std::string> text_of(std::string_view utf8) {
+  std::optional<std::string> cp932 = sjis::from_utf8(utf8);
+  if (!cp932 || !sjis::is_valid(*cp932) || sjis::count_chars(*cp932) > kMaxDisplayChars) {
+    return std::nullopt;
+  }
+  return cp932;
+}
+
+// The numbers of a "kept 9 12" line, or nothing when `line` is not one.
+std::optional<std::vector<std::size_t>> kept_sizes(std::string_view line) {
+  if (!line.starts_with(kKept)) return std::nullopt;
+  line.remove_prefix(kKept.size());
+  std::vector<std::size_t> sizes;
+  while (!line.empty()) {
+    if (line[0] != ' ' || static_cast<qint64>(sizes.size()) >= kMostTexts) return std::nullopt;
+    line.remove_prefix(1);
+    std::size_t size = 0;
+    const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), size);
+    if (error != std::errc() || end == line.data()) return std::nullopt;
+    line.remove_prefix(static_cast<std::size_t>(end - line.data()));
+    sizes.push_back(size);
+  }
+  if (sizes.empty()) return std::nullopt;
+  return sizes;
+}
+
+// The draft in `file`, when it is well formed.
+bool parse(std::string_view file, DraftTexts& draft) {
   if (!file.starts_with(kHeader)) return false;
   file.remove_prefix(kHeader.size());
-  const std::size_t newline = file.find('\n');
+  std::size_t newline = file.find('\n');
   if (newline == std::string_view::npos || newline == 0) return false;
   std::size_t utf8_caret = 0;
   const auto [end, error] = std::from_chars(file.data(), file.data() + newline, utf8_caret);
   if (error != std::errc() || end != file.data() + newline) return false;
-  const std::string_view body = file.substr(newline + 1);
-  if (utf8_caret > body.size()) return false;
-  if (utf8_caret < body.size() && (static_cast<unsigned char>(body[utf8_caret]) & 0xC0) == 0x80) {
+  file.remove_prefix(newline + 1);
+  // A line ending in a lone LF cannot be text, so it is the kept texts' sizes.
+  newline = file.find('\n');
+  std::vector<std::size_t> sizes;
+  if (newline != std::string_view::npos) {
+    std::optional<std::vector<std::size_t>> kept = kept_sizes(file.substr(0, newline));
+    if (kept) {
+      sizes = std::move(*kept);
+      file.remove_prefix(newline + 1);
+    }
+  }
+  DraftTexts read;
+  for (std::size_t size : sizes) {
+    if (size == 0 || size > file.size()) return false;
+    std::optional<std::string> text = text_of(file.substr(0, size));
+    if (!text) return false;
+    read.kept.push_back(std::move(*text));
+    file.remove_prefix(size);
+  }
+  if (utf8_caret > file.size()) return false;
+  if (utf8_caret < file.size() && (static_cast<unsigned char>(file[utf8_caret]) & 0xC0) == 0x80) {
     return false;  // inside a character
   }
-  const std::optional<std::string> cp932 = sjis::from_utf8(body);
-  const std::optional<std::string> front = sjis::from_utf8(body.substr(0, utf8_caret));
-  if (!cp932 || !front || !sjis::is_valid(*cp932)) return false;
-  if (sjis::count_chars(*cp932) > kMaxDisplayChars) return false;
-  if (!sjis::is_boundary(*cp932, front->size())) return false;  // between CR and LF
-  text = std::move(*cp932);
-  caret = static_cast<int>(front->size());
+  std::optional<std::string> text = text_of(file);
+  const std::optional<std::string> front = sjis::from_utf8(file.substr(0, utf8_caret));
+  if (!text || !front || !sjis::is_boundary(*text, front->size())) return false;
+  read.text = std::move(*text);
+  read.caret = static_cast<int>(front->size());
+  draft = std::move(read);
   return true;
+}
+
+// The folder, opened without following a link, when it is usable; -1 otherwise with `error`
+// saying why (`unsafe` set when it exists but is not a private folder: a link, a file, another
+// user's, or writable by others).
+int open_folder(const QString& folder, QString& error, bool& unsafe) {
+  unsafe = false;
+  const QByteArray name = QFile::encodeName(folder);
+  struct stat st {};
+  if (::lstat(name.constData(), &st) != 0) {  // missing, or something in the way
+    error = QStringLiteral("%1: %2").arg(folder, errno_text(errno));
+    return -1;
+  }
+  const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() ||
+      (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    if (fd >= 0) ::close(fd);
+    error = QStringLiteral("%1: not a private folder of this user").arg(folder);
+    unsafe = true;
+    return -1;
+  }
+  return fd;
+}
+
+// Renames `name` in `dir` to the first free name of name.bad, name.bad.1, …; the new name,
+// or empty when it could not be renamed.
+QString set_aside(int dir, const QString& name) {
+  for (int n = 0; n < 1000; ++n) {
+    const QString aside = name + QStringLiteral(".bad") + (n ? QStringLiteral(".%1").arg(n) : "");
+    const QByteArray from = QFile::encodeName(name);
+    const QByteArray to = QFile::encodeName(aside);
+    if (::renameat2(dir, from.constData(), dir, to.constData(), RENAME_NOREPLACE) == 0) {
+      return aside;
+    }
+    if (errno == EEXIST) continue;
+    if (errno != EINVAL && errno != ENOSYS) return {};
+    // A file system without RENAME_NOREPLACE: take a name nothing has.
+    struct stat st {};
+    if (::fstatat(dir, to.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) continue;
+    return ::renameat(dir, from.constData(), dir, to.constData()) == 0 ? aside : QString();
+  }
+  return {};
 }
 
 }  // namespace
 
+std::vector<std::string> DraftTexts::offers() const {
+  std::vector<std::string> out;
+  std::string joined = text;
+  std::size_t chars = sjis::count_chars(joined);
+  for (const std::string& k : kept) {
+    const std::size_t more = sjis::count_chars(k);
+    if (!joined.empty() && chars + more > kMaxDisplayChars) {
+      out.push_back(std::move(joined));
+      joined.clear();
+      chars = 0;
+    }
+    joined.insert(0, k);
+    chars += more;
+  }
+  if (!joined.empty()) out.push_back(std::move(joined));
+  return out;
+}
+
 DraftFile::DraftFile(QString path) : path_(std::move(path)) {}
 
-QString DraftFile::default_path() {
+QString DraftFile::folder_path() {
   QString state = qEnvironmentVariable("XDG_STATE_HOME");
   if (state.isEmpty() || QDir::isRelativePath(state)) {
     state = QDir::homePath() + QStringLiteral("/.local/state");
   }
-  return state + QStringLiteral("/lumeta/draft.txt");
+  return state + QStringLiteral("/lumeta");
 }
 
-DraftFile::Loaded DraftFile::load(std::string& text, int& caret) {
-  QFile file(path_);
-  if (!file.exists()) return Loaded::none;
-  bool good = false;
-  if (file.open(QIODevice::ReadOnly) && file.size() <= kMostBytes) {
-    const QByteArray bytes = file.read(kMostBytes + 1);
-    good = bytes.size() <= kMostBytes &&
-           parse(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), text,
-                 caret);
+QString DraftFile::default_path() {
+  return folder_path() + QStringLiteral("/draft.txt");
+}
+
+DraftFile::Folder DraftFile::prepare_folder(const QString& folder, QString* error) {
+  QString why;
+  bool unsafe = false;
+  int fd = open_folder(folder, why, unsafe);
+  if (fd < 0 && !unsafe) {
+    // Every missing folder on the way is created private, as the XDG rules ask of the state
+    // folder: ~/.local/state/lumeta makes .local, state and lumeta 0700 where missing.
+    const QStringList parts = QDir::cleanPath(folder).split(QLatin1Char('/'));
+    QString path;
+    for (const QString& part : parts) {
+      if (part.isEmpty()) continue;
+      path += QLatin1Char('/') + part;
+      if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0 && errno != EEXIST) break;
+    }
+    fd = open_folder(folder, why, unsafe);
   }
-  file.close();
+  if (fd >= 0) ::close(fd);
+  if (error) *error = why;
+  return fd >= 0 ? Folder::usable : unsafe ? Folder::unsafe : Folder::failed;
+}
+
+DraftFile::Loaded DraftFile::load(DraftTexts& draft) {
+  draft = {};
+  set_aside_as_.clear();
+  const QFileInfo info(path_);
+  bool unsafe = false;
+  const Fd dir(open_folder(info.absolutePath(), error_, unsafe));
+  if (dir.fd < 0) return unsafe ? Loaded::unsafe_folder : Loaded::none;
+  const QByteArray name = QFile::encodeName(info.fileName());
+  // Never a link, never waiting for a writer (a FIFO), never a terminal.
+  const Fd file(::openat(dir.fd, name.constData(),
+                         O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (file.fd < 0 && errno == ENOENT) return Loaded::none;
+  bool good = false;
+  struct stat st {};
+  if (file.fd >= 0 && ::fstat(file.fd, &st) == 0 && S_ISREG(st.st_mode) &&
+      st.st_size <= kMostBytes) {
+    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t got = 0;
+    for (;;) {
+      if (got == bytes.size()) bytes.resize(got + 1);  // grown since: read one more to see
+      const ssize_t n = ::read(file.fd, bytes.data() + got, bytes.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+      if (static_cast<qint64>(got) > kMostBytes) break;
+    }
+    bytes.resize(got);
+    good = static_cast<qint64>(got) <= kMostBytes && parse(bytes, draft);
+  }
   if (good) return Loaded::loaded;
-  text.clear();
-  caret = 0;
-  const QString aside = path_ + QStringLiteral(".bad");
-  QFile::remove(aside);
-  QFile::rename(path_, aside);
+  draft = {};
+  const QString aside = set_aside(dir.fd, info.fileName());
+  if (aside.isEmpty()) {
+    error_ = QStringLiteral("%1: %2").arg(path_, errno_text(errno));
+    return Loaded::left_bad;
+  }
+  set_aside_as_ = info.absolutePath() + QLatin1Char('/') + aside;
   return Loaded::set_aside;
 }
 
 bool DraftFile::save(std::string_view text, int caret) {
-  const std::size_t at = sjis::floor_boundary(text, static_cast<std::size_t>(std::max(caret, 0)));
-  const std::optional<std::string> body = sjis::to_utf8(text);
-  const std::optional<std::string> front = sjis::to_utf8(text.substr(0, at));
-  if (!body || !front) {
+  DraftTexts draft;
+  draft.text = text;
+  draft.caret = caret;
+  return save(draft);
+}
+
+bool DraftFile::save(const DraftTexts& draft) {
+  const std::string_view text = draft.text;
+  const std::size_t at =
+      sjis::floor_boundary(text, std::min<std::size_t>(std::max(draft.caret, 0), text.size()));
+  // The header needs the UTF-8 sizes before the texts: the texts are converted twice, a piece
+  // at a time, rather than held whole in UTF-8 too.
+  const std::optional<std::size_t> caret = utf8_size(text.substr(0, at));
+  bool convertible = caret && utf8_size(text);
+  std::string sizes;
+  for (const std::string& kept : draft.kept) {
+    const std::optional<std::size_t> size = utf8_size(kept);
+    convertible = convertible && size;
+    if (convertible && *size > 0) sizes += ' ' + std::to_string(*size);  // none for an empty one
+  }
+  if (!convertible) {
     error_ = QStringLiteral("the text cannot be written as UTF-8");
     return false;
   }
+  std::string header(kHeader);
+  header += std::to_string(*caret) + '\n';
+  if (!sizes.empty()) header += std::string(kKept) + sizes + '\n';
+
   const QFileInfo info(path_);
-  QDir dir = info.dir();
-  if (!dir.exists()) {
-    // The state directory as the XDG rules ask (0700), then Lumeta's own, private too.
-    constexpr QFile::Permissions kPrivate = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-    QDir parent(QFileInfo(dir.absolutePath()).absolutePath());
-    if (!parent.exists() && !QDir().mkpath(parent.absolutePath())) {
-      error_ = QStringLiteral("cannot create %1").arg(parent.absolutePath());
-      return false;
-    }
-    if (!QDir().mkdir(dir.absolutePath(), kPrivate)) {
-      error_ = QStringLiteral("cannot create %1").arg(dir.absolutePath());
-      return false;
-    }
-  }
-  std::string contents(kHeader);
-  contents += std::to_string(front->size());
-  contents += '\n';
-  contents += *body;
-  QSaveFile file(path_);
-  const bool written = file.open(QIODevice::WriteOnly) &&
-                       file.setPermissions(QFile::ReadOwner | QFile::WriteOwner) &&
-                       file.write(contents.data(), static_cast<qint64>(contents.size())) ==
-                           static_cast<qint64>(contents.size());
-  if (!written || !file.commit()) {
-    error_ = file.errorString();
-    file.cancelWriting();
+  const QString folder = info.absolutePath();
+  if (prepare_folder(folder, &error_) != Folder::usable) return false;
+  bool unsafe = false;
+  const Fd dir(open_folder(folder, error_, unsafe));
+  if (dir.fd < 0) return false;
+  // A name of this process's own beside the draft: .draft.txt.1234-5.tmp.
+  static std::atomic<int> serial{0};
+  const QString temporary =
+      QStringLiteral(".%1.%2-%3.tmp").arg(info.fileName()).arg(::getpid()).arg(serial.fetch_add(1));
+  const QByteArray temp_name = QFile::encodeName(temporary);
+  const QByteArray name = QFile::encodeName(info.fileName());
+  const Fd file(::openat(dir.fd, temp_name.constData(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (file.fd < 0) {
+    error_ = QStringLiteral("%1: %2").arg(path_, errno_text(errno));
     return false;
   }
+  const auto out = [&file](std::string_view piece) { return write_all(file.fd, piece); };
+  bool written = ::fchmod(file.fd, 0600) == 0 && write_all(file.fd, header);
+  for (const std::string& kept : draft.kept) {
+    written = written && for_each_utf8_piece(kept, out);
+  }
+  written = written && for_each_utf8_piece(text, out) && ::fsync(file.fd) == 0;
+  const int write_error = errno;
+  // Only a draft written and synced whole takes the old one's place.
+  if (!written || ::renameat(dir.fd, temp_name.constData(), dir.fd, name.constData()) != 0) {
+    error_ = QStringLiteral("%1: %2").arg(path_, errno_text(written ? errno : write_error));
+    ::unlinkat(dir.fd, temp_name.constData(), 0);
+    return false;
+  }
+  ::fsync(dir.fd);  // the rename itself reaches the disk
   error_.clear();
   return true;
 }

@@ -15,10 +15,10 @@ DraftWriter::~DraftWriter() {
   thread_.join();
 }
 
-void DraftWriter::write(std::string text, int caret) {
+void DraftWriter::write(DraftTexts draft) {
   {
     std::lock_guard lock(mutex_);
-    queued_ = Request{std::move(text), caret};
+    queued_ = std::move(draft);
   }
   changed_.notify_all();
 }
@@ -33,11 +33,12 @@ void DraftWriter::run() {
   for (;;) {
     changed_.wait(lock, [this] { return queued_ || stopping_; });
     if (!queued_) return;  // stopping with nothing left to write
-    Request request = std::move(*queued_);
+    std::optional<DraftTexts> draft = std::move(queued_);
     queued_.reset();
     busy_ = true;
     lock.unlock();
-    const bool ok = file_.save(request.text, request.caret);
+    const bool ok = file_.save(*draft);
+    draft.reset();  // the texts are freed here, on the thread that owned them last
     const QString error = file_.error();
     QMetaObject::invokeMethod(
         this, [this, ok, error] { emit written(ok, error); }, Qt::QueuedConnection);

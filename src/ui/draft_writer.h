@@ -23,8 +23,8 @@ class DraftWriter : public QObject {
   explicit DraftWriter(QString path);
   ~DraftWriter() override;  // finishes what is queued
 
-  // Queues `text` (Shift-JIS) with its caret; returns at once.
-  void write(std::string text, int caret);
+  // Queues the draft; returns at once.
+  void write(DraftTexts draft);
   // Returns when nothing is queued or being written.
   void wait();
 
@@ -33,16 +33,12 @@ class DraftWriter : public QObject {
   void written(bool ok, const QString& error);
 
  private:
-  struct Request {
-    std::string text;
-    int caret = 0;
-  };
   void run();
 
   DraftFile file_;  // used by the writing thread only
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::optional<Request> queued_;
+  std::optional<DraftTexts> queued_;
   bool busy_ = false;
   bool stopping_ = false;
   std::thread thread_;

@@ -16,6 +16,7 @@
 
 #include "candidate_bar.h"
 #include "draft_file.h"
+#include "draft_slots.h"
 #include "draft_writer.h"
 #include "engine.h"
 #include "handset_picture.h"
@@ -108,6 +109,8 @@ class MainWindow : public QWidget, public View {
   // Hands the draft to the writing thread, if it changed since the last write; returns at once.
   bool queue_draft();
   void draft_written(bool ok, const QString& error);
+  // Says something about the draft under the keys, quietly; the details in the tooltip.
+  void show_draft_note(const QString& note, const QString& details);
 
   HandsetPicture* handset_picture_;
   TextDisplay* text_display_;
@@ -130,20 +133,24 @@ class MainWindow : public QWidget, public View {
 
   // The draft is written at most a second after the text changes and at quit. What it was
   // last written from: the display's text version, the caret, the length of the text kept
-  // for undo.
+  // for undo, the number of texts offered from earlier runs.
   struct DraftState {
     uint64_t version = 0;
     int caret = -1;
     std::size_t kept = 0;
+    std::size_t offered = 0;
     bool operator==(const DraftState&) const = default;
   };
   DraftState draft_state() const;
   bool keeps_draft_;
   DraftFile draft_;
-  std::unique_ptr<DraftWriter> draft_writer_;  // only while the draft is kept
+  std::unique_ptr<DraftSlots> draft_slots_;    // the lock on this window's draft
+  std::unique_ptr<DraftWriter> draft_writer_;  // only while the draft is kept and can be
+  bool taken_in_ = false;  // other windows' drafts were taken in; removed after the next write
   QTimer draft_timer_;
   DraftState draft_written_;
   bool draft_failed_ = false;  // the failure is on show; said once until a write succeeds
+  QString draft_note_;         // what start-up had to say about the draft, or empty
   QLabel* draft_label_;
   QLabel* learning_label_;
 

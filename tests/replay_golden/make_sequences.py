@@ -53,6 +53,8 @@ lines = [
     "K A I DELALL DELALL",
     "N N Y A UP UP DOWN",
     "T T A UP RET LEFT LEFT UP DOWN",
+    "N N N DOWN DOWN DOWN BS LEFT A K I DOWN",
+    "A RET N N N DOWN DOWN DOWN BS CARET:0 A K I DOWN",
 ]
 for n in range(60):  # short
     lines.append(" ".join(sequence(rng.randint(3, 25), 0.05, 0.01, 0.08)))

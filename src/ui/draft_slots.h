@@ -1,0 +1,53 @@
+// Which draft a window writes, so that two Lumeta windows never write over each other's text.
+// The first window takes draft.txt; while it runs, a second one takes draft-2.txt, a third
+// draft-3.txt, and so on up to kSlots. Each holds a lock beside its draft (draft.txt.lock,
+// draft-2.txt.lock: QLockFile, given up by a window that ends or crashes).
+//
+// At start a window also takes in the drafts of the other slots that no window holds, so the
+// text of a window that ran beside it comes back too; they are removed once its own draft,
+// which then holds their texts as well, has been written.
+#pragma once
+
+#include <QLockFile>
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace lumeta {
+
+class DraftSlots {
+ public:
+  static constexpr int kSlots = 9;
+
+  explicit DraftSlots(QString folder);
+  ~DraftSlots();
+
+  // The draft of slot `n`: 1 draft.txt, 2 draft-2.txt.
+  QString path_of(int n) const;
+
+  // Takes the first free slot and returns its number, or 0 when every slot is held or no
+  // lock can be made (then nothing is locked).
+  int claim();
+  int slot() const { return slot_; }
+
+  // Locks the drafts of the other slots that exist and that no window holds; returns their
+  // paths, lowest slot first.
+  std::vector<QString> take_in();
+  // Unlocks a draft taken in without removing it (one that could not be read nor moved).
+  void give_back(const QString& path);
+  // Removes the drafts taken in and gives up their locks: their texts are safe in this
+  // window's own draft now.
+  void drop_taken_in();
+
+ private:
+  struct Held {
+    QString path;
+    std::unique_ptr<QLockFile> lock;
+  };
+  QString folder_;
+  int slot_ = 0;
+  std::unique_ptr<QLockFile> own_;
+  std::vector<Held> taken_in_;
+};
+
+}  // namespace lumeta
