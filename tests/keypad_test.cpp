@@ -297,5 +297,39 @@ TEST(CopyText, TheWholeTextWithLoneLineFeeds) {
   EXPECT_EQ(t.text(), "あ\r\nい\r\nか");
 }
 
+TEST(Send, ConfirmsAsShownAndTheDeliveredPartLeavesAsAfterDeleteAll) {
+  // All of it arrives: the text empties, and 元に戻す brings it back.
+  Lumeta all;
+  all.keys("A RET RET K A I DOWN");  // あ, a line break, then 回 still on display
+  EXPECT_EQ(all.keypad.begin_send(), "あ\n回");
+  EXPECT_EQ(all.engine.composition_length(), 0);  // confirmed exactly as shown
+  all.keypad.sent(3);
+  EXPECT_EQ(all.text(), "");
+  all.keypad.undo_delete_all();
+  EXPECT_EQ(all.text(), "あ\r\n回");
+
+  // Stopped after two characters (the line break counts one): exactly the rest stays, with the
+  // caret at its end, and 元に戻す puts the sent part back in front of it.
+  Lumeta part;
+  part.keys("A RET RET I U LEFT LEFT");
+  ASSERT_EQ(part.keypad.begin_send(), "あ\nいう");
+  part.keypad.sent(2);
+  EXPECT_EQ(part.text(), "いう");
+  EXPECT_EQ(part.caret(), 4);
+  part.keys("K A");
+  EXPECT_EQ(part.text(), "いうか");
+  part.keypad.undo_delete_all();
+  EXPECT_EQ(part.text(), "あ\r\nいうか");
+
+  // Nothing arrived: the text stays, confirmed, and what 元に戻す would bring back is kept.
+  Lumeta none;
+  none.keys("A DELALL K A");
+  none.keypad.begin_send();
+  none.keypad.sent(0);
+  EXPECT_EQ(none.text(), "か");
+  none.keypad.undo_delete_all();
+  EXPECT_EQ(none.text(), "あか");
+}
+
 }  // namespace
 }  // namespace lumeta::testing

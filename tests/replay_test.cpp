@@ -300,6 +300,16 @@ TEST(ReplayControls, CopyShowsTheClipboardTextAndChangesNothingElse) {
   EXPECT_EQ(lines(replay({"A", "COPY", "DELALL"}).out)[0]["copied"], u(u8"あ"));
 }
 
+TEST(ReplayControls, SendDeliversTheWholeTextAndUndoBringsItBack) {
+  EXPECT_EQ(replay({"K", "A"}).out.find("sent"), std::string::npos);  // only after a SEND
+  const json sent = final_state({"A", "RET", "RET", "K", "A", "I", "DOWN", "SEND"});
+  EXPECT_EQ(sent["sent"], u(u8"あ\n回"));  // what was pending goes as shown
+  EXPECT_EQ(sent["text"], "");
+  const json back = final_state({"A", "RET", "RET", "K", "A", "I", "DOWN", "SEND", "UNDO"});
+  EXPECT_EQ(back["text"], u(u8"あ\r\n回"));
+  EXPECT_EQ(final_state({"SEND"})["sent"], "");
+}
+
 TEST(ReplayControls, BadNumbersAreUnknownTokens) {
   for (const std::string token :
        {"PICK:0", "PICK:",  "PICK:x", "PICK:-1", "PICK:+1", "PICK:1.5", "SYM:0",

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 #include "dictionary.h"
 #include "main_window.h"
 #include "qt_text.h"
+#include "sjis.h"
 
 namespace lumeta {
 
@@ -549,6 +551,24 @@ class WindowTest : public QObject {
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->candidate_rect(80).center());
     form->idle_pass();
     QCOMPARE(to_qstring(form->engine().front_fixed), to_qstring(form->engine().candidate[80]));
+  }
+
+  void learningProblemIsShownOnceApartFromTheKeys() {
+    QLabel* note = form->learning_label();
+    QVERIFY(!note->isVisible());
+    form->show_learning_problem(*sjis::from_utf8("学習を保存できません: No space left on device"));
+    QVERIFY(note->isVisible());
+    QCOMPARE(note->text(), QStringLiteral("学習を保存できません"));
+    QVERIFY(note->toolTip().contains(QStringLiteral("No space left")));
+    form->show_learning_problem(*sjis::from_utf8("学習の記録が読めないため .bad に移しました"));
+    QCOMPARE(note->text(), QStringLiteral("学習を保存できません"));  // once
+    QVERIFY(form->rect().contains(note->geometry()));
+    QVERIFY(!note->geometry().intersects(form->draft_label()->geometry()));
+    for (QWidget* key : form->findChildren<QWidget*>()) {
+      const bool is_key = key->inherits("QAbstractButton") || key->inherits("lumeta::KeyButton");
+      if (key->parentWidget() != form.get() || !is_key) continue;
+      QVERIFY2(!note->geometry().intersects(key->geometry()), qPrintable(key->accessibleName()));
+    }
   }
 
   void aClickOnAPredictionConfirmsIt() {

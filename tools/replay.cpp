@@ -254,7 +254,7 @@ Json segments_json(const std::vector<Segment>& segments) {
 }
 
 Json state_json(const Engine& e, const HeadlessView& view, const std::string* key,
-                const std::optional<std::string>& copied) {
+                const std::optional<std::string>& copied, const std::optional<std::string>& sent) {
   Json j;
   if (key) j["key"] = *key;
   j["text"] = utf8(view.text());
@@ -296,6 +296,7 @@ Json state_json(const Engine& e, const HeadlessView& view, const std::string* ke
   }
   j["tap_count"] = taps;
   if (copied) j["copied"] = utf8(*copied);
+  if (sent) j["sent"] = utf8(*sent);
   return j;
 }
 
@@ -541,12 +542,17 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
   Keypad keypad(engine, view);
   engine.initialise();
   std::optional<std::string> copied;  // what the last COPY put on the clipboard
+  std::optional<std::string> sent;    // what the last SEND delivered
   for (const Step& step : steps) {
     switch (step.action) {
       case Action::key:
         // Headless, the copy key's clipboard text goes into the JSON.
         if (step.key == key::copy) {
           copied = keypad.copy_text();
+        } else if (step.key == key::send) {
+          // Headless, every delivery goes through whole.
+          sent = keypad.begin_send();
+          keypad.sent(sjis::count_chars(*sent));
         } else {
           keypad.click(step.key);
         }
@@ -568,9 +574,9 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
         break;
     }
     keypad.idle();
-    if (options.trace) print_line(state_json(engine, view, &step.token, copied), out);
+    if (options.trace) print_line(state_json(engine, view, &step.token, copied, sent), out);
   }
-  if (!options.trace) print_line(state_json(engine, view, nullptr, copied), out);
+  if (!options.trace) print_line(state_json(engine, view, nullptr, copied, sent), out);
   return finish(out, err);
 }
 

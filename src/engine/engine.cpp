@@ -179,6 +179,28 @@ void Engine::delete_all() {
   show("", {}, 0);
 }
 
+void Engine::erase_front(std::size_t bytes) {
+  if (bytes >= display_.text().size()) {
+    delete_all();
+    return;
+  }
+  if (bytes == 0) return;
+  if (composition_length() > 0 || front_fixed != front_text) confirm_shown();
+  const std::string_view text = display_.text();
+  erased_ = {std::string(text.substr(0, bytes)), true};
+  std::string rest(text.substr(bytes));
+  reset_tap_counts();
+  clear_reading();
+  zenkaku_digits.clear();
+  number_conversion.clear();
+  number_converting = 0;
+  front_fixed = std::move(rest);
+  front_text = front_fixed;
+  back_text.clear();
+  show(front_text, {}, static_cast<int>(front_text.size()));
+  finish_refresh();
+}
+
 bool Engine::can_undo_delete_all() const {
   return erased_.kept || !offered_.empty();
 }

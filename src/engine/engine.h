@@ -51,6 +51,11 @@ class Engine : public EngineState {
   void confirm_shown();
   // The delete-all key: empties the text and ends whatever is pending.
   void delete_all();
+  // Erases the first `bytes` bytes of the text (a character boundary) as delete-all erases the
+  // whole: they are kept for undo_delete_all, which puts them back in front of what stays, and
+  // the caret goes to the end. On あいう, erase_front(4) leaves う and 元に戻す gives あいう again;
+  // the whole text or more is delete_all().
+  void erase_front(std::size_t bytes);
   // Brings back the text the last delete-all erased, in front of whatever was typed since
   // (anything pending is confirmed first), with the caret at the end. It stays available
   // until the next delete-all of a non-empty text; one on the empty text keeps it.

@@ -37,7 +37,8 @@ inline constexpr int centre = 18;  // 決定 / 改行
 inline constexpr int caps = 19;    // 数字／小文字
 inline constexpr int mode = 20;
 inline constexpr int left = 21, right = 22, up = 23, down = 24;
-inline constexpr int quit = 31, copy = 32, delete_all = 33, undo = 34;  // the window's own keys
+inline constexpr int quit = 31, copy = 32, delete_all = 33, undo = 34,
+                     send = 35;  // the window's own keys
 
 constexpr bool is_letter(int number) {
   return number >= first_letter && number <= last_letter;

@@ -31,7 +31,7 @@ constexpr KeyKind kWindow = KeyKind::window;
 // press runs, keyboard key, caption, place; then the name and description assistive tools read
 // and the window keys' flags.
 // clang-format off
-constexpr std::array<KeyInfo, 27> kKeys = {{
+constexpr std::array<KeyInfo, 28> kKeys = {{
     {key::A, "A", kLetter, call<&Engine::a_key>, 'A', "", letter_place(key::A), "キー A", ""},
     {key::K, "K", kLetter, call<&Engine::k_key>, 'K', "", letter_place(key::K), "キー K", ""},
     {key::H, "H", kLetter, call<&Engine::h_key>, 'H', "", letter_place(key::H), "キー H", ""},
@@ -71,6 +71,8 @@ constexpr std::array<KeyInfo, 27> kKeys = {{
      "コピー", "全文をクリップボードにコピーする"},
     {key::undo, "UNDO", kWindow, nullptr, 0, "元に戻す", {192, 474, 65, 24},
      "元に戻す", "最後に消去した文章を元に戻す", false, CaptionLook::small},
+    {key::send, "SEND", kWindow, nullptr, 0, "送る(&S)", {256, 432, 65, 33},
+     "送る", "全文を直前に使っていたアプリケーションに入力する（元に戻すキーで戻せる）"},
 }};
 // clang-format on
 
@@ -247,6 +249,23 @@ std::string Keypad::copy_text() const {
     out += text[i];
   }
   return out;
+}
+
+std::string Keypad::begin_send() {
+  if (reading_pending() || engine_.front_fixed != engine_.front_text) {
+    engine_.guarded([&] { engine_.confirm_shown(); });
+  }
+  return copy_text();
+}
+
+void Keypad::sent(std::size_t chars) {
+  // Counted as the delivered text counts them: a CR LF of the display is one line break.
+  const std::string_view text = engine_.display().text();
+  std::size_t bytes = 0;
+  for (std::size_t n = 0; n < chars && bytes < text.size(); ++n) {
+    bytes = sjis::next_boundary(text, bytes);
+  }
+  engine_.erase_front(bytes);
 }
 
 void Keypad::idle() {

@@ -96,6 +96,15 @@ class Keypad : private ChoiceListener {
   // (Shift-JIS).
   std::string copy_text() const;
 
+  // 送る, in two steps around the delivery. begin_send confirms what is pending exactly as shown
+  // (as a click in the text does) and returns the text to deliver, as copy_text gives it. When
+  // the delivery ends, sent(n) is told how many characters of it arrived (a line break is one):
+  // they leave the text as after delete-all, so 元に戻す brings them back, and the rest stays.
+  // With あいう on display: begin_send() gives あいう; sent(3) empties the text, sent(1) leaves
+  // いう, sent(0) changes nothing.
+  std::string begin_send();
+  void sent(std::size_t chars);
+
   // Runs whenever the event queue empties: a caret moved since the last pass refreshes the
   // position label.
   void idle();

@@ -118,7 +118,7 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   about_label_->setAccessibleDescription(kAboutText);
 
   position_label_ = new QLabel(this);
-  position_label_->setGeometry(280, 446, 46, 15);
+  position_label_->setGeometry(326, 453, 46, 15);
   position_label_->setText(QStringLiteral("1行0列"));
   position_label_->adjustSize();
   position_caption_ = position_label_->text();
@@ -132,10 +132,18 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   draft_label_->setStyleSheet(QStringLiteral("color: #666"));
   draft_label_->hide();
   learning_label_ = new QLabel(this);
-  learning_label_->move(270, 496);
+  learning_label_->move(456, 528);  // under the letter keys, apart from the draft note
   learning_label_->setFont(ui_font(12));
   learning_label_->setStyleSheet(QStringLiteral("color: #666"));
   learning_label_->hide();
+
+  send_label_ = new QLabel(this);
+  send_label_->setGeometry(56, 504, 206, 52);  // under the window keys, beside the draft note
+  send_label_->setWordWrap(true);
+  send_label_->setFont(ui_font(12));
+  send_label_->setStyleSheet(QStringLiteral("color: #666"));
+  send_label_->setAccessibleName(QStringLiteral("送信の状況"));
+  send_label_->hide();
 
   mode_status_ = new ModeStatus(this, QPoint(62, 394));
 
@@ -179,6 +187,11 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::save_draft);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::save_draft);
   }
+  delivery_ = Delivery::for_platform(this);
+  connect(delivery_.get(), &Delivery::progress, this, [this](int delivered, int total) {
+    show_send_message(QStringLiteral("送信中 %1 / %2 文字").arg(delivered).arg(total));
+  });
+  connect(delivery_.get(), &Delivery::finished, this, &MainWindow::sending_finished);
   refresh_extras();
 
   if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
@@ -216,8 +229,14 @@ QPushButton* MainWindow::window_key(int number) const {
                                                                      : nullptr;
 }
 
-// Quit and copy are the window's own; delete-all and 元に戻す go to the keypad.
+// Quit, copy and 送る are the window's own; delete-all and 元に戻す go to the keypad. Any key
+// but 送る stops a delivery first, so it acts on the text as the delivery left it.
 void MainWindow::window_key_pressed(int number) {
+  if (number == key::send) {
+    send_text();
+    return;
+  }
+  stop_sending();
   switch (number) {
     case key::quit:
       close();
@@ -288,8 +307,9 @@ void MainWindow::key_refused() {
   QApplication::beep();
 }
 
-// Every key, click and pick ends the sign of a refused key.
+// Every key, click and pick stops a delivery and ends the sign of a refused key.
 void MainWindow::before_key() {
+  stop_sending();
   if (!limit_sign_) return;
   limit_sign_ = false;
   position_label_->setText(position_caption_);
@@ -547,7 +567,54 @@ void MainWindow::copy_to_clipboard() {
   text_display_->setFocus();
 }
 
+// ---- 送る ------------------------------------------------------------------------------------
+
+void MainWindow::send_text() {
+  if (delivery_->running()) {
+    stop_sending();
+    return;
+  }
+  // The click that stops a delivery takes the focus from the target first, which may stop the
+  // delivery before the click arrives: it must not start the rest anew.
+  if (interrupted_.isValid() && interrupted_.elapsed() < 1000) return;
+  before_key();
+  const QString text = to_qstring(keypad_.begin_send());
+  refresh_extras();
+  if (text.isEmpty()) {
+    show_send_message(QStringLiteral("送る文章がありません"));
+    return;
+  }
+  send_key()->setText(QStringLiteral("止める(&S)"));
+  delivery_->start(text);
+}
+
+void MainWindow::stop_sending() {
+  if (delivery_ && delivery_->running()) delivery_->stop();
+}
+
+// What arrived leaves the text as after 消去 (元に戻す brings it back); the rest stays.
+void MainWindow::sending_finished(Delivery::Outcome outcome, int delivered, int total) {
+  send_key()->setText(from_utf8(find_key(key::send)->caption));
+  keypad_.sent(static_cast<std::size_t>(delivered));
+  if (outcome == Delivery::Outcome::stopped) {
+    interrupted_.start();
+  } else {
+    interrupted_.invalidate();
+  }
+  refresh_extras();
+  const QString message = Delivery::message(outcome, delivered, total);
+  show_send_message(message);
+  qInfo("lumeta: %s", qPrintable(message));
+  text_display_->setFocus();
+}
+
+void MainWindow::show_send_message(const QString& message) {
+  send_label_->setText(message);
+  send_label_->show();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
+  stop_sending();
   save_draft();
   // The draft is written for the last time: its lock goes, for the next start.
   draft_writer_.reset();

@@ -4,6 +4,7 @@
 // nothing about input itself.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include <optional>
 
 #include "candidate_bar.h"
+#include "delivery.h"
 #include "draft_file.h"
 #include "draft_slots.h"
 #include "draft_writer.h"
@@ -67,11 +69,15 @@ class MainWindow : public QWidget, public View {
   Keypad& keypad() { return keypad_; }
   TextDisplay* display() const { return text_display_; }
   KeyButton* key(int number) const { return keys_[number]; }
-  QPushButton* window_key(int number) const;  // key::quit .. key::undo
+  QPushButton* window_key(int number) const;  // key::quit .. key::send
   QPushButton* quit_key() const { return window_key(key::quit); }
   QPushButton* copy_key() const { return window_key(key::copy); }
   QPushButton* delete_all_key() const { return window_key(key::delete_all); }
   QPushButton* undo_key() const { return window_key(key::undo); }
+  QPushButton* send_key() const { return window_key(key::send); }
+  // What 送る last said: its progress, or how the delivery ended.
+  QLabel* send_label() const { return send_label_; }
+  Delivery* delivery() const { return delivery_.get(); }
   CandidateBar* candidate_bar() const { return candidate_bar_; }
   QLabel* position_label() const { return position_label_; }
   QLabel* about_label() const { return about_label_; }
@@ -96,6 +102,11 @@ class MainWindow : public QWidget, public View {
   void add_window_key(const KeyInfo& info);
   void window_key_pressed(int number);
   void copy_to_clipboard();
+  // 送る: starts a delivery of the whole text, or stops the one that runs.
+  void send_text();
+  void stop_sending();
+  void sending_finished(Delivery::Outcome outcome, int delivered, int total);
+  void show_send_message(const QString& message);
   void clear_key_bitmap();
   bool physical_key_down(QKeyEvent* event);
   bool physical_key_up(QKeyEvent* event);
@@ -115,7 +126,7 @@ class MainWindow : public QWidget, public View {
   HandsetPicture* handset_picture_;
   TextDisplay* text_display_;
   std::array<KeyButton*, kKeyCount + 1> keys_{};  // by key number; none for 17
-  std::array<QPushButton*, key::undo - key::quit + 1> window_keys_{};
+  std::array<QPushButton*, key::send - key::quit + 1> window_keys_{};
   QLabel* about_label_;
   QLabel* position_label_;
   ModeStatus* mode_status_;
@@ -153,6 +164,10 @@ class MainWindow : public QWidget, public View {
   QString draft_note_;         // what start-up had to say about the draft, or empty
   QLabel* draft_label_;
   QLabel* learning_label_;
+
+  std::unique_ptr<Delivery> delivery_;
+  QLabel* send_label_;
+  QElapsedTimer interrupted_;  // since the last delivery stopped half-way
 
   Engine engine_{*this};
   Keypad keypad_{engine_, *this};

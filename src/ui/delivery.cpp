@@ -1,0 +1,45 @@
+#include "delivery.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include "x11_delivery.h"
+
+namespace lumeta {
+
+std::unique_ptr<Delivery> Delivery::for_platform(QWidget* window) {
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    if (auto x11 = X11Delivery::open(window)) return x11;
+  }
+  return std::make_unique<ClipboardDelivery>();
+}
+
+QString Delivery::message(Outcome outcome, int delivered, int total) {
+  switch (outcome) {
+    case Outcome::delivered:
+      return QStringLiteral("%1 文字を送りました（元に戻すで戻せます）").arg(delivered);
+    case Outcome::stopped:
+      return QStringLiteral("%1 文字中 %2 文字を送って止めました。残りはここにあります")
+          .arg(total)
+          .arg(delivered);
+    case Outcome::no_target:
+      return QStringLiteral("送り先がありません。送り先のウィンドウを選んでから送ってください");
+    case Outcome::target_gone:
+      return QStringLiteral("送り先のウィンドウがなくなったため送れません");
+    case Outcome::no_focus:
+      return QStringLiteral("送り先のウィンドウに入力できないため送れません");
+    case Outcome::unsupported:
+      return QStringLiteral("この画面では送れません（XTest がありません）");
+    case Outcome::on_clipboard:
+      return QStringLiteral("クリップボードに入れました。貼り付けてください");
+  }
+  return {};
+}
+
+void ClipboardDelivery::start(const QString& text) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->setText(text, QClipboard::Clipboard);
+  emit finished(Outcome::on_clipboard, 0, static_cast<int>(text.toStdU32String().size()));
+}
+
+}  // namespace lumeta

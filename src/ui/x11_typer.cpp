@@ -1,0 +1,165 @@
+#include "x11_typer.h"
+
+#include <X11/XKBlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace lumeta {
+
+KeySym keysym_for(char32_t c) {
+  if (c == U'\n') return XK_Return;
+  if (c == U'\t') return XK_Tab;
+  // Latin-1's printable characters are their own keysyms.
+  if ((c >= 0x20 && c <= 0x7E) || (c >= 0xA0 && c <= 0xFF)) return c;
+  return 0x01000000 + c;
+}
+
+bool XTyper::has_xtest(Display* display) {
+  int event_base, error_base, major, minor;
+  return XTestQueryExtension(display, &event_base, &error_base, &major, &minor);
+}
+
+XTyper::XTyper(Display* display, std::u32string text) : display_(display), text_(std::move(text)) {
+  int max_code = 0;
+  XDisplayKeycodes(display_, &min_code_, &max_code);
+  const int count = max_code - min_code_ + 1;
+  KeySym* map = XGetKeyboardMapping(display_, static_cast<KeyCode>(min_code_), count, &per_code_);
+  if (!map) return;
+  original_.assign(map, map + static_cast<std::size_t>(count) * per_code_);
+  XFree(map);
+  for (int i = 0; i < count; ++i) {
+    const KeySym* entry = &original_[static_cast<std::size_t>(i) * per_code_];
+    bool empty = true;
+    for (int level = 0; level < per_code_; ++level) {
+      empty = empty && entry[level] == NoSymbol;
+    }
+    const auto code = static_cast<KeyCode>(min_code_ + i);
+    if (empty) spare_.push_back(code);
+  }
+  // A keysym on the map is typed with the first key that has it without Shift, else with Shift.
+  for (int level : {0, 1}) {
+    for (int i = 0; level < per_code_ && i < count; ++i) {
+      const KeySym keysym = original_[static_cast<std::size_t>(i) * per_code_ + level];
+      if (keysym != NoSymbol)
+        on_map_.emplace(keysym, Stroke{static_cast<KeyCode>(min_code_ + i), level == 1});
+    }
+  }
+  if (const auto shift = on_map_.find(XK_Shift_L); shift != on_map_.end() && !shift->second.shift) {
+    shift_code_ = shift->second.code;
+  }
+  // Through XKB a batch takes one request however scattered the spare codes are: every client
+  // (the window manager too) reloads its key bindings once for it, not once per code.
+  int opcode, event_base, error_base, major = XkbMajorVersion, minor = XkbMinorVersion;
+  if (XkbQueryExtension(display_, &opcode, &event_base, &error_base, &major, &minor)) {
+    working_ = XkbGetMap(display_, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
+    original_xkb_ = XkbGetMap(display_, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
+  }
+}
+
+XTyper::~XTyper() {
+  restore();
+  if (working_) XkbFreeKeyboard(working_, XkbAllComponentsMask, True);
+  if (original_xkb_) XkbFreeKeyboard(original_xkb_, XkbAllComponentsMask, True);
+}
+
+bool XTyper::typable(KeySym keysym) const {
+  return on_map_.contains(keysym) || mapped_.contains(keysym);
+}
+
+XTyper::Stroke XTyper::stroke_of(KeySym keysym) const {
+  const auto own = on_map_.find(keysym);
+  return own != on_map_.end() ? own->second : mapped_.at(keysym);
+}
+
+bool XTyper::ready() const {
+  return !done() && typable(keysym_for(text_[next_]));
+}
+
+void XTyper::map_next() {
+  // Batches take the spare codes in turns, odd ones and even ones, so a code is mapped anew only
+  // after a whole other batch was typed: a target still busy with the last keys of one batch
+  // reads them right.
+  std::vector<KeyCode> codes;
+  for (std::size_t i = spare_.size() >= 2 ? turn_ : 0; i < spare_.size();
+       i += spare_.size() >= 2 ? 2 : 1) {
+    codes.push_back(spare_[i]);
+  }
+  turn_ ^= 1;
+  // The batch: the distinct keysyms without a key of their own, from the next character on,
+  // until the codes are all taken.
+  std::vector<KeySym> batch;
+  std::unordered_set<KeySym> in_batch;
+  for (std::size_t i = next_; i < text_.size() && batch.size() < codes.size(); ++i) {
+    const KeySym keysym = keysym_for(text_[i]);
+    if (on_map_.contains(keysym) || !in_batch.insert(keysym).second) continue;
+    batch.push_back(keysym);
+  }
+  mapped_.clear();
+  if (batch.empty()) return;
+  codes.resize(batch.size());
+  for (std::size_t i = 0; i < batch.size(); ++i)
+    mapped_.emplace(batch[i], Stroke{codes[i], false});
+  used_.insert(codes.begin(), codes.end());
+  if (working_) {
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+      // Room for the keysym first, sized from what the key holds now; then its one level.
+      KeySym* sym = XkbResizeKeySyms(working_, codes[i], 1);
+      XkbSymMapRec& key = working_->map->key_sym_map[codes[i]];
+      key.kt_index[0] = XkbOneLevelIndex;
+      key.group_info = XkbSetNumGroups(0, 1);
+      key.width = 1;
+      *sym = batch[i];
+    }
+    XkbMapChangesRec changes{};
+    changes.changed = XkbKeySymsMask;
+    changes.first_key_sym = codes.front();
+    changes.num_key_syms = static_cast<unsigned char>(codes.back() - codes.front() + 1);
+    XkbChangeMap(display_, working_, &changes);
+  } else {
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+      KeySym entry[2] = {batch[i], batch[i]};  // the same with and without Shift
+      XChangeKeyboardMapping(display_, codes[i], 2, entry, 1);
+    }
+  }
+  XSync(display_, False);
+}
+
+std::size_t XTyper::type(std::size_t most) {
+  std::size_t count = 0;
+  while (count < most && ready()) {
+    const Stroke stroke = stroke_of(keysym_for(text_[next_]));
+    if (stroke.shift && shift_code_) XTestFakeKeyEvent(display_, shift_code_, True, CurrentTime);
+    XTestFakeKeyEvent(display_, stroke.code, True, CurrentTime);
+    XTestFakeKeyEvent(display_, stroke.code, False, CurrentTime);
+    if (stroke.shift && shift_code_) XTestFakeKeyEvent(display_, shift_code_, False, CurrentTime);
+    ++next_;
+    ++count;
+  }
+  XSync(display_, False);
+  return count;
+}
+
+void XTyper::restore() {
+  next_ = text_.size();
+  mapped_.clear();
+  if (used_.empty()) return;
+  if (original_xkb_) {
+    XkbMapChangesRec changes{};
+    changes.changed = XkbKeySymsMask;
+    changes.first_key_sym = *used_.begin();
+    changes.num_key_syms = static_cast<unsigned char>(*used_.rbegin() - *used_.begin() + 1);
+    XkbChangeMap(display_, original_xkb_, &changes);
+  } else {
+    for (const KeyCode code : used_) {
+      const std::size_t offset = static_cast<std::size_t>(code - min_code_) * per_code_;
+      XChangeKeyboardMapping(display_, code, per_code_, &original_[offset], 1);
+    }
+  }
+  used_.clear();
+  XSync(display_, False);
+}
+
+}  // namespace lumeta
