@@ -282,7 +282,14 @@ class AccessibilityTest : public QObject {
     main_window->idle_pass();
     QCOMPARE(shown(), QStringLiteral("画像"));
     QCOMPARE(to_qstring(main_window->engine().state().front_fixed), QStringLiteral("画像"));
-    QCOMPARE(strip->childCount(), 0);
+    // Then the strip's children are the words offered to follow 画像, pressed to insert one.
+    QVERIFY(main_window->candidate_bar()->offers());
+    QCOMPARE(strip->childCount(), main_window->candidate_bar()->candidate_count());
+    QVERIFY(strip->childCount() > 0);
+    const QString offered = strip->child(0)->text(QAccessible::Name).section(QLatin1Char(' '), 1);
+    press(strip->child(0));
+    main_window->idle_pass();
+    QCOMPARE(shown(), QStringLiteral("画像") + offered);
   }
 
   void symbolCellsArePressedToInsert() {

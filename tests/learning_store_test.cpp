@@ -103,6 +103,9 @@ TEST(LearningStore, WhatIsLearnedIsKeptPrivateAndMostRecentFirst) {
   EXPECT_EQ(spellings(again, "かくに"), (std::vector<std::string>{"確認"}));
   EXPECT_TRUE(spellings(again, "き").empty());
   EXPECT_EQ(again.followers("描く", 5), (std::vector<std::string>{"線", "絵"}));
+  // Seen twice, a follower comes before one seen once more recently.
+  again.record_pair("描く", "絵");
+  EXPECT_EQ(again.followers("描く", 5), (std::vector<std::string>{"絵", "線"}));
   // Chosen again, an old choice comes first again, counted twice.
   again.record_choice("かく", "書く");
   const auto now = again.choices("かく", 1);

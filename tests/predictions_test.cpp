@@ -95,7 +95,8 @@ TEST(Predictions, AClickOnAPredictionConfirmsItInPlaceOfTheReading) {
   lumeta.keypad.choose_prediction(static_cast<int>(place - offers.begin()) + 1);
   EXPECT_EQ(lumeta.text(), "あ画像");
   EXPECT_EQ(lumeta.engine.composition_length(), 0);
-  EXPECT_FALSE(lumeta.keypad.strip().active);
+  // Nothing pending: the strip offers the words that may follow 画像 instead.
+  EXPECT_TRUE(lumeta.keypad.strip().offers);
   // A number the strip does not show clicks nothing.
   lumeta.keys("K A");
   lumeta.keypad.choose_prediction(99);

@@ -314,7 +314,8 @@ TEST(ReplayControls, BadNumbersAreUnknownTokens) {
   for (const std::string token :
        {"PICK:0", "PICK:",  "PICK:x", "PICK:-1", "PICK:+1", "PICK:1.5", "SYM:0",
         "SYM:",   "SYM:1a", "SYM: 1", "pick:1",  "sym:1",   "UNDO:1",   "COPY:1",
-        "undo",   "copy",   "PICK1",  "PRED:0",  "PRED:",   "pred:1"}) {
+        "undo",   "copy",   "PICK1",  "PRED:0",  "PRED:",   "pred:1", "NEXT:0", "NEXT:",
+        "NEXT:x", "next:1"}) {
     const Outcome run = replay({"A", token});
     EXPECT_EQ(run.status, 2) << token;
     EXPECT_EQ(run.out, "");

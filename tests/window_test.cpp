@@ -630,10 +630,7 @@ class WindowTest : public QObject {
   }
 
   void aClickOnAPredictionConfirmsIt() {
-    struct Large {
-      Large() { use_dictionaries(Dictionaries::builtin_and_large); }
-      ~Large() { use_dictionaries(Dictionaries::builtin); }
-    } large;
+    const LargeDictionary large;
     CandidateBar* bar = main_window->candidate_bar();
     clicks({key::K, key::K, key::A, key::S, key::S, key::O});  // がぞ
     int index = 0;
@@ -646,7 +643,18 @@ class WindowTest : public QObject {
     main_window->idle_pass();
     QCOMPARE(text(), QStringLiteral("画像"));
     QCOMPARE(main_window->engine().composition_length(), 0);
-    QVERIFY(!bar->active());
+    // Nothing pending: the strip offers the words that may follow 画像, and a click on one
+    // inserts it confirmed.
+    QVERIFY(bar->active() && bar->offers());
+    const QString offered = bar->label(1).section(QLatin1Char(' '), 1);  // "1 を": を
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->candidate_rect(1).center());
+    main_window->idle_pass();
+    QCOMPARE(text(), QStringLiteral("画像") + offered);
+    QCOMPARE(to_qstring(main_window->engine().state().front_fixed), text());
+    QVERIFY(bar->offers());
+    // The first key typed instead makes the offers go away.
+    clicks({key::K});
+    QVERIFY(!bar->offers());
   }
 
   void undoKeyBringsBackWhatDeleteAllErased() {

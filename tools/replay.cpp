@@ -5,6 +5,7 @@
 #include <iostream>
 #include <iterator>
 #include <limits>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "headless_view.h"
 #include "keypad.h"
 #include "learning_store.h"
+#include "next_words.h"
 #include "predictions.h"
 #include "sjis.h"
 #include "strip_layout.h"
@@ -28,6 +30,7 @@ constexpr std::string_view kPickPrefix = "PICK:";
 constexpr std::string_view kPredictionPrefix = "PRED:";
 constexpr std::string_view kLearningFile = "--learning-file";
 constexpr std::string_view kSymbolPrefix = "SYM:";
+constexpr std::string_view kNextPrefix = "NEXT:";
 constexpr std::array<const char*, kIndicatorCount> kIndicatorCaptions = {
     "全", "半", "ローマ", "数", "英", "大", "小", "記"};
 constexpr std::array<const char*, 6> kColourNames = {"plain", "letter", "romaji",
@@ -55,7 +58,9 @@ constexpr std::array<OptionInfo, 6> kOptions = {{
     {"--trace", &Options::trace, "print the state after every key, with \"key\" added"},
     {"--lookup", &Options::lookup,
      "read readings (UTF-8 hiragana, one a line) from standard input and print the\n"
-     "                        candidates ↓ shows for each as a JSON line; takes no keys"},
+     "                        candidates ↓ shows for each as a JSON line; a line >SPELLING\n"
+     "                        prints the words offered right after that word is confirmed:\n"
+     "                        {\"after\": ..., \"predictions\": [...]}; takes no keys"},
     {"--builtin-dictionary", &Options::builtin_dictionary,
      "convert with the 676-reading built-in table alone"},
     {"--dump-dictionary", &Options::dump_dictionary,
@@ -66,8 +71,10 @@ constexpr std::array<OptionInfo, 6> kOptions = {{
 }};
 constexpr std::string_view kLearningFileHelp =
     "learn the choices confirmed in the keys (or given to --lookup as\n"
-    "                        reading<TAB>spelling lines) into the SQLite file PATH, and\n"
-    "                        predict from what it holds; without it nothing is learned";
+    "                        reading<TAB>spelling lines, consecutive ones also as word pairs\n"
+    "                        unless an empty line parts them) into the SQLite file PATH, and\n"
+    "                        predict and offer next words from what it holds; without it\n"
+    "                        nothing is learned";
 
 constexpr int kExitOutputFailed = 1;
 constexpr int kExitUsage = 2;
@@ -113,7 +120,8 @@ void print_help(std::ostream& out) {
              "when none are given: " +
                  key_tokens() +
                  ", CARET:n (a click in the text at byte position n), PICK:n (a click on "
-                 "candidate n of the strip), PRED:n (a click on prediction n of the strip) and "
+                 "candidate n of the strip), PRED:n (a click on prediction n of the strip), "
+                 "NEXT:n (a click on word n the strip offers right after a confirmation) and "
                  "SYM:n (a click on cell n of the symbol picker's page).",
              88)
       << "\n\nOptions:\n";
@@ -178,13 +186,14 @@ std::string printable(std::string_view token) {
 }
 
 // One step of the replay: a key of the key list (every key but quit), a click in the display,
-// on a candidate of the strip or on a cell of the symbol picker.
-enum class Action { key, caret, pick, prediction, symbol };
+// on a candidate or prediction of the strip, on a word it offers after a confirmation or on a
+// cell of the symbol picker.
+enum class Action { key, caret, pick, prediction, symbol, next };
 struct Step {
   std::string token;
   Action action = Action::key;
   int key = 0;
-  int number = 0;  // the caret position, or the candidate or cell numbered from 1
+  int number = 0;  // the caret position, or the candidate, offer or cell numbered from 1
 };
 
 // The decimal number after `prefix`, digits only; past the largest int it stays the largest.
@@ -206,10 +215,10 @@ std::optional<Step> parse_token(const std::string& token) {
     if (!position) return std::nullopt;
     return Step{token, Action::caret, 0, *position};
   }
-  // Candidates and cells are numbered from 1, so 0 names none.
+  // Candidates, offers and cells are numbered from 1, so 0 names none.
   for (const auto& [prefix, action] :
        {std::pair{kPickPrefix, Action::pick}, std::pair{kPredictionPrefix, Action::prediction},
-        std::pair{kSymbolPrefix, Action::symbol}}) {
+        std::pair{kSymbolPrefix, Action::symbol}, std::pair{kNextPrefix, Action::next}}) {
     if (!token.starts_with(prefix)) continue;
     const std::optional<int> n = number_after(token, prefix);
     if (!n || *n == 0) return std::nullopt;
@@ -376,21 +385,61 @@ void dump_dictionary(std::ostream& out) {
   }
 }
 
+// What the strip's first page offers right after `spelling` (UTF-8) is confirmed, typed as
+// `reading` (Shift-JIS; empty when not known).
+Json offers_json(const NextWordSources& sources, std::string_view reading,
+                 const std::string& spelling) {
+  const std::optional<std::string> word = sjis::from_utf8(spelling);
+  CandidateStrip strip;
+  strip.active = true;
+  strip.offers = true;
+  if (word) strip.candidates = next_word_offers(sources, reading, *word);
+  const auto pages = lay_out_strip(strip);
+  Json offers = Json::array();
+  for (const StripItem& item : pages.empty() ? std::vector<StripItem>() : pages[0])
+    offers.push_back(utf8(strip.candidates[item.index - 1]));
+  Json j;
+  j["after"] = spelling;
+  j["predictions"] = offers;
+  return j;
+}
+
 // One JSON line for each reading on `in` (UTF-8, one a line): the candidates ↓ would show and,
 // with the large dictionary, what the strip's first page offers before any ↓ — the predictions
 // and how many of the candidates stand beside them. A line "reading<TAB>spelling" is a choice
-// confirmed: learned into the learning file, if any, and nothing printed.
+// confirmed: learned into the learning file, if any, and nothing printed; consecutive ones are
+// consecutive words of a text, each learned after the one before, and an empty line ends the
+// sentence. A line ">spelling" prints what the strip's first page offers right after that word
+// is confirmed: {"after": "画像", "predictions": ["を", …]}, typed as the reading given with it
+// last in this run (after がぞう<TAB>画像, がぞう), if any.
 void run_lookup(std::istream& in, std::ostream& out) {
   std::array<std::string, kCandidateSlots + 1> slots;
   const bool predicting = dictionaries_in_use() != Dictionaries::builtin;
+  const NextWordSources sources = default_next_word_sources();
+  std::string previous;  // the word before, Shift-JIS; empty at the start of a sentence
+  std::map<std::string, std::string> read_as;  // spelling → its reading, both Shift-JIS
   for (std::string line; std::getline(in, line);) {
     if (line.ends_with('\r')) line.pop_back();
-    if (line.empty()) continue;
+    if (line.empty()) {
+      previous.clear();
+      continue;
+    }
+    if (line.starts_with('>')) {
+      const std::optional<std::string> word = sjis::from_utf8(line.substr(1));
+      const auto found = word ? read_as.find(*word) : read_as.end();
+      print_line(offers_json(sources, found == read_as.end() ? "" : found->second, line.substr(1)),
+                 out);
+      continue;
+    }
     const std::size_t tab = line.find('\t');
     if (tab != std::string::npos) {
       const std::optional<std::string> reading = sjis::from_utf8(line.substr(0, tab));
       const std::optional<std::string> spelling = sjis::from_utf8(line.substr(tab + 1));
-      if (reading && spelling) remember_choice(*reading, *spelling);
+      // Kana confirmed as typed are no choice of spelling, as on the keypad.
+      if (reading && spelling && *reading != *spelling) remember_choice(*reading, *spelling);
+      if (spelling && !previous.empty()) sources.record_pair(previous, *spelling);
+      if (reading && spelling) read_as[*spelling] = *reading;
+      previous = spelling.value_or(std::string());
       continue;
     }
     const std::optional<std::string> reading = sjis::from_utf8(line);
@@ -549,6 +598,9 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
         break;
       case Action::symbol:
         keypad.pick_symbol(view.page_highlight(), step.number - 1);
+        break;
+      case Action::next:
+        keypad.choose_offer(step.number);
         break;
     }
     keypad.idle();

@@ -1,22 +1,33 @@
-// lumeta-screenshot [--screen] FILE [KEY ...]: starts the window, works the named keys as the
-// replay tool names them (one press and release each), and saves a picture of the window to
-// FILE; with --screen, of the screen around the window and its frame.
+// lumeta-screenshot [--screen] [--learning-file PATH] FILE [KEY ...]: starts the window, works
+// the named keys as the replay tool names them (one press and release each), and saves a
+// picture of the window to FILE; with --screen, of the screen around the window and its frame;
+// with --learning-file, learning into (and predicting and offering from) PATH.
 #include <QApplication>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 #include <iostream>
+#include <memory>
 
 #include "keypad.h"
+#include "learning_store.h"
 #include "main_window.h"
+#include "predictions.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   int first = 1;
   const bool whole_screen = argc > 1 && QString::fromLocal8Bit(argv[1]) == "--screen";
   if (whole_screen) ++first;
+  std::unique_ptr<lumeta::LearningStore> store;
+  if (argc > first + 1 && QString::fromLocal8Bit(argv[first]) == "--learning-file") {
+    store = std::make_unique<lumeta::LearningStore>(argv[first + 1]);
+    store->flush();
+    lumeta::use_learning(store.get());
+    first += 2;
+  }
   if (argc <= first) {
-    std::cerr << "usage: lumeta-screenshot [--screen] FILE [KEY ...]\n";
+    std::cerr << "usage: lumeta-screenshot [--screen] [--learning-file PATH] FILE [KEY ...]\n";
     return 2;
   }
   const QString file = QString::fromLocal8Bit(argv[first]);
@@ -43,5 +54,6 @@ int main(int argc, char** argv) {
     app.quit();
   });
   app.exec();
+  lumeta::use_learning(nullptr);
   return status;
 }

@@ -4,11 +4,12 @@
 
 CORPUS comes from make_corpus.sh (reading<TAB>spelling<TAB>part of speech, a blank line after
 each sentence); words that romaji mode does not type as read (commands, Latin letters) are
-left out. Every word is typed the cheapest way the strip and the keys
-offer, counted with presses.py, in three settings: today's strip (candidates alone), with
-predictions, and with predictions and learning (each word's choice learned, through the
-replay's --learning-file, after it was typed, so only what was typed earlier in the text
-helps). Prints presses per character of the finished text, per word with kanji, and the share
+left out. Every word is typed the cheapest way the strip and the keys offer, counted with
+presses.py, in four settings: today's strip (candidates alone), with predictions, with
+predictions and learning (each word's choice learned, through the replay's --learning-file,
+after it was typed, so only what was typed earlier in the text helps), and with the next-word
+offers added (each word also learned after the word before it). Prints presses per character
+of the finished text, per word with kanji, and the share
 of words with kanji that one click picks after typing at most half their reading.
 """
 import argparse
@@ -120,6 +121,72 @@ def answers_by_prefix(replay, words, extra):
     return dict(zip(wanted, lookup(replay, wanted, extra)))
 
 
+def measure_with_offers(replay, sentences):
+    """Predictions and learning, and the words the strip offers right after a confirmation.
+
+    The whole text goes to the replay in its order, every word (kana ones too) as a
+    reading<TAB>spelling line, so that each is learned after the word before it, a sentence
+    ending with an empty line; before each word but a sentence's first, a >previous line asks
+    what the strip offers after the previous word. A word among those offers costs one click,
+    after a 決定 when the previous word is kana still pending. Offers follow only a word
+    confirmed on its own: after two kana words typed in one run, 決定 would confirm both as
+    one, so nothing is offered for the next word."""
+    lines = []
+    for words in sentences:
+        for k, (spelling, reading, _) in enumerate(words):
+            if k > 0:
+                lines.append(">" + words[k - 1][0])
+            if not typed_as_is(spelling, reading):
+                lines.extend(prefixes(reading))
+            lines.append(f"{reading}\t{spelling}")
+        lines.append("")
+    with tempfile.TemporaryDirectory() as scratch:
+        stream = iter(lookup(replay, lines, ["--learning-file", os.path.join(scratch, "l.sqlite3")]))
+
+    presses = characters = kanji_words = kanji_presses = early = clicked = 0
+    for words in sentences:
+        pending = 0  # kana words typed and waiting for 決定
+        for k, (spelling, reading, _) in enumerate(words):
+            characters += len(spelling)
+            offers = next(stream)["predictions"] if k > 0 else []
+            click = None
+            if spelling in offers and pending <= 1:
+                click = CLICK + (CONFIRM if pending else 0)
+            kanji = any("\u4e00" <= c <= "\u9fff" for c in spelling)
+            if typed_as_is(spelling, reading):
+                typed = kana_presses(reading)
+                if click is not None and click <= typed:
+                    presses += click
+                    clicked += 1
+                    pending = 0
+                else:
+                    presses += typed
+                    pending += 1
+                continue
+            answers = {p: next(stream) for p in prefixes(reading)}
+            cost, clicked_early = word_cost(spelling, reading, answers)
+            cost += CONFIRM if pending else 0
+            if click is not None and click <= cost:
+                cost, clicked_early = click, True
+                clicked += 1
+            presses += cost
+            pending = 0
+            if kanji:
+                kanji_words += 1
+                kanji_presses += cost
+                early += clicked_early
+        if pending:
+            presses += CONFIRM
+    return {
+        "presses_per_character": round(presses / characters, 3),
+        "presses_per_kanji_word": round(kanji_presses / max(kanji_words, 1), 2),
+        "kanji_words_one_click_at_half": round(100 * early / max(kanji_words, 1), 1),
+        "characters": characters,
+        "presses": presses,
+        "words_clicked_from_offers": clicked,
+    }
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("replay")
@@ -149,6 +216,8 @@ def main():
         per_word.append(dict(zip(prefixes(reading), stream[at:at + n])))
         at += n
     results["predictions_and_learning"] = measure(sentences, lambda i, r: per_word[i])
+
+    results["predictions_learning_and_next_words"] = measure_with_offers(args.replay, sentences)
 
     for name, figures in results.items():
         print(json.dumps({"variant": name, **figures}, ensure_ascii=False))

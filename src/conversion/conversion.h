@@ -16,11 +16,14 @@ class Engine;
 // would offer for it, and which of them is on display (0: the reading itself); before any ↓
 // (nothing converted on display) also the predictions for the kana typed so far, offered
 // first: がぞ → 画像 画素 …, then the candidates of がぞ itself.
+// Right after a word is confirmed it holds instead the words offered to follow it (`offers`
+// set, nothing shown, no predictions).
 struct CandidateStrip {
   bool active = false;
   std::vector<std::string> candidates;  // Shift-JIS
   int shown = 0;
   std::vector<Prediction> predictions;
+  bool offers = false;
 };
 CandidateStrip candidate_strip(const Engine& engine);
 

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <tuple>
 
 #include "sjis.h"
 
@@ -216,18 +217,18 @@ std::vector<LearningStore::Choice> LearningStore::choices(std::string_view prefi
 
 std::vector<std::string> LearningStore::followers(std::string_view spelling,
                                                   std::size_t limit) const {
-  std::vector<std::pair<int64_t, std::string>> found;
+  std::vector<std::tuple<int64_t, int64_t, std::string>> found;  // count, last used, word
   {
     std::lock_guard lock(memory_mutex_);
     for (auto it = pairs_.entries.lower_bound({std::string(spelling), std::string()});
          it != pairs_.entries.end() && it->first.first == spelling; ++it) {
-      found.push_back({it->second.last_used, it->first.second});
+      found.push_back({it->second.count, it->second.last_used, it->first.second});
     }
   }
   std::sort(found.begin(), found.end(), std::greater<>());
   std::vector<std::string> out;
   for (std::size_t i = 0; i < found.size() && i < limit; ++i)
-    out.push_back(std::move(found[i].second));
+    out.push_back(std::move(std::get<2>(found[i])));
   return out;
 }
 

@@ -59,7 +59,8 @@ class LearningStore {
   // Learned spellings whose reading begins with `prefix` (the reading itself included), most
   // recently used first, at most `limit`: がぞ → 画像 (がぞう), 画素 (がそ is not one).
   std::vector<Choice> choices(std::string_view prefix, std::size_t limit) const;
-  // Words learned after `spelling`, most recently used first: 描く → 絵, 線.
+  // Words learned after `spelling`, the most often seen first, then the most recently used:
+  // 描く → 絵 (twice), 線 (once, later).
   std::vector<std::string> followers(std::string_view spelling, std::size_t limit) const;
   std::size_t choice_count() const;
 

@@ -249,6 +249,13 @@ void Engine::confirm_pending(DownPresses presses) {
   clear_pending(presses);
 }
 
+void Engine::insert_confirmed(std::string_view text) {
+  reset_tap_counts();
+  front_text += text;
+  front_fixed = front_text;
+  show_romaji_mode();
+}
+
 void Engine::confirm_pending_shown() {
   if (!pending()) return;
   confirm_pending(DownPresses::keep);

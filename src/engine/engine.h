@@ -203,6 +203,9 @@ class Engine : protected EngineState {
   // Confirms what is pending as it stands in front_text, then clear_pending(). Nothing is
   // redrawn. After か い ↓: front_fixed becomes "回", the reading empty.
   void confirm_pending(DownPresses presses = DownPresses::end);
+  // With nothing pending in romaji mode: `text` goes in at the caret, confirmed, and the text is
+  // shown plain with the caret after it (画像 then を offered after it: 画像を).
+  void insert_confirmed(std::string_view text);
   // Confirms what is pending, if anything, and shows the text plain.
   void confirm_pending_shown();
   // With nothing pending, `text` is typed first; then everything is confirmed. The centre key

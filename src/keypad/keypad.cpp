@@ -110,6 +110,7 @@ const KeyInfo* find_key_by_keyboard(int qt_key) {
 void Keypad::press(int number) {
   const KeyInfo* key = find_key(number);
   if (!key) return;
+  next_words_.before_key(engine_);
   switch (key->kind) {
     case KeyKind::letter: {
       engine_.guarded([&] { key->operation(engine_); });
@@ -140,6 +141,10 @@ void Keypad::press(int number) {
       if (number == key::undo) undo_delete_all();
       break;
   }
+  next_words_.after_key(engine_);
+  // Delete-all and 元に戻す move the caret to the end of a text of another length: the next word
+  // starts a chain of its own.
+  if (key->kind == KeyKind::window) next_words_.end_chain();
 }
 
 void Keypad::release(int number) {
@@ -220,7 +225,14 @@ void Keypad::choose_prediction(int index) {
 }
 
 CandidateStrip Keypad::strip() const {
-  return offered_strip(candidate_strip(engine_));
+  if (next_words_.offers().empty()) return offered_strip(candidate_strip(engine_));
+  return {.active = true, .candidates = next_words_.offers(), .shown = 0, .offers = true};
+}
+
+void Keypad::choose_offer(int index) {
+  if (!next_words_.insert_offer(engine_, index)) return;
+  // As after the centre key's release: the caret after the word is where typing goes on.
+  refresh_caret();
 }
 
 void Keypad::choice_confirmed(std::string_view reading, std::string_view spelling) {
@@ -269,14 +281,18 @@ void Keypad::idle() {
 }
 
 void Keypad::place_caret(int position) {
+  next_words_.before_key(engine_);
   // Confirming leaves the text on display as it is, so `position` still points where the user
   // clicked.
   confirm_what_is_shown();
+  // A word the click confirmed is learned; the next one starts a chain of its own.
+  next_words_.after_key(engine_);
   const std::string_view text = engine_.display().text();
   const std::size_t p = static_cast<std::size_t>(std::max(position, 0));
   view_.set_caret(static_cast<int>(sjis::floor_boundary(text, p)));
   refresh_caret();
   engine_.finish_refresh();  // the column reached is kept for ↑ and ↓
+  next_words_.end_chain();
 }
 
 }  // namespace lumeta

@@ -10,6 +10,7 @@
 
 #include "conversion.h"
 #include "engine.h"
+#include "next_words.h"
 
 namespace lumeta {
 
@@ -87,8 +88,17 @@ class Keypad : private ChoiceListener {
   // whole pending reading and is confirmed, as a clicked candidate is. Nothing happens for a
   // number the strip does not show.
   void choose_prediction(int index);
-  // What the strip offers now: the candidates, and the predictions that fit its first page.
+  // What the strip offers now: right after a word is confirmed, the words offered to follow it
+  // (`offers` set); otherwise the candidates, and the predictions that fit its first page.
   CandidateStrip strip() const;
+  // A click on offer `index` (1-based) of the strip: the word is inserted at the caret,
+  // confirmed, and the strip offers what may follow it. Nothing happens for a number the
+  // strip does not offer.
+  void choose_offer(int index);
+  // The chain of confirmed words and its offers; its sources are the process's learning store
+  // and lexicon (next_words.h) unless set otherwise.
+  NextWords& next_words() { return next_words_; }
+  const NextWords& next_words() const { return next_words_; }
 
   // A click on cell `index` (from 0) of the symbol dialog's page `page`; nothing while the
   // dialog is hidden or the page has no such cell.
@@ -129,6 +139,7 @@ class Keypad : private ChoiceListener {
 
   Engine& engine_;
   View& view_;
+  NextWords next_words_;
   int last_sel_start_ = -1;
 };
 

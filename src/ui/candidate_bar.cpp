@@ -33,11 +33,13 @@ void CandidateBar::set_strip(const CandidateStrip& strip) {
   }
   for (const Prediction& p : strip.predictions)
     predictions.push_back(to_qstring(p.spelling));
-  const bool changed = strip.active != active_ || labels != labels_ || predictions != predictions_;
+  const bool changed = strip.active != active_ || strip.offers != offers_ || labels != labels_ ||
+                       predictions != predictions_;
   const bool moved = strip.shown != shown_;
   if (!changed && !moved) return;
   const int was_shown = shown_;
   active_ = strip.active;
+  offers_ = strip.offers;
   shown_ = strip.shown;
   if (changed) {
     strip_ = strip;

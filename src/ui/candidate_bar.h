@@ -2,6 +2,8 @@
 // predictions for what is typed (tinted, unnumbered) and the reading's candidates, numbered,
 // the one on display highlighted, a page at a time with arrows when they don't all fit, laid
 // out as strip_layout.h says. A click on a candidate or a prediction chooses it.
+// Right after a word is confirmed it shows instead, numbered the same way, the words offered to
+// follow it.
 #pragma once
 
 #include <QWidget>
@@ -36,6 +38,8 @@ class CandidateBar : public QWidget {
   int candidate_count() const { return static_cast<int>(labels_.size()); }
   QString label(int index) const { return labels_[index - 1]; }
   int shown() const { return shown_; }
+  // The strip holds the words offered after a confirmation, not a reading's candidates.
+  bool offers() const { return offers_; }
   void choose(int index);
   void choose_prediction(int index);
 
@@ -54,6 +58,7 @@ class CandidateBar : public QWidget {
   void update_accessible_text();
 
   bool active_ = false;
+  bool offers_ = false;
   CandidateStrip strip_;
   std::vector<QString> labels_;       // "1 愛", "2 相", ...
   std::vector<QString> predictions_;  // "画像", "画素", ...

@@ -134,7 +134,12 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   ClickFilter::install(candidate_bar_);
   connect(candidate_bar_, &CandidateBar::chosen, this, [this](int index) {
     before_key();
-    keypad_.choose_candidate(index);
+    // Right after a confirmation the strip holds the words offered to follow it.
+    if (candidate_bar_->offers()) {
+      keypad_.choose_offer(index);
+    } else {
+      keypad_.choose_candidate(index);
+    }
   });
   connect(candidate_bar_, &CandidateBar::prediction_chosen, this, [this](int index) {
     before_key();
