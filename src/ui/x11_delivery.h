@@ -47,6 +47,11 @@ class X11Delivery : public Delivery {
   bool modifiers_held();
   unsigned long server_time();
   void activate(Window window);
+  bool ping();
+  void settle();
+  bool settled() const;
+  int settle_ms() const;
+  void after_delivery();
   void step();
   void finish(Outcome outcome);
   void restore_mapping();
@@ -56,6 +61,12 @@ class X11Delivery : public Delivery {
   QWidget* window_;
   Window root_;
   unsigned long active_window_atom_;
+  unsigned long protocols_atom_;
+  unsigned long ping_atom_;
+  unsigned long ping_stamp_ = 0;  // the time stamp of the ping waiting for its answer
+  bool pinged_ = false;           // whether the target was sent a ping it will answer
+  bool answered_ = false;         // and whether it has
+  std::size_t typed_at_map_ = 0;  // how many characters were typed when the codes were mapped
   Window target_ = 0;
   Window stamp_window_ = 0;  // a window of our own whose property changes tell the time
   QSocketNotifier* notifier_;
@@ -63,8 +74,8 @@ class X11Delivery : public Delivery {
   std::unique_ptr<XTyper> typer_;
   QTimer step_timer_;
   QElapsedTimer phase_clock_;
-  // After a delivery the spare key codes keep their mapping a moment, until the target has
-  // looked up the last keys typed with it.
+  // After a delivery the key codes keep their mapping until the target has looked up the last
+  // keys typed with it (it answers a ping, else after a moment).
   QTimer restore_timer_;
 };
 
