@@ -3,6 +3,7 @@
 // client reads them, between batches, as a target does. Plain UTF-8 sources.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 // After GoogleTest: Xlib's macros (None, Bool) would clash with its names.
@@ -115,6 +116,37 @@ TEST(XTyper, TypesEveryCharacterAndGivesTheSpareCodesBack) {
   EXPECT_EQ(screen.type(text, &batches), keysyms_of(text));
   EXPECT_GE(batches, 3);
   EXPECT_EQ(screen.map(), before) << "the keyboard map is not as it was";
+}
+
+TEST(XTyper, BorrowsKeysTheTextDoesNotUseAndGivesThemBack) {
+  Screen screen;
+  ASSERT_NE(screen.display, nullptr) << "no X display";
+  const std::vector<KeySym> before = screen.map();
+  XModifierKeymap* modifiers_before = XGetModifierMapping(screen.display);
+  XTyper probe(screen.display, U"");
+  // Letters, digits and signs the text does not use are lent out besides the empty codes.
+  ASSERT_GT(probe.spare_codes(), 3 * probe.empty_codes());
+
+  // Nearly as many distinct characters without a key as there are codes to use (the text
+  // keeps q and 7), three times the empty codes and more: two mappings (a batch takes every
+  // other code), the text's own letters and digits (q 7, Q and & with Shift) typed right between
+  // them, and every key as it was after.
+  std::u32string text = U"q7";
+  for (char32_t c = U'ぁ'; c < U'ぁ' + probe.spare_codes() - 4; ++c)
+    text += std::u32string{c, U'Q', U'&'};
+  text += U"\nq";
+  int batches = 0;
+  EXPECT_EQ(screen.type(text, &batches), keysyms_of(text));
+  EXPECT_EQ(batches, 2);
+  EXPECT_EQ(screen.map(), before) << "the keyboard map is not as it was";
+  XModifierKeymap* modifiers_after = XGetModifierMapping(screen.display);
+  ASSERT_EQ(modifiers_after->max_keypermod, modifiers_before->max_keypermod);
+  EXPECT_TRUE(std::equal(modifiers_before->modifiermap,
+                         modifiers_before->modifiermap + 8 * modifiers_before->max_keypermod,
+                         modifiers_after->modifiermap))
+      << "the modifiers are not as they were";
+  XFreeModifiermap(modifiers_before);
+  XFreeModifiermap(modifiers_after);
 }
 
 TEST(XTyper, KeysOfTheMapNeedNoMappingChange) {
