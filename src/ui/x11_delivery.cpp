@@ -19,15 +19,12 @@ namespace {
 constexpr std::size_t kChunk = 48;
 // How long the target may take to get the focus once asked.
 constexpr int kFocusWaitMs = 3000;
-// How long a client that answers no ping gets to look up the keys typed with one mapping of
-// the key codes before they are mapped anew or given back: a moment, and a few milliseconds
-// per key (a busy Tk field writing a file after each key takes in about one key per 2 ms on a
-// loaded machine). Example: 100 keys typed, 150 + 100 × 6 = 750 ms.
+// How long a client gets to look up the keys typed with one mapping of the key codes before
+// they are mapped anew or given back, unless it answers a ping sooner: a moment, and a few
+// milliseconds per key (a busy Tk field writing a file after each key takes in about one key per 2
+// ms on a loaded machine). Example: 100 keys typed, 150 + 100 × 6 = 750 ms.
 constexpr int kSettleMs = 150;
 constexpr int kPerKeyMs = 6;
-// How long a client that answers pings may take to answer one before the delivery goes on
-// (a frozen one would otherwise hold it forever).
-constexpr int kPingWaitMs = 10000;
 // How often a delivery looks again while it waits for the focus or for an answer.
 constexpr int kWaitStepMs = 2;
 
@@ -226,13 +223,12 @@ bool X11Delivery::ping() {
 void X11Delivery::settle() {
   phase_ = Phase::settling;
   phase_clock_.start();
-  pinged_ = ping();
+  ping();
   step_timer_.setInterval(kWaitStepMs);
 }
 
 bool X11Delivery::settled() const {
-  if (pinged_) return answered_ || phase_clock_.elapsed() > kPingWaitMs;
-  return phase_clock_.elapsed() >= settle_ms();
+  return answered_ || phase_clock_.elapsed() >= settle_ms();
 }
 
 // How long a target that answers no ping is given for the keys typed with the current mapping.
@@ -351,8 +347,8 @@ void X11Delivery::finish(Outcome outcome) {
   const int delivered = static_cast<int>(typer_->typed());
   const int total = static_cast<int>(typer_->size());
   // The borrowed key codes go back once the target has taken in the last keys typed with them.
-  pinged_ = target_ && exists(target_) && ping();
-  restore_timer_.start(pinged_ ? kPingWaitMs : settle_ms());
+  if (target_ && exists(target_)) ping();
+  restore_timer_.start(settle_ms());
   // Lumeta comes back to the front meanwhile, so the user can go on: the keys already typed
   // belong to the target whatever has the focus when it gets to them.
   QTimer::singleShot(kSettleMs, this, [this] {

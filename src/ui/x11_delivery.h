@@ -64,8 +64,7 @@ class X11Delivery : public Delivery {
   unsigned long protocols_atom_;
   unsigned long ping_atom_;
   unsigned long ping_stamp_ = 0;  // the time stamp of the ping waiting for its answer
-  bool pinged_ = false;           // whether the target was sent a ping it will answer
-  bool answered_ = false;         // and whether it has
+  bool answered_ = false;         // whether the target has answered the last ping
   std::size_t typed_at_map_ = 0;  // how many characters were typed when the codes were mapped
   Window target_ = 0;
   Window stamp_window_ = 0;  // a window of our own whose property changes tell the time
@@ -75,7 +74,7 @@ class X11Delivery : public Delivery {
   QTimer step_timer_;
   QElapsedTimer phase_clock_;
   // After a delivery the key codes keep their mapping until the target has looked up the last
-  // keys typed with it (it answers a ping, else after a moment).
+  // keys typed with it (it answers a ping, or the time settle_ms() gives has passed).
   QTimer restore_timer_;
 };
 
