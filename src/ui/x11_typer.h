@@ -1,13 +1,13 @@
 // Typing a text into the window that has the X input focus, through the XTest extension, as a
 // keyboard would: no clipboard and no selection is touched.
 //
-// A character on the keyboard's map without a modifier (a, 1, space, the line break as Return)
-// is typed with its own key code. Any other character (あ, 漢, Ａ, 「) is typed with a spare key
-// code (one the map leaves empty) mapped to its Unicode keysym, 0x01000000 + code point, for the
-// time being: a batch of distinct characters is mapped at once with a single mapping change
-// (one XKB request),
-// typed, and then the next batch is mapped. restore() gives the spare codes back their empty
-// entries. Xlib only, no Qt.
+// A character on the keyboard's map (a, 1, space, the line break as Return, A with Shift) is
+// typed with its own key. Any other character (あ, 漢, Ａ, 「) is typed with a spare key code
+// mapped to its Unicode keysym, 0x01000000 + code point, for the time being: a code the map
+// leaves empty, or one borrowed from a key the text does not use (q when the text has no q or
+// Q, F20). A batch of distinct characters is mapped at once with a single mapping change (one
+// XKB request), typed, and then the next batch is mapped. restore() gives every code back its
+// own keysyms. Xlib only, no Qt.
 #pragma once
 
 #include <X11/XKBlib.h>
