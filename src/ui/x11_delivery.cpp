@@ -72,8 +72,9 @@ X11Delivery::X11Delivery(Display* display, QWidget* window)
       active_window_atom_(XInternAtom(display, "_NET_ACTIVE_WINDOW", False)),
       protocols_atom_(XInternAtom(display, "WM_PROTOCOLS", False)),
       ping_atom_(XInternAtom(display, "_NET_WM_PING", False)) {
-  // A client answers a ping on the root window, to those who listen for substructure events.
-  XSelectInput(display_, root_, PropertyChangeMask | SubstructureNotifyMask);
+  // A client answers a ping on the root window, to those who listen there for structure (Qt)
+  // or substructure (GTK) events.
+  XSelectInput(display_, root_, PropertyChangeMask | StructureNotifyMask | SubstructureNotifyMask);
   notifier_ = new QSocketNotifier(ConnectionNumber(display_), QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &X11Delivery::read_events);
   step_timer_.setInterval(0);
