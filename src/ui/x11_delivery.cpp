@@ -25,6 +25,8 @@ constexpr int kFocusWaitMs = 3000;
 // ms on a loaded machine). Example: 100 keys typed, 150 + 100 × 6 = 750 ms.
 constexpr int kSettleMs = 150;
 constexpr int kPerKeyMs = 6;
+// How long Lumeta closing may wait for the target before the key codes are given back.
+constexpr int kQuitWaitMs = 5000;
 // How often a delivery looks again while it waits for the focus or for an answer.
 constexpr int kWaitStepMs = 2;
 
@@ -88,10 +90,16 @@ X11Delivery::X11Delivery(Display* display, QWidget* window)
 X11Delivery::~X11Delivery() {
   blockSignals(true);
   stop();
-  if (restore_timer_.isActive()) {
-    QThread::msleep(kSettleMs);
-    restore_mapping();
+  // Lumeta closing right after a delivery still gives the target its time to take in the last
+  // keys before they are given back (an answer to the ping gives them back at once), 5 s at most.
+  QElapsedTimer waited;
+  waited.start();
+  while (restore_timer_.isActive() && restore_timer_.remainingTime() > 0 &&
+         waited.elapsed() < kQuitWaitMs) {
+    QThread::msleep(kWaitStepMs);
+    read_events();
   }
+  if (restore_timer_.isActive()) restore_mapping();
   XCloseDisplay(display_);
 }
 
