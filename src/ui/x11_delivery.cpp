@@ -20,11 +20,11 @@ constexpr std::size_t kChunk = 48;
 // How long the target may take to get the focus once asked.
 constexpr int kFocusWaitMs = 3000;
 // How long a client gets to look up the keys typed with one mapping of the key codes before
-// they are mapped anew or given back, unless it answers a ping sooner: a moment, and a few
-// milliseconds per key (a busy Tk field writing a file after each key takes in about one key per 2
-// ms on a loaded machine). Example: 100 keys typed, 150 + 100 × 6 = 750 ms.
+// they are mapped anew or given back, unless it answers a ping sooner: a moment, and 10 ms per
+// key, four times what a Tk field writing a file after each key took per key on a 2-core
+// machine at load 7. Example: 100 keys typed, 150 + 100 × 10 = 1,150 ms.
 constexpr int kSettleMs = 150;
-constexpr int kPerKeyMs = 6;
+constexpr int kPerKeyMs = 10;
 // How long Lumeta closing may wait for the target before the key codes are given back.
 constexpr int kQuitWaitMs = 5000;
 // How often a delivery looks again while it waits for the focus or for an answer.
