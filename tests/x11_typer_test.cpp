@@ -3,9 +3,11 @@
 // client reads them, between batches, as a target does. Plain UTF-8 sources.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 // After GoogleTest: Xlib's macros (None, Bool) would clash with its names.
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -32,6 +34,21 @@ struct Screen {
   }
   ~Screen() {
     if (display) XCloseDisplay(display);
+  }
+
+  // Each key's XKB type per group, groups and width, key by key: Caps Lock and Shift act on a
+  // key by its type, so a key given back must have its type back too.
+  std::vector<int> key_types() const {
+    std::vector<int> all;
+    XkbDescPtr xkb = XkbGetMap(display, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
+    if (!xkb) return all;
+    for (int code = xkb->min_key_code; code <= xkb->max_key_code; ++code) {
+      const XkbSymMapRec& key = xkb->map->key_sym_map[code];
+      all.insert(all.end(), {key.kt_index[0], key.kt_index[1], key.kt_index[2], key.kt_index[3],
+                             key.group_info, key.width});
+    }
+    XkbFreeKeyboard(xkb, XkbAllComponentsMask, True);
+    return all;
   }
 
   std::vector<KeySym> map() const {
@@ -115,6 +132,39 @@ TEST(XTyper, TypesEveryCharacterAndGivesTheSpareCodesBack) {
   EXPECT_EQ(screen.type(text, &batches), keysyms_of(text));
   EXPECT_GE(batches, 3);
   EXPECT_EQ(screen.map(), before) << "the keyboard map is not as it was";
+}
+
+TEST(XTyper, BorrowsKeysTheTextDoesNotUseAndGivesThemBack) {
+  Screen screen;
+  ASSERT_NE(screen.display, nullptr) << "no X display";
+  const std::vector<KeySym> before = screen.map();
+  const std::vector<int> types_before = screen.key_types();
+  XModifierKeymap* modifiers_before = XGetModifierMapping(screen.display);
+  XTyper probe(screen.display, U"");
+  // Letters, digits and signs the text does not use are lent out besides the empty codes.
+  ASSERT_GT(probe.spare_codes(), 3 * probe.empty_codes());
+
+  // Nearly as many distinct characters without a key as there are codes to use (the text
+  // keeps q and 7), three times the empty codes and more: two mappings (a batch takes every
+  // other code), the text's own letters and digits (q 7, Q and & with Shift) typed right between
+  // them, and every key as it was after.
+  std::u32string text = U"q7";
+  for (char32_t c = U'ぁ'; c < U'ぁ' + probe.spare_codes() - 4; ++c)
+    text += std::u32string{c, U'Q', U'&'};
+  text += U"\nq";
+  int batches = 0;
+  EXPECT_EQ(screen.type(text, &batches), keysyms_of(text));
+  EXPECT_EQ(batches, 2);
+  EXPECT_EQ(screen.map(), before) << "the keyboard map is not as it was";
+  EXPECT_EQ(screen.key_types(), types_before) << "the keys' types are not as they were";
+  XModifierKeymap* modifiers_after = XGetModifierMapping(screen.display);
+  ASSERT_EQ(modifiers_after->max_keypermod, modifiers_before->max_keypermod);
+  EXPECT_TRUE(std::equal(modifiers_before->modifiermap,
+                         modifiers_before->modifiermap + 8 * modifiers_before->max_keypermod,
+                         modifiers_after->modifiermap))
+      << "the modifiers are not as they were";
+  XFreeModifiermap(modifiers_before);
+  XFreeModifiermap(modifiers_after);
 }
 
 TEST(XTyper, KeysOfTheMapNeedNoMappingChange) {

@@ -5,6 +5,7 @@
 #include <QThread>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 
 // After Qt's headers: Xlib's macros (None, KeyPress, …) would clash with Qt's names.
 #include <X11/Xatom.h>
@@ -18,9 +19,16 @@ namespace {
 constexpr std::size_t kChunk = 48;
 // How long the target may take to get the focus once asked.
 constexpr int kFocusWaitMs = 3000;
-// How long a client gets to look up the keys typed with one mapping of the spare codes
-// before they are mapped anew.
+// How long a client gets to look up the keys typed with one mapping of the key codes before
+// they are mapped anew or given back, unless it answers a ping sooner: a moment, and 10 ms per
+// key, four times what a Tk field writing a file after each key took per key on a 2-core
+// machine at load 7. Example: 100 keys typed, 150 + 100 × 10 = 1,150 ms.
 constexpr int kSettleMs = 150;
+constexpr int kPerKeyMs = 10;
+// How long Lumeta closing may wait for the target before the key codes are given back.
+constexpr int kQuitWaitMs = 5000;
+// How often a delivery looks again while it waits for the focus or for an answer.
+constexpr int kWaitStepMs = 2;
 
 // X errors about windows that went away meanwhile are expected; while one of these lives they
 // are noted instead of reported. Example: ErrorTrap trap(display); XGetWindowAttributes(...);
@@ -63,20 +71,18 @@ X11Delivery::X11Delivery(Display* display, QWidget* window)
     : display_(display),
       window_(window),
       root_(DefaultRootWindow(display)),
-      active_window_atom_(XInternAtom(display, "_NET_ACTIVE_WINDOW", False)) {
-  XSelectInput(display_, root_, PropertyChangeMask);
+      active_window_atom_(XInternAtom(display, "_NET_ACTIVE_WINDOW", False)),
+      protocols_atom_(XInternAtom(display, "WM_PROTOCOLS", False)),
+      ping_atom_(XInternAtom(display, "_NET_WM_PING", False)) {
+  // A client answers a ping on the root window, to those who listen there for structure (Qt)
+  // or substructure (GTK) events.
+  XSelectInput(display_, root_, PropertyChangeMask | StructureNotifyMask | SubstructureNotifyMask);
   notifier_ = new QSocketNotifier(ConnectionNumber(display_), QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &X11Delivery::read_events);
   step_timer_.setInterval(0);
   connect(&step_timer_, &QTimer::timeout, this, &X11Delivery::step);
   restore_timer_.setSingleShot(true);
-  restore_timer_.setInterval(kSettleMs);
-  // Once the target has taken in the last keys, the spare key codes are given back and Lumeta
-  // comes back to the front, so the user can go on typing.
-  connect(&restore_timer_, &QTimer::timeout, this, [this] {
-    restore_mapping();
-    come_back(3);
-  });
+  connect(&restore_timer_, &QTimer::timeout, this, &X11Delivery::after_delivery);
   follow_active_window();
   read_events();
 }
@@ -84,10 +90,16 @@ X11Delivery::X11Delivery(Display* display, QWidget* window)
 X11Delivery::~X11Delivery() {
   blockSignals(true);
   stop();
-  if (restore_timer_.isActive()) {
-    QThread::msleep(kSettleMs);
-    restore_mapping();
+  // Lumeta closing right after a delivery still gives the target its time to take in the last
+  // keys before they are given back (an answer to the ping gives them back at once), 5 s at most.
+  QElapsedTimer waited;
+  waited.start();
+  while (restore_timer_.isActive() && restore_timer_.remainingTime() > 0 &&
+         waited.elapsed() < kQuitWaitMs) {
+    QThread::msleep(kWaitStepMs);
+    read_events();
   }
+  if (restore_timer_.isActive()) restore_mapping();
   XCloseDisplay(display_);
 }
 
@@ -97,6 +109,16 @@ void X11Delivery::read_events() {
     XNextEvent(display_, &event);
     if (event.type == PropertyNotify && event.xproperty.atom == active_window_atom_) {
       follow_active_window();
+    }
+    if (event.type == ClientMessage && event.xclient.message_type == protocols_atom_ &&
+        static_cast<Atom>(event.xclient.data.l[0]) == ping_atom_ && ping_stamp_ != 0 &&
+        static_cast<unsigned long>(event.xclient.data.l[1]) == ping_stamp_) {
+      ping_stamp_ = 0;
+      answered_ = true;
+      if (restore_timer_.isActive()) {
+        restore_timer_.stop();
+        after_delivery();
+      }
     }
   }
 }
@@ -175,6 +197,55 @@ unsigned long X11Delivery::server_time() {
   return event.xproperty.time;
 }
 
+// Sends the target a ping, when it says it answers them: it answers once it has handled every
+// event sent to it before, the keys typed and the changes of the map among them. Example: keys
+// typed, ping(), and once answered_ the keys' codes can be mapped anew.
+bool X11Delivery::ping() {
+  answered_ = false;
+  ping_stamp_ = 0;
+  Atom* protocols = nullptr;
+  int count = 0;
+  bool answers = false;
+  {
+    ErrorTrap trap(display_);
+    if (XGetWMProtocols(display_, target_, &protocols, &count) && !trap.failed()) {
+      answers = std::find(protocols, protocols + count, ping_atom_) != protocols + count;
+    }
+  }
+  if (protocols) XFree(protocols);
+  if (!answers) return false;
+  ping_stamp_ = server_time();
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = target_;
+  event.xclient.message_type = protocols_atom_;
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(ping_atom_);
+  event.xclient.data.l[1] = static_cast<long>(ping_stamp_);
+  event.xclient.data.l[2] = static_cast<long>(target_);
+  ErrorTrap trap(display_);
+  XSendEvent(display_, target_, False, NoEventMask, &event);
+  return !trap.failed();
+}
+
+// The target is given time to take in what it was sent (see ping()) before the next step.
+void X11Delivery::settle() {
+  phase_ = Phase::settling;
+  phase_clock_.start();
+  ping();
+  step_timer_.setInterval(kWaitStepMs);
+}
+
+bool X11Delivery::settled() const {
+  return answered_ || phase_clock_.elapsed() >= settle_ms();
+}
+
+// How long a target that answers no ping is given for the keys typed with the current mapping.
+int X11Delivery::settle_ms() const {
+  const std::size_t keys = typer_ ? typer_->typed() - typed_at_map_ : 0;
+  return kSettleMs + kPerKeyMs * static_cast<int>(keys);
+}
+
 // Asks the window manager to activate `window`, as a pager or a taskbar would.
 void X11Delivery::activate(Window window) {
   XEvent event{};
@@ -211,10 +282,11 @@ void X11Delivery::start(const QString& text) {
     restore_mapping();
   }
   typer_ = std::make_unique<XTyper>(display_, text.toStdU32String());
+  typed_at_map_ = 0;
   activate(target_);
   phase_ = Phase::waiting_for_focus;
   phase_clock_.start();
-  step_timer_.start();
+  step_timer_.start(kWaitStepMs);
   emit progress(0, total);
 }
 
@@ -235,13 +307,14 @@ void X11Delivery::step() {
         return;
       }
       // The target takes in its focus before the first key, as it takes in each mapping.
-      phase_ = Phase::settling;
-      phase_clock_.start();
+      settle();
       return;
     case Phase::settling:
-      if (phase_clock_.elapsed() < kSettleMs) return;
+      if (!settled()) return;
       typer_->map_next();
+      typed_at_map_ = typer_->typed();
       phase_ = Phase::typing;
+      step_timer_.setInterval(0);
       // A character no spare key code can take (none left on this keyboard) ends it here.
       if (!typer_->ready()) {
         finish(Outcome::stopped);
@@ -256,8 +329,7 @@ void X11Delivery::step() {
     return;
   }
   if (!typer_->ready()) {
-    phase_ = Phase::settling;
-    phase_clock_.start();
+    settle();
     return;
   }
   // Nothing changes the focus while the server is grabbed: what is typed goes to the target.
@@ -283,7 +355,14 @@ void X11Delivery::finish(Outcome outcome) {
   phase_ = Phase::idle;
   const int delivered = static_cast<int>(typer_->typed());
   const int total = static_cast<int>(typer_->size());
-  restore_timer_.start();
+  // The borrowed key codes go back once the target has taken in the last keys typed with them.
+  if (target_ && exists(target_)) ping();
+  restore_timer_.start(settle_ms());
+  // Lumeta comes back to the front meanwhile, so the user can go on: the keys already typed
+  // belong to the target whatever has the focus when it gets to them.
+  QTimer::singleShot(kSettleMs, this, [this] {
+    if (!running()) come_back(3);
+  });
   emit finished(outcome, delivered, total);
 }
 
@@ -296,6 +375,11 @@ void X11Delivery::come_back(int tries) {
   QTimer::singleShot(300, this, [this, tries] {
     if (!running() && target_ && exists(target_) && focus_in(target_)) come_back(tries - 1);
   });
+}
+
+// Once the target has taken in the last keys, the key codes are given back.
+void X11Delivery::after_delivery() {
+  restore_mapping();
 }
 
 void X11Delivery::restore_mapping() {

@@ -47,6 +47,11 @@ class X11Delivery : public Delivery {
   bool modifiers_held();
   unsigned long server_time();
   void activate(Window window);
+  bool ping();
+  void settle();
+  bool settled() const;
+  int settle_ms() const;
+  void after_delivery();
   void step();
   void finish(Outcome outcome);
   void restore_mapping();
@@ -56,6 +61,11 @@ class X11Delivery : public Delivery {
   QWidget* window_;
   Window root_;
   unsigned long active_window_atom_;
+  unsigned long protocols_atom_;
+  unsigned long ping_atom_;
+  unsigned long ping_stamp_ = 0;  // the time stamp of the ping waiting for its answer
+  bool answered_ = false;         // whether the target has answered the last ping
+  std::size_t typed_at_map_ = 0;  // how many characters were typed when the codes were mapped
   Window target_ = 0;
   Window stamp_window_ = 0;  // a window of our own whose property changes tell the time
   QSocketNotifier* notifier_;
@@ -63,8 +73,8 @@ class X11Delivery : public Delivery {
   std::unique_ptr<XTyper> typer_;
   QTimer step_timer_;
   QElapsedTimer phase_clock_;
-  // After a delivery the spare key codes keep their mapping a moment, until the target has
-  // looked up the last keys typed with it.
+  // After a delivery the key codes keep their mapping until the target has looked up the last
+  // keys typed with it (it answers a ping, or the time settle_ms() gives has passed).
   QTimer restore_timer_;
 };
 

@@ -30,15 +30,6 @@ XTyper::XTyper(Display* display, std::u32string text) : display_(display), text_
   if (!map) return;
   original_.assign(map, map + static_cast<std::size_t>(count) * per_code_);
   XFree(map);
-  for (int i = 0; i < count; ++i) {
-    const KeySym* entry = &original_[static_cast<std::size_t>(i) * per_code_];
-    bool empty = true;
-    for (int level = 0; level < per_code_; ++level) {
-      empty = empty && entry[level] == NoSymbol;
-    }
-    const auto code = static_cast<KeyCode>(min_code_ + i);
-    if (empty) spare_.push_back(code);
-  }
   // A keysym on the map is typed with the first key that has it without Shift, else with Shift.
   for (int level : {0, 1}) {
     for (int i = 0; level < per_code_ && i < count; ++i) {
@@ -55,8 +46,83 @@ XTyper::XTyper(Display* display, std::u32string text) : display_(display), text_
   int opcode, event_base, error_base, major = XkbMajorVersion, minor = XkbMinorVersion;
   if (XkbQueryExtension(display_, &opcode, &event_base, &error_base, &major, &minor)) {
     working_ = XkbGetMap(display_, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
-    original_xkb_ = XkbGetMap(display_, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
+    original_xkb_ =
+        XkbGetMap(display_, XkbKeyTypesMask | XkbKeySymsMask | XkbKeyActionsMask, XkbUseCoreKbd);
   }
+  choose_codes();
+}
+
+namespace {
+
+// The keys a text may borrow, best first, by what they hold at every level. A key holding
+// nothing is free; a key of characters only (q Q, 7 &, ; :) is next, as no program binds one
+// without a modifier, so a press reaches the focus; then F13–F35, which few keyboards have.
+// Media keys, Print and the like stay: a volume or screenshot tool may own their presses.
+// Example: q (XK_q, XK_Q) is of rank 1, F20 of rank 2, Return or XF86AudioMute of none (-1).
+struct BorrowRank {
+  KeySym first;
+  KeySym last;
+  int rank;
+};
+constexpr BorrowRank kBorrowRanks[] = {
+    {NoSymbol, NoSymbol, 0},
+    {0x20, 0x7E, 1},  // ASCII's printable characters
+    {0xA0, 0xFF, 1},  // Latin-1's
+    {XK_F13, XK_F35, 2},
+};
+
+int borrow_rank(const KeySym* entry, int levels) {
+  int worst = 0;
+  for (int level = 0; level < levels; ++level) {
+    int rank = -1;
+    for (const BorrowRank& row : kBorrowRanks) {
+      if (entry[level] >= row.first && entry[level] <= row.last) rank = row.rank;
+    }
+    if (rank < 0) return -1;
+    worst = std::max(worst, rank);
+  }
+  return worst;
+}
+
+}  // namespace
+
+void XTyper::choose_codes() {
+  // Kept: the keys the text is typed with (and Shift), modifiers, keys held down now and keys
+  // with an action (a level switch, a terminal switch).
+  std::set<KeyCode> kept;
+  for (const char32_t c : text_) {
+    if (const auto own = on_map_.find(keysym_for(c)); own != on_map_.end())
+      kept.insert(own->second.code);
+  }
+  if (shift_code_) kept.insert(shift_code_);
+  if (XModifierKeymap* modifiers = XGetModifierMapping(display_)) {
+    for (int i = 0; i < 8 * modifiers->max_keypermod; ++i) {
+      if (modifiers->modifiermap[i]) kept.insert(modifiers->modifiermap[i]);
+    }
+    XFreeModifiermap(modifiers);
+  }
+  char held[32] = {};
+  XQueryKeymap(display_, held);
+  for (int code = 0; code < 256; ++code) {
+    if (held[code / 8] & (1 << (code % 8))) kept.insert(static_cast<KeyCode>(code));
+  }
+  std::vector<std::pair<int, KeyCode>> ranked;
+  const int count = static_cast<int>(original_.size()) / std::max(per_code_, 1);
+  for (int i = 0; i < count; ++i) {
+    const auto code = static_cast<KeyCode>(min_code_ + i);
+    const int rank = borrow_rank(&original_[static_cast<std::size_t>(i) * per_code_], per_code_);
+    if (rank < 0 || kept.contains(code)) continue;
+    if (rank > 0 && original_xkb_ && original_xkb_->server &&
+        XkbKeyHasActions(original_xkb_, code)) {
+      continue;
+    }
+    if (rank == 0) ++spare_count_;
+    ranked.emplace_back(rank, code);
+  }
+  std::stable_sort(ranked.begin(), ranked.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& [rank, code] : ranked)
+    spare_.push_back(code);
 }
 
 XTyper::~XTyper() {
@@ -113,10 +179,11 @@ void XTyper::map_next() {
       key.width = 1;
       *sym = batch[i];
     }
+    const auto [lowest, highest] = std::minmax_element(codes.begin(), codes.end());
     XkbMapChangesRec changes{};
     changes.changed = XkbKeySymsMask;
-    changes.first_key_sym = codes.front();
-    changes.num_key_syms = static_cast<unsigned char>(codes.back() - codes.front() + 1);
+    changes.first_key_sym = *lowest;
+    changes.num_key_syms = static_cast<unsigned char>(*highest - *lowest + 1);
     XkbChangeMap(display_, working_, &changes);
   } else {
     for (std::size_t i = 0; i < batch.size(); ++i) {

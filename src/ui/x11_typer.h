@@ -1,13 +1,13 @@
 // Typing a text into the window that has the X input focus, through the XTest extension, as a
 // keyboard would: no clipboard and no selection is touched.
 //
-// A character on the keyboard's map without a modifier (a, 1, space, the line break as Return)
-// is typed with its own key code. Any other character (あ, 漢, Ａ, 「) is typed with a spare key
-// code (one the map leaves empty) mapped to its Unicode keysym, 0x01000000 + code point, for the
-// time being: a batch of distinct characters is mapped at once with a single mapping change
-// (one XKB request),
-// typed, and then the next batch is mapped. restore() gives the spare codes back their empty
-// entries. Xlib only, no Qt.
+// A character on the keyboard's map (a, 1, space, the line break as Return, A with Shift) is
+// typed with its own key. Any other character (あ, 漢, Ａ, 「) is typed with a spare key code
+// mapped to its Unicode keysym, 0x01000000 + code point, for the time being: a code the map
+// leaves empty, or one borrowed from a key the text does not use (q when the text has no q or
+// Q, F20). A batch of distinct characters is mapped at once with a single mapping change (one
+// XKB request), typed, and then the next batch is mapped. restore() gives every code back its
+// own keysyms. Xlib only, no Qt.
 #pragma once
 
 #include <X11/XKBlib.h>
@@ -38,8 +38,11 @@ class XTyper {
   std::size_t typed() const { return next_; }
   std::size_t size() const { return text_.size(); }
   bool done() const { return next_ == text_.size(); }
-  // How many spare key codes the keyboard map leaves (none: only characters on the map can
-  // be typed, and ready() stays false before any other).
+  // How many key codes the keyboard map leaves empty, and how many the text may use in all:
+  // those and the keys it borrows for the time being, such as q and F20 when the text needs
+  // neither (none: only characters on the map can be typed, and ready() stays false before
+  // any other).
+  std::size_t empty_codes() const { return spare_count_; }
   std::size_t spare_codes() const { return spare_.size(); }
 
   // Whether the next character can be typed with the mapping as it stands.
@@ -61,6 +64,7 @@ class XTyper {
     KeyCode code;
     bool shift;
   };
+  void choose_codes();
   bool typable(KeySym keysym) const;
   Stroke stroke_of(KeySym keysym) const;
 
@@ -68,9 +72,12 @@ class XTyper {
   std::u32string text_;
   std::size_t next_ = 0;
   int min_code_ = 0;
-  int per_code_ = 0;                           // keysyms per key code in the original map
-  std::vector<KeySym> original_;               // the original map from min_code_
-  std::vector<KeyCode> spare_;                 // key codes with no keysym at all, ascending
+  int per_code_ = 0;              // keysyms per key code in the original map
+  std::vector<KeySym> original_;  // the original map from min_code_
+  // The key codes characters off the map are typed with, the empty ones first, then the ones
+  // borrowed (restore() gives them their keysyms back).
+  std::vector<KeyCode> spare_;
+  std::size_t spare_count_ = 0;                // of them with no keysym at all
   std::unordered_map<KeySym, Stroke> on_map_;  // keysyms at the first two levels of a key
   std::unordered_map<KeySym, Stroke> mapped_;  // spare codes as mapped now
   KeyCode shift_code_ = 0;                     // the left Shift key, when the map has one
