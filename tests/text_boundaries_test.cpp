@@ -66,11 +66,19 @@ TEST(TextBoundaries, EveryOffsetAnswers) {
           EXPECT_EQ(at, (TextSpan{length, length}));  // the end is an empty piece
         }
         const TextSpan before = piece_before(text, kind, offset);
-        if (at.start > 0) EXPECT_EQ(before.end, at.start);
-        if (at.start == 0) EXPECT_EQ(before, TextSpan{});
+        if (at.start > 0) {
+          EXPECT_EQ(before.end, at.start);
+        }
+        if (at.start == 0) {
+          EXPECT_EQ(before, TextSpan{});
+        }
         const TextSpan after = piece_after(text, kind, offset);
-        if (at.end < length) EXPECT_EQ(after.start, at.end);
-        if (at.end == length) EXPECT_EQ(after, TextSpan{});
+        if (at.end < length) {
+          EXPECT_EQ(after.start, at.end);
+        }
+        if (at.end == length) {
+          EXPECT_EQ(after, TextSpan{});
+        }
       }
     }
   }
