@@ -453,6 +453,18 @@ walk(json.load(sys.stdin))')
   wl_check "Lumeta is active again" "Lumeta" "$focused"
   wl_click UNDO
   wl_check "元に戻す brings the sent text back" "$wanted" "$(wl_text)"
+
+  # The target closed meanwhile: nothing is typed anywhere, the text goes on the clipboard and
+  # stays in Lumeta.
+  kill "${pids[-2]}"
+  wait "${pids[-2]}" 2> /dev/null || true
+  sleep 0.5
+  : > "$work/lumeta.log"
+  wl_click SEND
+  wl_check "with the target gone the text stays" "$wanted" "$(wl_text)"
+  grep -q '貼り付けてください' "$work/lumeta.log" ||
+    wl_check "with the target gone 送る says it used the clipboard" "…貼り付けてください" \
+      "$(cat "$work/lumeta.log")"
   wl_quit_lumeta
   [ "$fails" -eq 0 ]
 }
