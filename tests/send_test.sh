@@ -425,7 +425,7 @@ print("\n".join("".join(kanji[i:i + 50]) for i in range(0, 250, 50)) + "\nABC ab
   wl_start_lumeta || { echo "FAILED: Lumeta's window never appeared under sway"; return 1; }
   wl_click UNDO SEND
   local got=""
-  for _ in $(seq 100); do
+  for _ in $(seq 200); do
     got=$(cat "$work/received.txt" 2> /dev/null || true)
     [ "$got" = "$wanted" ] && break
     sleep 0.1
