@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QSocketNotifier>
+#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -182,9 +183,15 @@ void WaylandDelivery::toplevel_closed(Toplevel* toplevel) {
   std::erase_if(windows_, [toplevel](const auto& w) { return w.get() == toplevel; });
 }
 
-// Every window of Lumeta's (the main window, its dialogs) carries its app_id.
+// Every window of Lumeta's (the main window, its dialogs) carries its app_id; one that has
+// none yet is told by its title ("Lumeta").
 bool WaylandDelivery::own(const Toplevel& toplevel) const {
-  return toplevel.app_id == own_app_id_;
+  if (toplevel.app_id == own_app_id_) return true;
+  if (!toplevel.app_id.empty()) return false;
+  for (QWindow* window : QGuiApplication::topLevelWindows()) {
+    if (window->title().toStdString() == toplevel.title) return true;
+  }
+  return false;
 }
 
 WaylandDelivery::Toplevel* WaylandDelivery::target() const {
