@@ -4,9 +4,9 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev fonts-ipafont-gothic xvfb xauth dpkg-dev desktop-file-utils appstream
-  skkdic xdotool x11-utils xclip at-spi2-core dbus-daemon dbus-bin libglib2.0-bin python3
-  libx11-dev libxtst-dev libxdamage-dev openbox sway wtype qt6-wayland libwayland-dev
-  libwayland-bin python3-tk)
+  skkdic mecab-ipadic xdotool x11-utils xclip at-spi2-core dbus-daemon dbus-bin libglib2.0-bin
+  python3 libx11-dev libxtst-dev libxdamage-dev openbox sway wtype qt6-wayland libwayland-dev
+  libwayland-bin python3-tk libsqlite3-dev sqlite3)
 
 missing=()
 for p in "${packages[@]}"; do

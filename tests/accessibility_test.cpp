@@ -257,6 +257,30 @@ class AccessibilityTest : public QObject {
     QCOMPARE(shown(), chosen + candidate);
   }
 
+  void predictionsAreChildrenPressedToChoose() {
+    struct Large {
+      Large() { use_dictionaries(Dictionaries::builtin_and_large); }
+      ~Large() { use_dictionaries(Dictionaries::builtin); }
+    } large;
+    QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(form->candidate_bar());
+    clicks({key::K, key::K, key::A, key::S, key::S, key::O});  // がぞ
+    const int candidates = form->candidate_bar()->candidate_count();
+    QAccessibleInterface* gazou = nullptr;
+    for (int i = candidates; i < strip->childCount(); ++i) {
+      QCOMPARE(strip->child(i)->text(QAccessible::Description), QStringLiteral("予測"));
+      if (strip->child(i)->text(QAccessible::Name) == QStringLiteral("画像"))
+        gazou = strip->child(i);
+    }
+    QVERIFY(gazou);
+    const QRect place = gazou->rect();
+    QCOMPARE(strip->childAt(place.center().x(), place.center().y()), gazou);
+    press(gazou);
+    form->idle_pass();
+    QCOMPARE(shown(), QStringLiteral("画像"));
+    QCOMPARE(to_qstring(form->engine().front_fixed), QStringLiteral("画像"));
+    QCOMPARE(strip->childCount(), 0);
+  }
+
   void symbolCellsArePressedToInsert() {
     clicks({key::A, key::centre, key::mode, key::mode});  // あ confirmed, symbol mode
     SymbolPicker* picker = form->symbol_dialog();

@@ -6,4 +6,6 @@ lumeta=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+# Nothing the test types is learned into, or drafted for, the user running it.
+export XDG_DATA_HOME=$work/data XDG_STATE_HOME=$work/state
 dbus-run-session -- xvfb-run -a python3 "$here/atspi_test.py" "$lumeta"

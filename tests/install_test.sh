@@ -12,7 +12,7 @@ check() {
 }
 # A program that is still running when `timeout` stops it has started.
 starts() {
-  XDG_STATE_HOME=$scratch/state QT_QPA_PLATFORM=offscreen timeout 3 "$@" > /dev/null 2>&1
+  XDG_STATE_HOME=$scratch/state XDG_DATA_HOME=$scratch/data QT_QPA_PLATFORM=offscreen timeout 3 "$@" > /dev/null 2>&1
   [ $? -eq 124 ]
 }
 
@@ -23,6 +23,7 @@ check test -f "$prefix/share/applications/org.lumeta.Lumeta.desktop"
 check test -f "$prefix/share/icons/hicolor/scalable/apps/org.lumeta.Lumeta.svg"
 check test -f "$prefix/share/metainfo/org.lumeta.Lumeta.metainfo.xml"
 check test -f "$prefix/share/doc/lumeta/copyright"
+check grep -q 'NO WARRANTY' "$prefix/share/doc/lumeta/NOTICE.mecab-ipadic"
 check desktop-file-validate "$prefix/share/applications/org.lumeta.Lumeta.desktop"
 check appstreamcli validate --no-net --explain "$prefix/share/metainfo/org.lumeta.Lumeta.metainfo.xml"
 check starts "$prefix/bin/lumeta"
@@ -39,7 +40,9 @@ check grep -q 'libc6' <<< "$depends"
 dpkg-deb -x "$deb" "$scratch/root"
 check test -f "$scratch/root/usr/share/applications/org.lumeta.Lumeta.desktop"
 check grep -q 'GPL-2+' "$scratch/root/usr/share/doc/lumeta/copyright"
+check grep -q 'BSD-3-Clause-with-ICOT-term' "$scratch/root/usr/share/doc/lumeta/copyright"
+check grep -q 'NO WARRANTY' "$scratch/root/usr/share/doc/lumeta/NOTICE.mecab-ipadic"
 check starts "$scratch/root/usr/bin/lumeta"
 
-echo "$((16 - failures)) passed, $failures failed"
+echo "$((19 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -115,13 +115,16 @@ TEST(LargeDictionaryLookup, BuiltInCandidatesFirstAndUnchanged) {
   EXPECT_EQ(kai[9], "快");  // the tenth built-in candidate, then the large dictionary's
 }
 
-TEST(LargeDictionaryLookup, WholeReadingThenLongestStemFirst) {
+TEST(LargeDictionaryLookup, WholeReadingAndRealWordFormsInOneRanking) {
   UsingLargeDictionary large;
   const auto kaku = lookup("かく");
-  EXPECT_LT(position(kaku, "核"), position(kaku, "書く"));  // かく before か + く
+  EXPECT_EQ(kaku.front(), "核");  // first in the large dictionary's list for かく
+  EXPECT_GE(position(kaku, "書く"), 0);
+  EXPECT_LT(position(kaku, "書く"), 15);
   const auto tsukatta = lookup("つかった");
-  EXPECT_EQ(tsukatta.front(), "使った");                                    // つか + った
-  EXPECT_LT(position(tsukatta, "遣った"), position(tsukatta, "付かった"));  // before つ + かった
+  EXPECT_EQ(tsukatta.front(), "使った");  // 使っ + た
+  EXPECT_LT(position(tsukatta, "遣った"), position(tsukatta, "漬かった"));
+  EXPECT_EQ(position(tsukatta, "付かった"), -1);  // 付 is no stem of つかった
 }
 
 TEST(LargeDictionaryLookup, NoDuplicatesAndAtMostEightyCandidates) {

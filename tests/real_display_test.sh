@@ -17,6 +17,7 @@ unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
 scratch=$(mktemp -d)
 export XDG_STATE_HOME=$scratch/state
 export XDG_CONFIG_HOME=$scratch/config
+export XDG_DATA_HOME=$scratch/data  # what the test confirms is not learned for the user
 pid=""
 pids=()
 cleanup() {

@@ -82,7 +82,12 @@ TEST(ReplayDictionaries, LookupPrintsTheCandidatesOfEachReading) {
     objects.push_back(json::parse(line));
   }
   ASSERT_EQ(objects.size(), 4u);  // the empty line is no reading
-  EXPECT_EQ(texts[0], u(u8"{\"reading\": \"がぞう\", \"candidates\": [\"画像\"]}"));
+  // The fields of old, then what the strip's first page offers beside the candidates.
+  EXPECT_TRUE(texts[0].starts_with(
+      u(u8"{\"reading\": \"がぞう\", \"candidates\": [\"画像\"], \"predictions\": [")))
+      << texts[0];
+  EXPECT_TRUE(objects[0]["predictions"].is_array());
+  EXPECT_EQ(objects[0]["first_page_candidates"], 1);
   EXPECT_EQ(objects[1]["reading"], u(u8"かい"));
   EXPECT_EQ(objects[1]["candidates"].size(), 80u);
   EXPECT_EQ(objects[1]["candidates"][0], u(u8"回"));
@@ -97,6 +102,8 @@ TEST(ReplayDictionaries, LookupPrintsTheCandidatesOfEachReading) {
   EXPECT_EQ(json::parse(kai)["candidates"],
             json::parse(u(u8R"(["回", "会", "界", "海", "階", "解", "開", "貝", "改", "快"])")));
   EXPECT_EQ(json::parse(gazou)["candidates"], json::array());
+  // With the built-in table alone the lines are what they always were.
+  EXPECT_EQ(gazou, u(u8"{\"reading\": \"がぞう\", \"candidates\": []}"));
 }
 
 TEST(ReplayDictionaries, DumpStillPrintsTheBuiltInTable) {
@@ -108,11 +115,13 @@ TEST(ReplayDictionaries, DumpStillPrintsTheBuiltInTable) {
 TEST(ReplayDictionaries, HelpListsTheOptions) {
   const Outcome run = replay({"--help"});
   EXPECT_EQ(run.status, 0);
-  for (const char* option :
-       {"--trace", "--lookup", "--builtin-dictionary", "--dump-dictionary", "--help"}) {
+  for (const char* option : {"--trace", "--lookup", "--builtin-dictionary", "--dump-dictionary",
+                             "--help", "--no-predictions"}) {
     // Each option stands apart from its description, the longest too.
     EXPECT_NE(run.out.find(std::string(option) + "  "), std::string::npos) << option;
   }
+  EXPECT_NE(run.out.find("--learning-file PATH"), std::string::npos);
+  EXPECT_NE(run.out.find("PRED:n"), std::string::npos);
 }
 
 }  // namespace

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <vector>
 
 #include "dictionary.h"
+#include "lumeta_fixture.h"
 #include "replay_run.h"
 #include "sjis.h"
 #include "symbols.h"
@@ -308,14 +312,53 @@ TEST(ReplayControls, SendDeliversTheWholeTextAndUndoBringsItBack) {
 
 TEST(ReplayControls, BadNumbersAreUnknownTokens) {
   for (const std::string token :
-       {"PICK:0", "PICK:", "PICK:x", "PICK:-1", "PICK:+1", "PICK:1.5", "SYM:0", "SYM:", "SYM:1a",
-        "SYM: 1", "pick:1", "sym:1", "UNDO:1", "COPY:1", "undo", "copy", "PICK1"}) {
+       {"PICK:0", "PICK:",  "PICK:x", "PICK:-1", "PICK:+1", "PICK:1.5", "SYM:0",
+        "SYM:",   "SYM:1a", "SYM: 1", "pick:1",  "sym:1",   "UNDO:1",   "COPY:1",
+        "undo",   "copy",   "PICK1",  "PRED:0",  "PRED:",   "pred:1"}) {
     const Outcome run = replay({"A", token});
     EXPECT_EQ(run.status, 2) << token;
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find(token), std::string::npos) << run.err;
   }
   EXPECT_EQ(replay({"PICK:0001"}).status, 0);
+}
+
+// The replay learns into the file given with --learning-file, and only then: choices confirmed
+// in the keys and reading<TAB>spelling lines given to --lookup; predictions read it.
+TEST(ReplayLearning, LearnsIntoTheFileGivenAndPredictsFromIt) {
+  namespace fs = std::filesystem;
+  testing::UsingLargeDictionary large;
+  std::string name = (fs::temp_directory_path() / "lumeta-replay-XXXXXX").string();
+  const fs::path dir = mkdtemp(name.data());
+  const std::string file = (dir / "learning.sqlite3").string();
+  const auto first_prediction = [&](const std::string& reading, std::vector<std::string> options) {
+    options.push_back("--lookup");
+    const Outcome run = replay(options, reading + "\n");
+    const json predictions = json::parse(run.out)["predictions"];
+    return predictions.empty() ? std::string() : predictions[0].get<std::string>();
+  };
+  const std::vector<std::string> learning = {"--learning-file", file};
+  // Without the option, nothing is learned anywhere.
+  EXPECT_EQ(replay({"K", "A", "K", "U", "DOWN", "DOWN", "DOWN", "RET"}).status, 0);
+  const std::string unlearned = first_prediction(u(u8"かく"), learning);
+  EXPECT_NE(unlearned, u(u8"描く"));
+  // A recorded choice prints nothing and leads the predictions from then on.
+  EXPECT_EQ(replay({"--learning-file", file, "--lookup"}, u(u8"かく\t描く\n")).out, "");
+  EXPECT_EQ(first_prediction(u(u8"かく"), learning), u(u8"描く"));
+  EXPECT_EQ(first_prediction(u(u8"か"), learning), u(u8"描く"));
+  // A prediction clicked with PRED:n confirms it and is learned; PICK:n is a candidate.
+  json clicked = json::parse(replay({"--learning-file", file, "K", "A", "PRED:1"}).out);
+  EXPECT_EQ(clicked["text"], u(u8"描く"));
+  clicked = json::parse(replay({"--learning-file", file, "K", "K", "A", "S", "S", "O", "U",
+                                "PICK:1", "K", "K", "A", "PRED:1"})
+                            .out);
+  EXPECT_EQ(clicked["text"], u(u8"画像画像"));
+  // Nothing learned is read, or learned, with the built-in table alone.
+  EXPECT_EQ(
+      replay({"--learning-file", file, "--builtin-dictionary", "--lookup"}, u(u8"かく\n")).out,
+      replay({"--builtin-dictionary", "--lookup"}, u(u8"かく\n")).out);
+  EXPECT_EQ(replay({"--learning-file"}).status, 2);
+  fs::remove_all(dir);
 }
 
 TEST(Replay, DumpsTheWholeDictionary) {

@@ -30,6 +30,7 @@ unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
 scratch=$(mktemp -d)
 chmod 755 "$scratch"  # the Wayland part runs as an unprivileged user
 export XDG_STATE_HOME=$scratch/state
+export XDG_DATA_HOME=$scratch/data  # nothing the test types is learned for the user
 export XDG_CONFIG_HOME=$scratch/config
 export HOME=$scratch  # openbox keeps its session files there
 pids=()

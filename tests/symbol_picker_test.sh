@@ -58,7 +58,7 @@ openbox --config-file /dev/null > "$scratch/openbox.log" 2>&1 &
 pids+=($!)
 sleep 1
 mkdir -p "$scratch/x11/state" "$scratch/x11/config"
-XDG_STATE_HOME=$scratch/x11/state XDG_CONFIG_HOME=$scratch/x11/config "$lumeta" \
+XDG_STATE_HOME=$scratch/x11/state XDG_CONFIG_HOME=$scratch/x11/config XDG_DATA_HOME=$scratch/x11/data "$lumeta" \
   > "$scratch/x11/lumeta.log" 2>&1 &
 pids+=($!)
 window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Lumeta$' | head -n 1)

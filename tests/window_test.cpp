@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 #include "dictionary.h"
 #include "main_window.h"
 #include "qt_text.h"
+#include "sjis.h"
 
 namespace lumeta {
 
@@ -522,7 +524,11 @@ class WindowTest : public QObject {
     CandidateBar* bar = form->candidate_bar();
     clicks({key::K, key::A,
             key::I});  // かい: its ten built-in candidates, then the large dictionary's
-    QVERIFY(bar->accessibleDescription().startsWith(QStringLiteral("1 回、2 会、")));
+    // The predictions first, then the candidates.
+    QVERIFY(bar->prediction_count() > 0);
+    QVERIFY(
+        bar->accessibleDescription().startsWith(bar->prediction_label(1) + QStringLiteral("、")));
+    QVERIFY(bar->accessibleDescription().contains(QStringLiteral("、1 回、2 会、")));
     QVERIFY(bar->accessibleDescription().contains(QStringLiteral("、80 ")));
     const int pages = bar->page_count();
     QVERIFY(pages > 2);
@@ -538,12 +544,51 @@ class WindowTest : public QObject {
       click(key::down);  // ↓ through the whole list; the candidate on display pulls its page along
     QCOMPARE(form->engine().candidate_count, 80);
     QCOMPARE(text(), to_qstring(form->engine().candidate[80]));
-    QCOMPARE(bar->page(), pages - 1);
+    QCOMPARE(bar->prediction_count(), 0);  // after ↓ the candidates alone
+    QCOMPARE(bar->page(), bar->page_count() - 1);
     click(key::down);  // after the last candidate, the reading
     QCOMPARE(text(), QStringLiteral("かい"));
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->candidate_rect(80).center());
     form->idle_pass();
     QCOMPARE(to_qstring(form->engine().front_fixed), to_qstring(form->engine().candidate[80]));
+  }
+
+  void learningProblemIsShownOnceApartFromTheKeys() {
+    QLabel* note = form->learning_label();
+    QVERIFY(!note->isVisible());
+    form->show_learning_problem(*sjis::from_utf8("学習を保存できません: No space left on device"));
+    QVERIFY(note->isVisible());
+    QCOMPARE(note->text(), QStringLiteral("学習を保存できません"));
+    QVERIFY(note->toolTip().contains(QStringLiteral("No space left")));
+    form->show_learning_problem(*sjis::from_utf8("学習の記録が読めないため .bad に移しました"));
+    QCOMPARE(note->text(), QStringLiteral("学習を保存できません"));  // once
+    QVERIFY(form->rect().contains(note->geometry()));
+    QVERIFY(!note->geometry().intersects(form->draft_label()->geometry()));
+    for (QWidget* key : form->findChildren<QWidget*>()) {
+      const bool is_key = key->inherits("QAbstractButton") || key->inherits("lumeta::KeyButton");
+      if (key->parentWidget() != form.get() || !is_key) continue;
+      QVERIFY2(!note->geometry().intersects(key->geometry()), qPrintable(key->accessibleName()));
+    }
+  }
+
+  void aClickOnAPredictionConfirmsIt() {
+    struct Large {
+      Large() { use_dictionaries(Dictionaries::builtin_and_large); }
+      ~Large() { use_dictionaries(Dictionaries::builtin); }
+    } large;
+    CandidateBar* bar = form->candidate_bar();
+    clicks({key::K, key::K, key::A, key::S, key::S, key::O});  // がぞ
+    int index = 0;
+    for (int i = 1; i <= bar->prediction_count(); ++i) {
+      if (bar->prediction_label(i) == QStringLiteral("画像")) index = i;
+    }
+    QVERIFY(index > 0);
+    QVERIFY(!bar->prediction_rect(index).isEmpty());
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->prediction_rect(index).center());
+    form->idle_pass();
+    QCOMPARE(text(), QStringLiteral("画像"));
+    QCOMPARE(form->engine().composition_length(), 0);
+    QVERIFY(!bar->active());
   }
 
   void undoKeyBringsBackWhatDeleteAllErased() {

@@ -13,7 +13,10 @@
 #include "engine.h"
 #include "headless_view.h"
 #include "keypad.h"
+#include "learning_store.h"
+#include "predictions.h"
 #include "sjis.h"
+#include "strip_layout.h"
 
 namespace lumeta {
 namespace {
@@ -22,6 +25,8 @@ using Json = nlohmann::ordered_json;
 
 constexpr std::string_view kCaretPrefix = "CARET:";
 constexpr std::string_view kPickPrefix = "PICK:";
+constexpr std::string_view kPredictionPrefix = "PRED:";
+constexpr std::string_view kLearningFile = "--learning-file";
 constexpr std::string_view kSymbolPrefix = "SYM:";
 constexpr std::array<const char*, kIndicatorCount> kIndicatorCaptions = {
     "全", "半", "ローマ", "数", "英", "大", "小", "記"};
@@ -36,6 +41,8 @@ struct Options {
   bool builtin_dictionary = false;
   bool dump_dictionary = false;
   bool help = false;
+  bool no_predictions = false;
+  std::string learning_file;  // --learning-file PATH: learn into PATH and predict from it
 };
 
 struct OptionInfo {
@@ -44,7 +51,7 @@ struct OptionInfo {
   std::string_view help;
 };
 
-constexpr std::array<OptionInfo, 5> kOptions = {{
+constexpr std::array<OptionInfo, 6> kOptions = {{
     {"--trace", &Options::trace, "print the state after every key, with \"key\" added"},
     {"--lookup", &Options::lookup,
      "read readings (UTF-8 hiragana, one a line) from standard input and print the\n"
@@ -53,8 +60,14 @@ constexpr std::array<OptionInfo, 5> kOptions = {{
      "convert with the 676-reading built-in table alone"},
     {"--dump-dictionary", &Options::dump_dictionary,
      "print the built-in dictionary, one JSON line per reading; takes no keys"},
+    {"--no-predictions", &Options::no_predictions,
+     "the strip offers the candidates alone, as before predictions"},
     {"--help", &Options::help, "print this help"},
 }};
+constexpr std::string_view kLearningFileHelp =
+    "learn the choices confirmed in the keys (or given to --lookup as\n"
+    "                        reading<TAB>spelling lines) into the SQLite file PATH, and\n"
+    "                        predict from what it holds; without it nothing is learned";
 
 constexpr int kExitOutputFailed = 1;
 constexpr int kExitUsage = 2;
@@ -100,13 +113,14 @@ void print_help(std::ostream& out) {
              "when none are given: " +
                  key_tokens() +
                  ", CARET:n (a click in the text at byte position n), PICK:n (a click on "
-                 "candidate n of the strip) and SYM:n (a click on cell n of the symbol "
-                 "picker's page).",
+                 "candidate n of the strip), PRED:n (a click on prediction n of the strip) and "
+                 "SYM:n (a click on cell n of the symbol picker's page).",
              88)
       << "\n\nOptions:\n";
   for (const OptionInfo& option : kOptions) {
     out << "  " << option.name << std::string(22 - option.name.size(), ' ') << option.help << '\n';
   }
+  out << "  " << kLearningFile << " PATH\n" << std::string(24, ' ') << kLearningFileHelp << '\n';
   out << "\nExit status:\n"
          "  0  the state was printed\n"
          "  1  the output could not be written\n"
@@ -165,7 +179,7 @@ std::string printable(std::string_view token) {
 
 // One step of the replay: a key of the key list (every key but quit), a click in the display,
 // on a candidate of the strip or on a cell of the symbol picker.
-enum class Action { key, caret, pick, symbol };
+enum class Action { key, caret, pick, prediction, symbol };
 struct Step {
   std::string token;
   Action action = Action::key;
@@ -194,7 +208,8 @@ std::optional<Step> parse_token(const std::string& token) {
   }
   // Candidates and cells are numbered from 1, so 0 names none.
   for (const auto& [prefix, action] :
-       {std::pair{kPickPrefix, Action::pick}, std::pair{kSymbolPrefix, Action::symbol}}) {
+       {std::pair{kPickPrefix, Action::pick}, std::pair{kPredictionPrefix, Action::prediction},
+        std::pair{kSymbolPrefix, Action::symbol}}) {
     if (!token.starts_with(prefix)) continue;
     const std::optional<int> n = number_after(token, prefix);
     if (!n || *n == 0) return std::nullopt;
@@ -331,28 +346,73 @@ void dump_dictionary(std::ostream& out) {
   }
 }
 
-// One JSON line for each reading on `in` (UTF-8, one a line): the candidates ↓ would show.
+// One JSON line for each reading on `in` (UTF-8, one a line): the candidates ↓ would show and,
+// with the large dictionary, what the strip's first page offers before any ↓ — the predictions
+// and how many of the candidates stand beside them. A line "reading<TAB>spelling" is a choice
+// confirmed: learned into the learning file, if any, and nothing printed.
 void run_lookup(std::istream& in, std::ostream& out) {
   std::array<std::string, kCandidateSlots + 1> slots;
+  const bool predicting = dictionaries_in_use() != Dictionaries::builtin;
   for (std::string line; std::getline(in, line);) {
     if (line.ends_with('\r')) line.pop_back();
     if (line.empty()) continue;
+    const std::size_t tab = line.find('\t');
+    if (tab != std::string::npos) {
+      const std::optional<std::string> reading = sjis::from_utf8(line.substr(0, tab));
+      const std::optional<std::string> spelling = sjis::from_utf8(line.substr(tab + 1));
+      if (reading && spelling) remember_choice(*reading, *spelling);
+      continue;
+    }
     const std::optional<std::string> reading = sjis::from_utf8(line);
     const int count = reading ? lookup_candidates(*reading, slots) : 0;
+    CandidateStrip strip;
+    strip.active = true;
+    strip.candidates.assign(slots.begin() + 1, slots.begin() + 1 + count);
     Json candidates = Json::array();
     for (int i = 1; i <= count; ++i)
       candidates.push_back(utf8(slots[i]));
     Json j;
     j["reading"] = line;
     j["candidates"] = candidates;
+    if (predicting) {
+      if (reading) strip.predictions = predictions_for(*reading, strip.candidates);
+      const auto pages = lay_out_strip(strip);
+      Json predictions = Json::array();
+      int beside = 0;
+      for (const StripItem& item : pages.empty() ? std::vector<StripItem>() : pages[0]) {
+        if (item.prediction) {
+          predictions.push_back(utf8(strip.predictions[item.index - 1].spelling));
+        } else {
+          ++beside;
+        }
+      }
+      j["predictions"] = predictions;
+      j["first_page_candidates"] = beside;
+    }
     print_line(j, out);
   }
 }
 
+// The learning store in use for the run; none again when the replay ends, after everything
+// learned was written.
+struct LearningInUse {
+  explicit LearningInUse(LearningStore* store) {
+    if (store) store->flush();  // predictions read what the file held
+    use_learning(store);
+  }
+  ~LearningInUse() {
+    if (learning_in_use()) learning_in_use()->flush();
+    use_learning(nullptr);
+  }
+};
+
 // Restores the process's choice of dictionaries when the replay ends.
 struct DictionariesRestored {
   Dictionaries saved = dictionaries_in_use();
-  ~DictionariesRestored() { use_dictionaries(saved); }
+  ~DictionariesRestored() {
+    use_dictionaries(saved);
+    offer_predictions(true);
+  }
 };
 
 }  // namespace
@@ -362,9 +422,18 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
   Options options;
   const DictionariesRestored restored;
   std::vector<std::string> tokens;
-  for (const std::string& arg : args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (!arg.starts_with('-')) {
       tokens.push_back(arg);
+      continue;
+    }
+    if (arg == kLearningFile) {
+      if (i + 1 == args.size() || args[i + 1].empty()) {
+        err << "lumeta-replay: " << kLearningFile << " needs a file\n";
+        return kExitUsage;
+      }
+      options.learning_file = args[++i];
       continue;
     }
     const auto option = std::find_if(kOptions.begin(), kOptions.end(),
@@ -389,6 +458,15 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
     return finish(out, err);
   }
   if (options.builtin_dictionary) use_dictionaries(Dictionaries::builtin);
+  offer_predictions(!options.no_predictions);
+  // Nothing is learned or read with the built-in table alone.
+  std::optional<LearningStore> store;
+  if (!options.learning_file.empty() && !options.builtin_dictionary) {
+    store.emplace(options.learning_file, [&err](const std::string& message) {
+      err << "lumeta-replay: " << utf8(message) << '\n';
+    });
+  }
+  const LearningInUse learning(store ? &*store : nullptr);
   if (options.lookup) {
     if (!tokens.empty()) {
       err << "lumeta-replay: --lookup takes no keys\n";
@@ -435,6 +513,9 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
         break;
       case Action::pick:
         keypad.choose_candidate(step.number);
+        break;
+      case Action::prediction:
+        keypad.choose_prediction(step.number);
         break;
       case Action::symbol:
         keypad.pick_symbol(view.page_highlight(), step.number - 1);

@@ -144,7 +144,36 @@ CandidateStrip candidate_strip(const Engine& e) {
   if (e.kanji_converting && !e.katakana_shown && count > 0) {
     strip.shown = e.candidate_index % (count + 1);
   }
+  // Once ↓ was pressed for this reading the strip follows the ↓ list alone.
+  if (!e.kanji_converting && !e.katakana_shown && e.candidate_index == 0) {
+    strip.predictions = predictions_for(typed_kana(e), strip.candidates);
+  }
   return strip;
+}
+
+std::string typed_kana(const Engine& e) {
+  if (!e.kana_after_caret.empty()) return {};
+  std::string typed = e.kana_text + e.romaji_text;
+  // Full-width letters Ａ..ｚ are romaji not yet a kana.
+  while (typed.size() >= 2) {
+    const unsigned code = static_cast<unsigned char>(typed[typed.size() - 2]) << 8 |
+                          static_cast<unsigned char>(typed.back());
+    if (code < 0x8260 || code > 0x829A) break;
+    typed.resize(typed.size() - 2);
+  }
+  return typed;
+}
+
+void show_prediction(Engine& e, const Prediction& prediction) {
+  if (e.input_mode != InputMode::romaji || e.composition_length() == 0) return;
+  e.clear_reading();
+  e.kana_text = prediction.reading;
+  e.candidate[1] = prediction.spelling;
+  e.candidate_count = 1;
+  e.candidate_index = 1;
+  e.kanji_converting = 1;
+  show_conversion(e, 1);
+  e.update_caret_position();
 }
 
 void show_candidate(Engine& e, int index) {

@@ -1,11 +1,13 @@
 #include "dictionary.h"
 
 #include <algorithm>
+#include <climits>
 #include <utility>
 #include <vector>
 
 #include "engine.h"
 #include "large_dictionary.h"
+#include "lexicon.h"
 #include "sjis.h"
 
 namespace lumeta {
@@ -40,48 +42,6 @@ const std::array<std::pair<std::size_t, std::size_t>, kGroups.size()>& group_ran
 
 Dictionaries g_dictionaries = Dictionaries::builtin_and_large;
 
-// The letter the large dictionary writes after a stem for the first kana of its ending: the
-// vowel for a vowel, the consonant of a syllable's usual spelling, t for っ. じ is written
-// both ways (感じる: かんz, 論じる: ろんj).
-struct EndingLetters {
-  std::string_view kana;     // Shift-JIS, two bytes each
-  std::string_view letters;  // tried in this order
-};
-// clang-format off
-constexpr std::array<EndingLetters, 21> kEndingLetters = {{
-    {"あ", "a"},
-    {"い", "i"},
-    {"う", "u"},
-    {"え", "e"},
-    {"お", "o"},
-    {"かきくけこ", "k"},
-    {"がぎぐげご", "g"},
-    {"さしすせそ", "s"},
-    {"ざずぜぞ", "z"},
-    {"じ", "zj"},
-    {"たちつてと", "t"},
-    {"っ", "t"},
-    {"だぢづでど", "d"},
-    {"なにぬねのん", "n"},
-    {"はひふへほ", "h"},
-    {"ばびぶべぼ", "b"},
-    {"ぱぴぷぺぽ", "p"},
-    {"まみむめも", "m"},
-    {"やゆよ", "y"},
-    {"らりるれろ", "r"},
-    {"わを", "w"},
-}};
-// clang-format on
-
-std::string_view ending_letters(std::string_view kana) {
-  for (const EndingLetters& row : kEndingLetters) {
-    for (std::size_t i = 0; i < row.kana.size(); i += 2) {
-      if (row.kana.substr(i, 2) == kana) return row.letters;
-    }
-  }
-  return {};
-}
-
 // Only two-byte characters and no full-width letter: a reading with romaji still pending
 // ("かｋ") finds nothing in the large dictionary.
 bool kana_only(std::string_view reading) {
@@ -93,6 +53,16 @@ bool kana_only(std::string_view reading) {
     if (code >= 0x8260 && code <= 0x829A) return false;  // Ａ..Ｚ, ａ..ｚ
   }
   return true;
+}
+
+// Whether a Shift-JIS spelling holds a kana or kanji (from 0x829F, ぁ), not only symbols.
+bool has_letter(std::string_view spelling) {
+  for (std::size_t i = 0; i + 1 < spelling.size(); i = sjis::next_boundary(spelling, i)) {
+    if (sjis::is_lead_byte(spelling[i]) && (static_cast<unsigned char>(spelling[i]) << 8 |
+                                            static_cast<unsigned char>(spelling[i + 1])) >= 0x829F)
+      return true;
+  }
+  return false;
 }
 
 int lookup_builtin(std::string_view reading, std::span<std::string> out) {
@@ -117,36 +87,31 @@ int lookup_builtin(std::string_view reading, std::span<std::string> out) {
   return 0;
 }
 
-// Appends the candidates of `key`, each followed by `ending`, to out[1..count] where they are
-// new; returns the new count.
-int append_large(std::string_view key, std::string_view ending, std::span<std::string> out,
-                 int count) {
-  large_dictionary::Candidates list = large_dictionary::find(key);
-  std::string candidate;
-  while (!list.empty() && count + 1 < static_cast<int>(out.size())) {
-    candidate = list.next();
-    candidate += ending;
-    const auto begin = out.begin() + 1;
-    const auto end = begin + count;
-    if (std::find(begin, end, candidate) == end) out[++count] = candidate;
-  }
-  return count;
-}
-
+// Appends to out[1..count], in one ranking (lexicon.h), the large dictionary's candidates for
+// the whole reading and the lexicon's spellings for it, each only where it is new; returns the
+// new count. A spelling the large dictionary lists but the lexicon does not know ranks by its
+// place in the list, after lexicon spellings of the same place.
 int lookup_large(std::string_view reading, std::span<std::string> out, int count) {
   if (reading.empty() || !kana_only(reading)) return count;
-  count = append_large(reading, {}, out, count);
-  // The key is cut back from the whole reading, never copied again for each stem, so a long
-  // line costs time in proportion to its length: "たべる" gives "たべ" + letter, then "た" +
-  // letter.
-  std::string key(reading);
-  for (std::size_t stem = reading.size() - 2; stem > 0; stem -= 2) {
-    const std::string_view ending = reading.substr(stem);
-    for (char letter : ending_letters(ending.substr(0, 2))) {
-      key.resize(stem);
-      key += letter;
-      count = append_large(key, ending, out, count);
-    }
+  const int room = static_cast<int>(out.size()) - 1;
+  if (count >= room) return count;
+  std::vector<lexicon::Ranked> list = lexicon::ranked_spellings(reading, out.size());
+  large_dictionary::Candidates listed = large_dictionary::find(reading);
+  for (int place = 0; !listed.empty(); ++place) {
+    const std::string_view candidate = listed.next();
+    const bool known = std::any_of(list.begin(), list.end(),
+                                   [candidate](const auto& r) { return r.spelling == candidate; });
+    // Symbols (⊃ for ふくむ) come after words.
+    const int tier = has_letter(candidate) ? 0 : 2;
+    if (!known) list.push_back({std::string(candidate), tier, place, INT_MAX, false, false});
+  }
+  std::stable_sort(list.begin(), list.end(),
+                   [](const auto& a, const auto& b) { return a.key() < b.key(); });
+  for (lexicon::Ranked& r : list) {
+    if (count >= room) break;
+    const auto begin = out.begin() + 1;
+    const auto end = begin + count;
+    if (std::find(begin, end, r.spelling) == end) out[++count] = std::move(r.spelling);
   }
   return count;
 }

@@ -32,10 +32,10 @@ Dictionaries dictionaries_in_use();
 // Fills out[1..] with the candidates of `reading` and returns how many; out[0] and every slot
 // past the last candidate are emptied. First the built-in table's candidates, unchanged: the
 // whole reading must match, and a reading whose first character has no group is not found.
-// Then, with the large dictionary in use and only kana in the reading, the large dictionary's
-// candidates for the whole reading, and then for each split into stem and kana ending,
-// longest stem first, the stem's candidates followed by the ending (つか + った: 使った).
-// No candidate comes twice; at most out.size() - 1.
+// Then, with the large dictionary in use and only kana in the reading, in one ranking
+// (lexicon.h), the large dictionary's candidates for the whole reading and the lexicon's
+// spellings of real words and short word sequences for it (つかった: 使った; かいた: 書いた,
+// 描いた, 欠いた). No candidate comes twice; at most out.size() - 1.
 int lookup_candidates(std::string_view reading, std::span<std::string> out);
 
 // Looks the reading up into the engine's candidate and candidate_count.

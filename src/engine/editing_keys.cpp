@@ -72,6 +72,7 @@ void Engine::centre_key() {
     case InputMode::full_number:
       reset_tap_counts();
       ++tap_count[key::centre];
+      if (input_mode == InputMode::romaji) report_choice();
       if (front_fixed == front_text) front_text += "\r\n";
       front_fixed = front_text;
       zenkaku_digits.clear();

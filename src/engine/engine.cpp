@@ -3,6 +3,7 @@
 #include <string>
 
 #include "sjis.h"
+#include "text_helpers.h"
 
 namespace lumeta {
 
@@ -138,6 +139,7 @@ void Engine::update_caret_position() {
 void Engine::confirm_shown() {
   switch (input_mode) {
     case InputMode::romaji:
+      report_choice();
       front_fixed = front_text;
       clear_reading();
       show_romaji_mode();
@@ -167,6 +169,9 @@ void Engine::delete_all() {
   front_fixed.clear();
   front_text.clear();
   back_text.clear();
+  // What was on display is erased, not chosen.
+  kanji_converting = 0;
+  katakana_shown = 0;
   confirm_shown();
   caret_column = 0;
   caret_line = 1;
@@ -232,6 +237,17 @@ void Engine::undo_delete_all() {
   back_text.clear();
   show(front_text, {}, static_cast<int>(front_text.size()));
   finish_refresh();
+}
+
+void Engine::report_choice() {
+  if (!choice_listener_ || input_mode != InputMode::romaji) return;
+  const std::string typed = reading();
+  if (katakana_shown) {
+    choice_listener_->choice_confirmed(typed, text::hiragana_to_katakana(typed));
+  } else if (kanji_converting) {
+    const int shown = candidate_index % (candidate_count + 1);
+    if (shown >= 1) choice_listener_->choice_confirmed(typed, candidate[shown]);
+  }
 }
 
 void Engine::confirm_pending() {

@@ -26,6 +26,15 @@ std::vector<std::string_view> letter_key_characters(int key, InputMode mode, boo
 // after the press; 0 for none. It names the character the multi-tap cycle has just reached.
 int highlighted_mark(int key, InputMode mode, int taps);
 
+// Told of every spelling the user confirms for a reading: a kanji candidate reached with ↓ or
+// clicked in the strip, a prediction clicked, or the katakana form ↑ shows (かく, 描く).
+class ChoiceListener {
+ public:
+  virtual ~ChoiceListener() = default;
+  // Both Shift-JIS; the reading in hiragana as typed, the spelling as it joined the text.
+  virtual void choice_confirmed(std::string_view reading, std::string_view spelling) = 0;
+};
+
 class Engine : public EngineState {
  public:
   explicit Engine(View& view);
@@ -154,6 +163,8 @@ class Engine : public EngineState {
 
   View& view;
   const DisplayText& display() const { return display_; }
+  // Who hears of confirmed choices; none by default.
+  void set_choice_listener(ChoiceListener* listener) { choice_listener_ = listener; }
 
  private:
   // What a key near the limit may have to be taken back to.
@@ -164,6 +175,8 @@ class Engine : public EngineState {
   };
   void publish_text();
   void take_back(const Before& before);
+  // Tells the listener of the candidate or katakana form on display, about to be confirmed.
+  void report_choice();
 
   struct ErasedText {
     std::string text;
@@ -176,6 +189,7 @@ class Engine : public EngineState {
   std::string inserted_;  // the bytes of the last change handed to the display
   std::vector<Segment> segments_;
   Before before_;
+  ChoiceListener* choice_listener_ = nullptr;
 };
 
 template <typename Operation>

@@ -5,6 +5,7 @@
 #include "conversion.h"
 #include "key_faces.h"
 #include "sjis.h"
+#include "strip_layout.h"
 #include "symbols.h"
 
 namespace lumeta {
@@ -171,6 +172,14 @@ void Keypad::release(int number) {
   }
 }
 
+Keypad::Keypad(Engine& engine, View& view) : engine_(engine), view_(view) {
+  engine_.set_choice_listener(this);
+}
+
+Keypad::~Keypad() {
+  engine_.set_choice_listener(nullptr);
+}
+
 void Keypad::refresh_caret() {
   engine_.update_caret_position();
   engine_.make_caret_insertion_point();
@@ -191,6 +200,24 @@ void Keypad::choose_candidate(int index) {
   engine_.guarded([&] { show_candidate(engine_, index); });
   if (!engine_.kanji_converting) return;
   click(key::centre);
+}
+
+void Keypad::choose_prediction(int index) {
+  const CandidateStrip offered = strip();
+  if (!offered.active || index < 1 || index > static_cast<int>(offered.predictions.size())) {
+    return;
+  }
+  engine_.guarded([&] { show_prediction(engine_, offered.predictions[index - 1]); });
+  if (!engine_.kanji_converting) return;
+  click(key::centre);
+}
+
+CandidateStrip Keypad::strip() const {
+  return offered_strip(candidate_strip(engine_));
+}
+
+void Keypad::choice_confirmed(std::string_view reading, std::string_view spelling) {
+  remember_choice(reading, spelling);
 }
 
 void Keypad::pick_symbol(int page, int index) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "conversion.h"
 #include "engine.h"
 
 namespace lumeta {
@@ -47,9 +48,13 @@ const KeyInfo* find_key(int number);
 const KeyInfo* find_key_by_token(std::string_view token);
 const KeyInfo* find_key_by_keyboard(int virtual_key);
 
-class Keypad {
+// Every choice the user confirms goes to the learning store in use (predictions.h).
+class Keypad : private ChoiceListener {
  public:
-  Keypad(Engine& engine, View& view) : engine_(engine), view_(view) {}
+  Keypad(Engine& engine, View& view);
+  ~Keypad() override;
+  Keypad(const Keypad&) = delete;
+  Keypad& operator=(const Keypad&) = delete;
 
   void press(int key);
   void release(int key);
@@ -66,6 +71,12 @@ class Keypad {
   // A click on candidate `index` (1-based) of the strip: shown as if ↓ had reached it, then
   // confirmed as by the centre key. Nothing happens for a number the strip does not show.
   void choose_candidate(int index);
+  // A click on prediction `index` (1-based) of the strip's first page: it takes the place of the
+  // whole pending reading and is confirmed, as a clicked candidate is. Nothing happens for a
+  // number the strip does not show.
+  void choose_prediction(int index);
+  // What the strip offers now: the candidates, and the predictions that fit its first page.
+  CandidateStrip strip() const;
 
   // A click on cell `index` (from 0) of the symbol dialog's page `page`; nothing while the
   // dialog is hidden or the page has no such cell.
@@ -98,6 +109,7 @@ class Keypad {
 
  private:
   void refresh_caret();
+  void choice_confirmed(std::string_view reading, std::string_view spelling) override;
   bool reading_pending() const { return engine_.composition_length() > 0; }
 
   Engine& engine_;

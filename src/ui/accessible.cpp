@@ -115,14 +115,56 @@ class CandidateAccessible : public ItemAccessible {
   int index_;  // from 1, as the strip numbers it
 };
 
+// A prediction of the strip: its spelling, described as a prediction; pressed, it is chosen.
+class PredictionAccessible : public ItemAccessible {
+ public:
+  PredictionAccessible(CandidateBar* bar, int index)
+      : ItemAccessible(bar), bar_(bar), index_(index) {}
+
+  bool isValid() const override {
+    return bar_ && bar_->active() && index_ <= bar_->prediction_count();
+  }
+  QString text(QAccessible::Text t) const override {
+    if (!isValid()) return {};
+    if (t == QAccessible::Name) return bar_->prediction_label(index_);
+    if (t == QAccessible::Description) return QStringLiteral("予測");
+    return {};
+  }
+  QRect rect() const override {
+    return isValid() ? on_screen(bar_, bar_->prediction_rect(index_)) : QRect();
+  }
+  QAccessible::Role role() const override { return QAccessible::ListItem; }
+  QAccessible::State state() const override {
+    QAccessible::State s;
+    s.selectable = true;
+    s.offscreen = !isValid() || bar_->prediction_rect(index_).isEmpty();
+    return s;
+  }
+
+ private:
+  void press() override { bar_->choose_prediction(index_); }
+
+  QPointer<CandidateBar> bar_;
+  int index_;  // from 1, in the strip's order
+};
+
+// The strip's children: its candidates, then its predictions.
 class CandidateBarAccessible : public QAccessibleWidget {
  public:
   explicit CandidateBarAccessible(CandidateBar* bar)
       : QAccessibleWidget(bar, QAccessible::List), bar_(bar) {}
 
-  int childCount() const override { return bar_->active() ? bar_->candidate_count() : 0; }
+  int childCount() const override {
+    return bar_->active() ? bar_->candidate_count() + bar_->prediction_count() : 0;
+  }
   QAccessibleInterface* child(int index) const override {
     if (index < 0 || index >= childCount()) return nullptr;
+    const int candidates = bar_->candidate_count();
+    if (index >= candidates) {
+      return predictions_.get(index - candidates, [&] {
+        return new PredictionAccessible(bar_, index - candidates + 1);
+      });
+    }
     return children_.get(index, [&] { return new CandidateAccessible(bar_, index + 1); });
   }
   int indexOfChild(const QAccessibleInterface* child) const override {
@@ -133,8 +175,11 @@ class CandidateBarAccessible : public QAccessibleWidget {
   }
   QAccessibleInterface* childAt(int x, int y) const override {
     const QPoint at = bar_->mapFromGlobal(QPoint(x, y));
-    for (int i = 0; i < childCount(); ++i) {
+    for (int i = 0; i < bar_->candidate_count(); ++i) {
       if (bar_->candidate_rect(i + 1).contains(at)) return child(i);
+    }
+    for (int i = 0; i < bar_->prediction_count(); ++i) {
+      if (bar_->prediction_rect(i + 1).contains(at)) return child(bar_->candidate_count() + i);
     }
     return nullptr;
   }
@@ -142,6 +187,7 @@ class CandidateBarAccessible : public QAccessibleWidget {
  private:
   CandidateBar* bar_;
   Children children_;
+  Children predictions_;
 };
 
 // ---- The symbol picker's grid: a table of its cells, each pressed to insert its symbol. -----

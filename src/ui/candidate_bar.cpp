@@ -11,40 +11,45 @@
 namespace lumeta {
 namespace {
 
-constexpr int kRows = 2;
-constexpr int kRowHeight = 32;
 constexpr int kArrowWidth = 22;
-constexpr int kPadding = 6;
+
+QRect rect_of(const StripItem& item) {
+  return {item.left, item.top, item.width, item.height};
+}
 
 }  // namespace
 
 CandidateBar::CandidateBar(QWidget* parent) : QWidget(parent) {
   install_accessible_factory();
   setFocusPolicy(Qt::NoFocus);
-  setFont(ui_font(20));
+  setFont(ui_font(geometry_.em));
   setAccessibleName(QStringLiteral("変換候補"));
 }
 
 void CandidateBar::set_strip(const CandidateStrip& strip) {
-  std::vector<QString> labels;
+  std::vector<QString> labels, predictions;
   for (std::size_t i = 0; i < strip.candidates.size(); ++i) {
     labels.push_back(QString::number(i + 1) + QLatin1Char(' ') + to_qstring(strip.candidates[i]));
   }
-  const bool changed = strip.active != active_ || labels != labels_;
+  for (const Prediction& p : strip.predictions)
+    predictions.push_back(to_qstring(p.spelling));
+  const bool changed = strip.active != active_ || labels != labels_ || predictions != predictions_;
   const bool moved = strip.shown != shown_;
   if (!changed && !moved) return;
   const int was_shown = shown_;
   active_ = strip.active;
   shown_ = strip.shown;
   if (changed) {
+    strip_ = strip;
     labels_ = std::move(labels);
+    predictions_ = std::move(predictions);
     page_ = 0;
     lay_out();
   }
   // The page follows the candidate on display.
   for (int p = 0; p < page_count(); ++p) {
-    for (const Item& item : pages_[p]) {
-      if (item.index == shown_) page_ = p;
+    for (const StripItem& item : pages_[p]) {
+      if (!item.prediction && item.index == shown_) page_ = p;
     }
   }
   update_accessible_text();
@@ -53,61 +58,56 @@ void CandidateBar::set_strip(const CandidateStrip& strip) {
 }
 
 void CandidateBar::lay_out() {
-  pages_.clear();
-  const QFontMetrics metrics(font());
-  const int right = width() - kArrowWidth - 2;
-  std::vector<Item> page;
-  int x = 0, row = 0;
-  for (std::size_t i = 0; i < labels_.size(); ++i) {
-    const int w = std::min(metrics.horizontalAdvance(labels_[i]) + 2 * kPadding, right);
-    if (x > 0 && x + w > right) {
-      x = 0;
-      if (++row == kRows) {
-        pages_.push_back(std::move(page));
-        page.clear();
-        row = 0;
-      }
-    }
-    page.push_back({static_cast<int>(i) + 1, QRect(x, row * kRowHeight + 2, w, kRowHeight - 4)});
-    x += w + 2;
-  }
-  if (!page.empty()) pages_.push_back(std::move(page));
+  geometry_.width = width() - kArrowWidth - 2;
+  pages_ = lay_out_strip(strip_, geometry_);
 }
 
-QRect CandidateBar::candidate_rect(int index) const {
+QRect CandidateBar::item_rect(bool prediction, int index) const {
   if (page_ >= page_count()) return {};
-  for (const Item& item : pages_[page_]) {
-    if (item.index == index) return item.rect;
+  for (const StripItem& item : pages_[page_]) {
+    if (item.prediction == prediction && item.index == index) return rect_of(item);
   }
   return {};
 }
 
+QRect CandidateBar::candidate_rect(int index) const {
+  return item_rect(false, index);
+}
+
+QRect CandidateBar::prediction_rect(int index) const {
+  return item_rect(true, index);
+}
+
 QRect CandidateBar::previous_page_rect() const {
-  return {width() - kArrowWidth, 0, kArrowWidth, kRowHeight};
+  return {width() - kArrowWidth, 0, kArrowWidth, geometry_.row_height};
 }
 
 QRect CandidateBar::next_page_rect() const {
-  return {width() - kArrowWidth, kRowHeight, kArrowWidth, kRowHeight};
+  return {width() - kArrowWidth, geometry_.row_height, kArrowWidth, geometry_.row_height};
 }
 
 void CandidateBar::paintEvent(QPaintEvent*) {
   if (!active_) return;
   QPainter p(this);
   p.setFont(font());
-  if (labels_.empty()) {
+  if (labels_.empty() && predictions_.empty()) {
     p.setPen(QColor(100, 100, 110));
     p.setFont(ui_font(15));
     p.drawText(rect().adjusted(6, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("候補はありません"));
     return;
   }
-  for (const Item& item : pages_[page_]) {
-    const bool on_display = item.index == shown_;
+  for (const StripItem& item : pages_[page_]) {
+    // Predictions are tinted; the candidate on display is black.
+    const bool on_display = !item.prediction && item.index == shown_;
     p.setPen(Qt::NoPen);
-    p.setBrush(on_display ? QColor(0, 0, 0) : QColor(255, 255, 255));
-    p.drawRoundedRect(item.rect, 4, 4);
+    p.setBrush(on_display        ? QColor(0, 0, 0)
+               : item.prediction ? QColor(226, 236, 255)
+                                 : QColor(255, 255, 255));
+    p.drawRoundedRect(rect_of(item), 4, 4);
     p.setPen(on_display ? Qt::white : Qt::black);
-    p.drawText(item.rect, Qt::AlignCenter, labels_[item.index - 1]);
+    p.drawText(rect_of(item), Qt::AlignCenter,
+               item.prediction ? predictions_[item.index - 1] : labels_[item.index - 1]);
   }
   if (page_count() > 1) {
     p.setPen(page_ > 0 ? Qt::black : QColor(150, 150, 150));
@@ -131,16 +131,23 @@ void CandidateBar::mousePressEvent(QMouseEvent* event) {
     update();
     return;
   }
-  for (const Item& item : pages_[page_]) {
-    if (item.rect.contains(at)) {
+  for (const StripItem& item : pages_[page_]) {
+    if (!rect_of(item).contains(at)) continue;
+    if (item.prediction) {
+      emit prediction_chosen(item.index);
+    } else {
       emit chosen(item.index);
-      return;
     }
+    return;
   }
 }
 
 void CandidateBar::choose(int index) {
   if (active_ && index >= 1 && index <= candidate_count()) emit chosen(index);
+}
+
+void CandidateBar::choose_prediction(int index) {
+  if (active_ && index >= 1 && index <= prediction_count()) emit prediction_chosen(index);
 }
 
 void CandidateBar::resizeEvent(QResizeEvent*) {
@@ -149,11 +156,13 @@ void CandidateBar::resizeEvent(QResizeEvent*) {
 
 void CandidateBar::update_accessible_text() {
   QStringList parts;
+  for (const QString& label : predictions_)
+    parts << label;
   for (const QString& label : labels_)
     parts << label;
-  setAccessibleDescription(!active_          ? QString()
-                           : labels_.empty() ? QStringLiteral("候補はありません")
-                                             : parts.join(QStringLiteral("、")));
+  setAccessibleDescription(!active_        ? QString()
+                           : parts.empty() ? QStringLiteral("候補はありません")
+                                           : parts.join(QStringLiteral("、")));
 }
 
 }  // namespace lumeta

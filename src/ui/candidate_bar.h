@@ -1,12 +1,14 @@
 // The candidate strip in the band above the display: while a reading is pending it shows the
-// reading's candidates, numbered, the one on display highlighted, a page at a time with arrows
-// when they don't all fit. A click on a candidate chooses it.
+// predictions for what is typed (tinted, unnumbered) and the reading's candidates, numbered,
+// the one on display highlighted, a page at a time with arrows when they don't all fit, laid
+// out as strip_layout.h says. A click on a candidate or a prediction chooses it.
 #pragma once
 
 #include <QWidget>
 #include <vector>
 
 #include "conversion.h"
+#include "strip_layout.h"
 
 namespace lumeta {
 
@@ -21,6 +23,10 @@ class CandidateBar : public QWidget {
   int page_count() const { return static_cast<int>(pages_.size()); }
   // Where candidate `index` (1-based) is drawn on the current page; empty when not there.
   QRect candidate_rect(int index) const;
+  // Where prediction `index` (1-based) is drawn; empty when not on the current page.
+  QRect prediction_rect(int index) const;
+  int prediction_count() const { return static_cast<int>(predictions_.size()); }
+  QString prediction_label(int index) const { return predictions_[index - 1]; }
   QRect previous_page_rect() const;
   QRect next_page_rect() const;
 
@@ -31,9 +37,11 @@ class CandidateBar : public QWidget {
   QString label(int index) const { return labels_[index - 1]; }
   int shown() const { return shown_; }
   void choose(int index);
+  void choose_prediction(int index);
 
  signals:
   void chosen(int index);
+  void prediction_chosen(int index);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -41,17 +49,17 @@ class CandidateBar : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  struct Item {
-    int index;
-    QRect rect;
-  };
+  QRect item_rect(bool prediction, int index) const;
   void lay_out();
   void update_accessible_text();
 
   bool active_ = false;
-  std::vector<QString> labels_;  // "1 愛", "2 相", ...
+  CandidateStrip strip_;
+  std::vector<QString> labels_;       // "1 愛", "2 相", ...
+  std::vector<QString> predictions_;  // "画像", "画素", ...
   int shown_ = 0;
-  std::vector<std::vector<Item>> pages_;
+  StripGeometry geometry_;
+  std::vector<std::vector<StripItem>> pages_;
   int page_ = 0;
 };
 

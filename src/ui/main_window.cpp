@@ -131,6 +131,11 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   draft_label_->setFont(ui_font(12));
   draft_label_->setStyleSheet(QStringLiteral("color: #666"));
   draft_label_->hide();
+  learning_label_ = new QLabel(this);
+  learning_label_->move(456, 528);  // under the letter keys, apart from the draft note
+  learning_label_->setFont(ui_font(12));
+  learning_label_->setStyleSheet(QStringLiteral("color: #666"));
+  learning_label_->hide();
 
   send_label_ = new QLabel(this);
   send_label_->setGeometry(56, 504, 206, 52);  // under the window keys, beside the draft note
@@ -148,6 +153,10 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   connect(candidate_bar_, &CandidateBar::chosen, this, [this](int index) {
     before_key();
     keypad_.choose_candidate(index);
+  });
+  connect(candidate_bar_, &CandidateBar::prediction_chosen, this, [this](int index) {
+    before_key();
+    keypad_.choose_prediction(index);
   });
 
   symbol_picker_ = new SymbolPicker(this, text_display_->size());
@@ -508,10 +517,20 @@ void MainWindow::draft_written(bool ok, const QString& error) {
   draft_note_ = note;
 }
 
+void MainWindow::show_learning_problem(const std::string& message) {
+  if (learning_label_->isVisible()) return;
+  const QString text = to_qstring(message);
+  // The short form under the keys, the reason in the tooltip.
+  learning_label_->setText(text.section(QStringLiteral(": "), 0, 0));
+  learning_label_->setToolTip(text);
+  learning_label_->adjustSize();
+  learning_label_->show();
+}
+
 // The candidate strip, the undo key, the keys' descriptions and the spoken mode follow the
 // engine.
 void MainWindow::refresh_extras() {
-  candidate_bar_->set_strip(candidate_strip(engine_));
+  candidate_bar_->set_strip(keypad_.strip());
   undo_key()->setEnabled(engine_.can_undo_delete_all());
   describe_letter_keys();
   mode_status_->announce();

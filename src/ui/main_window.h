@@ -82,6 +82,10 @@ class MainWindow : public QWidget, public View {
   QLabel* position_label() const { return position_label_; }
   QLabel* about_label() const { return about_label_; }
   QLabel* draft_label() const { return draft_label_; }
+  // Says quietly under the keys that what is learned cannot be kept (or was set aside); the
+  // message comes from the learning store, in Shift-JIS.
+  void show_learning_problem(const std::string& message);
+  QLabel* learning_label() const { return learning_label_; }
   // Writes the draft now and waits for it, if the text or its caret changed since the last
   // write (at quit, and for the tests).
   void save_draft();
@@ -159,6 +163,7 @@ class MainWindow : public QWidget, public View {
   bool draft_failed_ = false;  // the failure is on show; said once until a write succeeds
   QString draft_note_;         // what start-up had to say about the draft, or empty
   QLabel* draft_label_;
+  QLabel* learning_label_;
 
   std::unique_ptr<Delivery> delivery_;
   QLabel* send_label_;

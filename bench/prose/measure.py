@@ -1,0 +1,158 @@
+"""Presses per character of real prose, typed with the keypad's cheapest moves.
+
+    python3 bench/prose/measure.py path/to/lumeta-replay CORPUS [--sentences N]
+
+CORPUS comes from make_corpus.sh (reading<TAB>spelling<TAB>part of speech, a blank line after
+each sentence); words that romaji mode does not type as read (commands, Latin letters) are
+left out. Every word is typed the cheapest way the strip and the keys
+offer, counted with presses.py, in three settings: today's strip (candidates alone), with
+predictions, and with predictions and learning (each word's choice learned, through the
+replay's --learning-file, after it was typed, so only what was typed earlier in the text
+helps). Prints presses per character of the finished text, per word with kanji, and the share
+of words with kanji that one click picks after typing at most half their reading.
+"""
+import argparse
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from presses import CLICK, CONFIRM, kana_presses, whole_reading_cost  # noqa: E402
+
+
+def read_corpus(path, most):
+    sentences, words = [], []
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            line = line.rstrip("\n")
+            if not line:
+                if words:
+                    sentences.append(words)
+                words = []
+                if len(sentences) >= most:
+                    break
+                continue
+            reading, spelling, pos = line.split("\t")
+            words.append((spelling, reading, pos))
+    # Only the words romaji mode types: commands, options and Latin words are left out.
+    kept = [[w for w in s if kana_presses(w[1]) is not None] for s in sentences]
+    return [s for s in kept if s]
+
+
+def typed_as_is(spelling, reading):
+    return spelling == reading
+
+
+def lookup(replay, lines, extra):
+    """The replay's --lookup answers for `lines`, one JSON object per reading line."""
+    result = subprocess.run([replay, "--lookup", *extra], input="\n".join(lines) + "\n",
+                            capture_output=True, text=True, check=True)
+    return [json.loads(line) for line in result.stdout.splitlines()]
+
+
+def prefixes(reading):
+    return [reading[:k] for k in range(1, len(reading) + 1)]
+
+
+def word_cost(spelling, reading, answers):
+    """Cheapest presses for a converted word; `answers` maps each prefix of its reading to the
+    lookup's answer. Returns (presses, clicked after at most half the reading)."""
+    whole = answers[reading]
+    best = None
+    after = whole_reading_cost(spelling, reading, whole["candidates"],
+                               whole.get("first_page_candidates", 0))
+    if after is not None:
+        best = kana_presses(reading) + after
+    early = False
+    for typed in prefixes(reading):
+        if spelling in answers[typed].get("predictions", []):
+            cost = kana_presses(typed) + CLICK
+            if best is None or cost < best:
+                best = cost
+            if 2 * len(typed) <= len(reading):
+                early = True
+    if best is None:
+        best = kana_presses(reading) + CONFIRM  # not offered: left in hiragana
+    return best, early
+
+
+def measure(sentences, answers_for):
+    """Totals over the text; `answers_for(i, reading)` gives the answers for word i."""
+    presses = characters = kanji_words = kanji_presses = early = 0
+    index = 0
+    for words in sentences:
+        pending = False  # typed kana waiting for 決定
+        for spelling, reading, _ in words:
+            characters += len(spelling)
+            if typed_as_is(spelling, reading):
+                presses += kana_presses(reading)
+                pending = True
+                continue
+            if pending:
+                presses += CONFIRM
+                pending = False
+            cost, clicked_early = word_cost(spelling, reading, answers_for(index, reading))
+            index += 1
+            presses += cost
+            if any("\u4e00" <= c <= "\u9fff" for c in spelling):
+                kanji_words += 1
+                kanji_presses += cost
+                early += clicked_early
+        if pending:
+            presses += CONFIRM
+    return {
+        "presses_per_character": round(presses / characters, 3),
+        "presses_per_kanji_word": round(kanji_presses / max(kanji_words, 1), 2),
+        "kanji_words_one_click_at_half": round(100 * early / max(kanji_words, 1), 1),
+        "characters": characters,
+        "presses": presses,
+    }
+
+
+def converted(sentences):
+    return [(s, r) for words in sentences for s, r, _ in words if not typed_as_is(s, r)]
+
+
+def answers_by_prefix(replay, words, extra):
+    wanted = sorted({p for _, r in words for p in prefixes(r)})
+    return dict(zip(wanted, lookup(replay, wanted, extra)))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("replay")
+    parser.add_argument("corpus")
+    parser.add_argument("--sentences", type=int, default=1_000_000)
+    args = parser.parse_args()
+    sentences = read_corpus(args.corpus, args.sentences)
+    words = converted(sentences)
+    print(f"{len(sentences)} sentences, {len(words)} converted words", file=sys.stderr)
+
+    results = {}
+    today = answers_by_prefix(args.replay, words, ["--no-predictions"])
+    results["today"] = measure(sentences, lambda i, r: {p: today[p] for p in prefixes(r)})
+    predicted = answers_by_prefix(args.replay, words, [])
+    results["predictions"] = measure(sentences, lambda i, r: {p: predicted[p] for p in prefixes(r)})
+
+    # Learning: every prefix looked up in the text's order, then the word's choice learned.
+    with tempfile.TemporaryDirectory() as scratch:
+        lines = []
+        for spelling, reading in words:
+            lines.extend(prefixes(reading))
+            lines.append(f"{reading}\t{spelling}")
+        stream = lookup(args.replay, lines, ["--learning-file", os.path.join(scratch, "l.sqlite3")])
+    per_word, at = [], 0
+    for _, reading in words:
+        n = len(reading)
+        per_word.append(dict(zip(prefixes(reading), stream[at:at + n])))
+        at += n
+    results["predictions_and_learning"] = measure(sentences, lambda i, r: per_word[i])
+
+    for name, figures in results.items():
+        print(json.dumps({"variant": name, **figures}, ensure_ascii=False))
+
+
+if __name__ == "__main__":
+    main()

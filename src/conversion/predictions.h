@@ -1,0 +1,48 @@
+// Predictions: while a reading is being typed, the words the user is probably writing — the
+// spellings whose reading begins with the kana typed so far (がぞ → 画像, れい → レイヤー) — the
+// user's own earlier choices first, then the best words of the dictionaries. And the learning
+// that feeds them: every confirmed choice goes to the learning store in use.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumeta {
+
+class LearningStore;
+
+// One word offered for a reading typed so far: がぞ → {がぞう, 画像}. Shift-JIS.
+struct Prediction {
+  std::string reading;
+  std::string spelling;
+  bool learned = false;  // the user chose it before
+  bool operator==(const Prediction&) const = default;
+};
+
+// At most this many predictions are offered for one reading.
+inline constexpr std::size_t kMostPredictions = 8;
+
+// The store learning goes to and predictions read, for the whole process; none (the default)
+// learns and reads nothing. With the built-in table alone nothing is learned or read either.
+void use_learning(LearningStore* store);
+LearningStore* learning_in_use();
+
+// Whether the strip offers predictions at all (the default), for the whole process; without
+// them it offers the candidates alone, as before predictions were offered.
+void offer_predictions(bool offered);
+
+// Remembers `spelling` chosen for `reading` (hiragana) in the store in use.
+void remember_choice(std::string_view reading, std::string_view spelling);
+
+// The predictions for `typed` (hiragana, at least one kana): learned spellings whose reading
+// begins with it (the reading itself included), most recent first; then the dictionary's words
+// whose reading is longer and begins with it, best first, none of them one of `exact` (the
+// candidates ↓ shows for `typed` itself, offered beside the predictions). No spelling twice,
+// never the typed kana themselves. Empty with the built-in table alone.
+std::vector<Prediction> predictions_for(std::string_view typed, std::span<const std::string> exact,
+                                        std::size_t limit = kMostPredictions);
+
+}  // namespace lumeta

@@ -1,0 +1,184 @@
+// Predictions in the strip and the learning behind them, worked through the keypad as the
+// window works it: what is offered after a few kana, what a click on a prediction does, and
+// how a confirmed choice leads the predictions the next time.
+#include "predictions.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "learning_store.h"
+#include "lumeta_fixture.h"
+#include "strip_layout.h"
+
+namespace lumeta::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> offered(const Lumeta& lumeta) {
+  std::vector<std::string> out;
+  for (const Prediction& p : lumeta.keypad.strip().predictions)
+    out.push_back(p.spelling);
+  return out;
+}
+
+bool contains(const std::vector<std::string>& list, std::string_view s) {
+  return std::find(list.begin(), list.end(), s) != list.end();
+}
+
+// A learning store in a folder of its own, in use while it lives.
+struct Learning {
+  fs::path dir;
+  std::optional<LearningStore> store;
+  Learning() {
+    std::string name = (fs::temp_directory_path() / "lumeta-predictions-XXXXXX").string();
+    dir = mkdtemp(name.data());
+    open();
+  }
+  void open() {
+    store.emplace((dir / "learning.sqlite3").string());
+    store->flush();
+    use_learning(&*store);
+  }
+  // As after a restart: everything written, the file read again.
+  void reopen() {
+    use_learning(nullptr);
+    store.reset();
+    open();
+  }
+  ~Learning() {
+    use_learning(nullptr);
+    store.reset();
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+  }
+};
+
+TEST(Predictions, TheWordsBeingWrittenAreOfferedBeforeAnyDown) {
+  UsingLargeDictionary large;
+  Lumeta lumeta;
+  lumeta.keys("K K A S S O");  // がぞ
+  EXPECT_TRUE(contains(offered(lumeta), "画像"));
+  // Romaji still pending leaves the predictions of the kana before it.
+  lumeta.keys("U");
+  const std::vector<std::string> gazou = offered(lumeta);
+  lumeta.keys("H");  // がぞうｈ
+  EXPECT_EQ(offered(lumeta), gazou);
+  // After ↓ the strip follows the ↓ list alone.
+  lumeta.keys("BS DOWN");
+  EXPECT_TRUE(offered(lumeta).empty());
+  EXPECT_EQ(lumeta.keypad.strip().candidates.front(), "画像");
+
+  // The reading's own candidates keep a place on the first page.
+  Lumeta kaku;
+  kaku.keys("K A K U");
+  const CandidateStrip strip = kaku.keypad.strip();
+  ASSERT_FALSE(strip.predictions.empty());
+  int candidates_on_page = 0;
+  const auto pages = lay_out_strip(strip);
+  for (const StripItem& item : pages.front())
+    candidates_on_page += !item.prediction;
+  EXPECT_GE(candidates_on_page, kCandidatesKept);
+}
+
+TEST(Predictions, AClickOnAPredictionConfirmsItInPlaceOfTheReading) {
+  UsingLargeDictionary large;
+  Lumeta lumeta;
+  lumeta.keys("A RET K K A S S O S");  // あ, then がぞ with ｓ pending
+  const std::vector<std::string> offers = offered(lumeta);
+  const auto place = std::find(offers.begin(), offers.end(), "画像");
+  ASSERT_NE(place, offers.end());
+  lumeta.keypad.choose_prediction(static_cast<int>(place - offers.begin()) + 1);
+  EXPECT_EQ(lumeta.text(), "あ画像");
+  EXPECT_EQ(lumeta.engine.composition_length(), 0);
+  EXPECT_FALSE(lumeta.keypad.strip().active);
+  // A number the strip does not show clicks nothing.
+  lumeta.keys("K A");
+  lumeta.keypad.choose_prediction(99);
+  EXPECT_EQ(lumeta.text(), "あ画像か");
+}
+
+TEST(Predictions, AChoiceLearnedOnceLeadsTheNextTimeAlsoAfterARestart) {
+  UsingLargeDictionary large;
+  Learning learning;
+  Lumeta before;
+  before.keys("K A K U");
+  const std::vector<std::string> first = offered(before);
+  // The third candidate of かく, reached with ↓ and confirmed.
+  before.keys("DOWN DOWN DOWN");
+  const std::string chosen = before.engine.candidate[3];
+  before.keys("RET");
+  EXPECT_EQ(before.text(), chosen);
+  ASSERT_TRUE(first.empty() || first.front() != chosen);
+
+  Lumeta after;
+  after.keys("K A K U");
+  ASSERT_FALSE(offered(after).empty());
+  EXPECT_EQ(offered(after).front(), chosen);
+  after.keys("BS");  // か: the learned word still leads
+  EXPECT_EQ(offered(after).front(), chosen);
+  // The ↓ order stays as the dictionaries give it.
+  after.keys("K U DOWN");
+  EXPECT_EQ(after.engine.candidate_index, 1);
+  EXPECT_NE(after.engine.candidate[1], chosen);
+  after.keys("BS BS BS");  // back to かく, then nothing pending
+
+  // A prediction clicked and the katakana form confirmed are learned too; all outlive a restart.
+  after.keys("K K A S S O");
+  const std::vector<std::string> offers = offered(after);
+  const auto place = std::find(offers.begin(), offers.end(), "画像");
+  ASSERT_NE(place, offers.end());
+  after.keypad.choose_prediction(static_cast<int>(place - offers.begin()) + 1);
+  after.keys("R E I UP RET");
+  EXPECT_EQ(after.text(), "画像レイ");
+  learning.reopen();
+  Lumeta restarted;
+  restarted.keys("K A K");
+  EXPECT_EQ(offered(restarted).front(), chosen);
+  restarted.keys("BS BS K K A");
+  EXPECT_EQ(offered(restarted).front(), "画像");
+  restarted.keys("BS R E");
+  EXPECT_EQ(offered(restarted).front(), "レイ");
+}
+
+TEST(Predictions, EveryWayOfConfirmingIsLearnedAndNothingElse) {
+  UsingLargeDictionary large;
+  Learning learning;
+  const auto learned = [&](std::string_view reading) {
+    std::vector<std::string> out;
+    for (const LearningStore::Choice& c : learning.store->choices(reading, 10)) {
+      if (c.reading == reading) out.push_back(c.spelling);
+    }
+    return out;
+  };
+  Lumeta lumeta;
+  // Taken back with クリア, or erased with the text: not chosen.
+  lumeta.keys("K A K U DOWN BS BS BS K A I DOWN DELALL");
+  EXPECT_TRUE(learned("かく").empty());
+  EXPECT_TRUE(learned("かい").empty());
+  // Confirmed by typing on, by a click in the text, by the mode key.
+  lumeta.keys("K A K U DOWN DOWN A");
+  const std::string second = lumeta.engine.candidate[2];
+  EXPECT_EQ(learned("かく"), std::vector<std::string>{second});
+  lumeta.keys("I DOWN CARET:0");  // あい, its first candidate
+  EXPECT_EQ(learned("あい").size(), 1u);
+  lumeta.keys("K A I DOWN MODE");
+  EXPECT_EQ(learned("かい").size(), 1u);
+}
+
+TEST(Predictions, TheBuiltInTableAloneOffersAndLearnsNothing) {
+  Learning learning;
+  Lumeta lumeta;  // the tests' default: the built-in table alone
+  lumeta.keys("K A I");
+  EXPECT_TRUE(offered(lumeta).empty());
+  lumeta.keys("DOWN DOWN RET");
+  learning.store->flush();
+  EXPECT_EQ(learning.store->choice_count(), 0u);
+}
+
+}  // namespace
+}  // namespace lumeta::testing
