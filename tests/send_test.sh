@@ -345,7 +345,17 @@ EOF
     pids+=($wl_lumeta)
     origin=""
     for _ in $(seq 100); do
-      origin=$(wl_tree | /usr/bin/python3 -c '
+      origin=$(wl_origin)
+      [ -n "$origin" ] && break
+      sleep 0.1
+    done
+    [ -n "$origin" ] || return 1
+    # sway places a floating window once it has its size: where it is after a second counts.
+    sleep 1
+    origin=$(wl_origin)
+  }
+  wl_origin() {  # where Lumeta's window is on the screen
+    wl_tree | /usr/bin/python3 -c '
 import json, sys
 def walk(node):
     if node.get("name") == "Lumeta" and node.get("pid"):
@@ -353,12 +363,7 @@ def walk(node):
         print(r["x"] + w["x"], r["y"] + w["y"])
     for child in node.get("nodes", []) + node.get("floating_nodes", []):
         walk(child)
-walk(json.load(sys.stdin))' || true)
-      [ -n "$origin" ] && break
-      sleep 0.1
-    done
-    [ -n "$origin" ] || return 1
-    sleep 1
+walk(json.load(sys.stdin))' || true
   }
   wl_tree() { "${as_user[@]}" "${env[@]}" swaymsg -s "$ipc" -t get_tree 2> /dev/null; }
   wl_quit_lumeta() {
@@ -398,7 +403,7 @@ EOF
   if grep -q '貼り付けてください' "$work/lumeta.log" && [ "$text" = "あ" ]; then
     echo "ok: Wayland: with no other window 送る put the text on the clipboard, said so and kept it"
   else
-    echo "FAILED: Wayland: 送る said '$(cat "$work/lumeta.log")', the text is '$text'"
+    echo "FAILED: Wayland: 送る (Lumeta at $origin) said '$(cat "$work/lumeta.log")', the text is '$text'"
     return 1
   fi
   wl_quit_lumeta
