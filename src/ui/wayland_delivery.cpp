@@ -289,13 +289,17 @@ void WaylandDelivery::step() {
     finish(Outcome::stopped);
     return;
   }
-  type_chunk();
+  if (!type_chunk()) {
+    finish(Outcome::stopped);
+    return;
+  }
   emit progress(static_cast<int>(typed_), static_cast<int>(characters_.size()));
   if (typed_ == characters_.size()) finish(Outcome::delivered);
 }
 
-// The next characters of the text up to kCodes different ones get key codes.
-void WaylandDelivery::map_next_batch() {
+// The next characters of the text up to kCodes different ones get key codes; false when the
+// keymap could not be handed over (the keys would type the previous batch's characters).
+bool WaylandDelivery::map_next_batch() {
   batch_.clear();
   std::size_t end = typed_;
   while (end < characters_.size()) {
@@ -309,19 +313,24 @@ void WaylandDelivery::map_next_batch() {
   batch_end_ = end;
   const std::string keymap = wayland_keymap(batch_);
   const int fd = memfd_create("lumeta-keymap", MFD_CLOEXEC);
-  if (fd < 0) return;
+  if (fd < 0) return false;
   const std::size_t size = keymap.size() + 1;  // with its terminating NUL
-  if (write(fd, keymap.c_str(), size) == static_cast<ssize_t>(size)) {
+  const bool written = write(fd, keymap.c_str(), size) == static_cast<ssize_t>(size);
+  if (written) {
     zwp_virtual_keyboard_v1_keymap(keyboard_, kKeymapFormatXkbV1, fd, static_cast<uint32_t>(size));
     zwp_virtual_keyboard_v1_modifiers(keyboard_, 0, 0, 0, 0);
   }
   close(fd);
+  return written;
 }
 
-void WaylandDelivery::type_chunk() {
+bool WaylandDelivery::type_chunk() {
   const std::size_t stop = std::min(characters_.size(), typed_ + kChunk);
   while (typed_ < stop) {
-    if (typed_ == batch_end_) map_next_batch();
+    if (typed_ == batch_end_ && !map_next_batch()) {
+      wl_display_flush(display_);
+      return false;
+    }
     const auto code = std::find(batch_.begin(), batch_.end(), characters_[typed_]);
     const uint32_t key = static_cast<uint32_t>(code - batch_.begin()) + 1;  // evdev code
     const auto time = static_cast<uint32_t>(clock_.elapsed());
@@ -330,6 +339,7 @@ void WaylandDelivery::type_chunk() {
     ++typed_;
   }
   wl_display_flush(display_);
+  return true;
 }
 
 void WaylandDelivery::stop() {

@@ -67,8 +67,8 @@ class WaylandDelivery : public Delivery {
   bool own(const Toplevel& toplevel) const;
   Toplevel* target() const;
   void step();
-  void map_next_batch();
-  void type_chunk();
+  bool map_next_batch();
+  bool type_chunk();
   void finish(Outcome outcome);
   void fall_back();
   void release_keyboard();
