@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include "wayland_delivery.h"
 #include "x11_delivery.h"
 
 namespace lumeta {
@@ -10,6 +11,8 @@ namespace lumeta {
 std::unique_ptr<Delivery> Delivery::for_platform(QWidget* window) {
   if (QGuiApplication::platformName() == QLatin1String("xcb")) {
     if (auto x11 = X11Delivery::open(window)) return x11;
+  } else if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+    if (auto wayland = WaylandDelivery::open(window)) return wayland;
   }
   return std::make_unique<ClipboardDelivery>();
 }

@@ -1,6 +1,7 @@
 // 送る: delivering the text into the application the user was working in last. The window
 // asks for a delivery and is told how it ended; what is typed where is the platform's
-// (x11_delivery.*), and where no platform way exists the text goes on the clipboard.
+// (x11_delivery.*, wayland_delivery.*), and where no platform way exists the text goes on the
+// clipboard.
 #pragma once
 
 #include <QObject>
@@ -28,7 +29,8 @@ class Delivery : public QObject {
     on_clipboard
   };
 
-  // The way of the platform the application runs on: X11 through XTest; elsewhere the
+  // The way of the platform the application runs on: X11 through XTest; Wayland through a
+  // virtual keyboard where the compositor offers one and its window list; elsewhere the
   // clipboard. `window` is Lumeta's main window, brought back to the front afterwards.
   static std::unique_ptr<Delivery> for_platform(QWidget* window);
 
