@@ -6,6 +6,8 @@
 #
 # Usage: learning_program_test.sh path/to/lumeta
 set -euo pipefail
+# shellcheck source=tests/desktop_lib.sh
+source "$(dirname "$0")/desktop_lib.sh"
 lumeta=$(realpath "$1")
 
 if [ -z "${LUMETA_ON_XVFB:-}" ]; then
@@ -32,9 +34,6 @@ start_lumeta() {
   sleep 1
 }
 
-letter_key() {  # 1..15: A K H / I S M / U T Y / E N R / O Z W
-  echo $((456 + (($1 - 1) % 3) * 72 + 32)) $((216 + (($1 - 1) / 3) * 64 + 22))
-}
 declare -A key=(
   [A]="$(letter_key 1)" [K]="$(letter_key 2)" [U]="$(letter_key 7)" [RET]="561 89"
   [DOWN]="560 137" [QUIT]="92 452" [COPY]="224 452" [DELALL]="160 452"
@@ -43,20 +42,6 @@ declare -A key=(
 tap() {
   xdotool mousemove --window "$window" ${key[$1]} click 1
   sleep 0.4
-}
-
-copied_text() {
-  printf 'not copied yet' | xclip -selection clipboard -i
-  tap COPY
-  for _ in $(seq 50); do
-    local text
-    text=$(xclip -selection clipboard -o 2> /dev/null || true)
-    if [ "$text" != "not copied yet" ]; then
-      printf '%s' "$text"
-      return
-    fi
-    sleep 0.1
-  done
 }
 
 quit_lumeta() {

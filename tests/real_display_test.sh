@@ -5,6 +5,8 @@
 #
 # Usage: real_display_test.sh path/to/lumeta
 set -euo pipefail
+# shellcheck source=tests/desktop_lib.sh
+source "$(dirname "$0")/desktop_lib.sh"
 lumeta=$(realpath "$1")
 
 if [ -z "${LUMETA_ON_XVFB:-}" ]; then
@@ -48,9 +50,6 @@ quit_lumeta() {
 start_lumeta
 
 # Centres of the keys in the window's client area (the window's fixed layout).
-letter_key() {  # 1..15: A K H / I S M / U T Y / E N R / O Z W
-  echo $((456 + (($1 - 1) % 3) * 72 + 32)) $((216 + (($1 - 1) / 3) * 64 + 22))
-}
 declare -A key=(
   [A]="$(letter_key 1)" [K]="$(letter_key 2)" [I]="$(letter_key 4)" [S]="$(letter_key 5)"
   [U]="$(letter_key 7)" [E]="$(letter_key 10)" [N]="$(letter_key 11)" [O]="$(letter_key 13)"
@@ -65,22 +64,6 @@ tap() {
   # shellcheck disable=SC2086
   xdotool mousemove --window "$window" ${key[$1]} click --repeat "$count" --delay 150 "$button"
   sleep 0.5  # longer than the double-click interval: the next click starts afresh
-}
-
-# Copies the text with the copy key and prints it, waiting until Lumeta owns the clipboard.
-copied_text() {
-  printf 'not copied yet' | xclip -selection clipboard -i
-  tap COPY
-  for _ in $(seq 50); do
-    local text
-    text=$(xclip -selection clipboard -o 2> /dev/null || true)
-    if [ "$text" != "not copied yet" ]; then
-      printf '%s' "$text"
-      return
-    fi
-    sleep 0.1
-  done
-  printf '(the copy key did not copy)'
 }
 
 failures=0

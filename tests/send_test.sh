@@ -9,6 +9,8 @@
 #        send_test.sh path/to/lumeta --bench    1,000 mixed characters sent, and the time taken
 # With LUMETA_SEND_KEEP=PREFIX the texts of a failed comparison are kept in PREFIX.* files.
 set -euo pipefail
+# shellcheck source=tests/desktop_lib.sh
+source "$(dirname "$0")/desktop_lib.sh"
 lumeta=$(realpath "$1")
 mode=test
 qt_target=""
@@ -70,9 +72,6 @@ quit_lumeta() {
   lumeta_pid=""
 }
 
-letter_key() {  # 1..15: A K H / I S M / U T Y / E N R / O Z W
-  echo $((456 + (($1 - 1) % 3) * 72 + 32)) $((216 + (($1 - 1) / 3) * 64 + 22))
-}
 declare -A key=(
   [A]="$(letter_key 1)" [K]="$(letter_key 2)" [H]="$(letter_key 3)" [I]="$(letter_key 4)" [T]="$(letter_key 8)"
   [RET]="561 89" [DOWN]="560 137" [MODE]="480 28"
@@ -87,21 +86,6 @@ tap() {  # tap NAME [COUNT]
   # shellcheck disable=SC2086
   xdotool mousemove --window "$window" ${key[$1]} click --repeat "${2:-1}" --delay 150 1
   sleep 0.5
-}
-
-copied_text() {
-  printf 'not copied yet' | xclip -selection clipboard -i
-  tap COPY
-  for _ in $(seq 50); do
-    local text
-    text=$(xclip -selection clipboard -o 2> /dev/null || true)
-    if [ "$text" != "not copied yet" ]; then
-      printf '%s' "$text"
-      return
-    fi
-    sleep 0.1
-  done
-  printf '(the copy key did not copy)'
 }
 
 # Waits until the target holds `wanted` (or 20 s pass) and prints what it holds.
