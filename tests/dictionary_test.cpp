@@ -10,11 +10,7 @@
 namespace lumeta {
 namespace {
 
-std::vector<std::string> lookup(std::string_view reading) {
-  std::array<std::string, kCandidateSlots + 1> out;
-  const int n = lookup_candidates(reading, out);
-  return {out.begin() + 1, out.begin() + 1 + n};
-}
+using testing::lookup;
 
 TEST(Dictionary, TableShape) {
   const auto table = dictionary_table();

@@ -17,17 +17,6 @@
 namespace lumeta::testing {
 namespace {
 
-std::vector<std::string> lookup(std::string_view reading) {
-  std::array<std::string, kCandidateSlots + 1> out;
-  const int n = lookup_candidates(reading, out);
-  return {out.begin() + 1, out.begin() + 1 + n};
-}
-
-std::ptrdiff_t position(const std::vector<std::string>& list, std::string_view candidate) {
-  const auto found = std::find(list.begin(), list.end(), candidate);
-  return found == list.end() ? -1 : found - list.begin();
-}
-
 bool hiragana_or_long_vowel(std::string_view ch) {
   return (ch >= "ぁ" && ch <= "ん") || ch == "ー";
 }

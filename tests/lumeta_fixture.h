@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dictionary.h"
 #include "engine.h"
@@ -57,6 +60,19 @@ struct UsingLargeDictionary {
   UsingLargeDictionary(const UsingLargeDictionary&) = delete;
   UsingLargeDictionary& operator=(const UsingLargeDictionary&) = delete;
 };
+
+// The candidates ↓ offers for `reading`, in order (Shift-JIS).
+inline std::vector<std::string> lookup(std::string_view reading) {
+  std::array<std::string, kCandidateSlots + 1> out;
+  const int n = lookup_candidates(reading, out);
+  return {out.begin() + 1, out.begin() + 1 + n};
+}
+
+// Where `candidate` stands in `list` from 0, or -1 when it is not there.
+inline std::ptrdiff_t position(const std::vector<std::string>& list, std::string_view candidate) {
+  const auto found = std::find(list.begin(), list.end(), candidate);
+  return found == list.end() ? -1 : found - list.begin();
+}
 
 // Readable UTF-8 for failure messages.
 inline std::string u8(std::string_view cp932) {

@@ -226,7 +226,11 @@ void Keypad::choose_prediction(int index) {
 
 CandidateStrip Keypad::strip() const {
   if (next_words_.offers().empty()) return offered_strip(candidate_strip(engine_));
-  return {.active = true, .candidates = next_words_.offers(), .shown = 0, .offers = true};
+  return {.active = true,
+          .candidates = next_words_.offers(),
+          .shown = 0,
+          .predictions = {},
+          .offers = true};
 }
 
 void Keypad::choose_offer(int index) {
