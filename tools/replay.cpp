@@ -475,14 +475,15 @@ void run_lookup(std::istream& in, std::ostream& out) {
 // The learning store in use for the run; none again when the replay ends, after everything
 // learned was written.
 struct LearningInUse {
-  explicit LearningInUse(LearningStore* store) {
+  explicit LearningInUse(LearningStore* store) : store(store) {
     if (store) store->flush();  // predictions read what the file held
     use_learning(store);
   }
   ~LearningInUse() {
-    if (learning_in_use()) learning_in_use()->flush();
+    if (store) store->flush();
     use_learning(nullptr);
   }
+  LearningStore* store;
 };
 
 // Restores the process's choice of dictionaries when the replay ends.

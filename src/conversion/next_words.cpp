@@ -4,7 +4,7 @@
 
 #include "dictionary.h"
 #include "engine.h"
-#include "learning_store.h"
+#include "learning.h"
 #include "lexicon.h"
 #include "predictions.h"
 
@@ -23,7 +23,7 @@ bool all_hiragana(std::string_view s) {
 }
 
 // The store learning goes to, or none: with the built-in table alone nothing is learned.
-LearningStore* store_in_use() {
+Learning* store_in_use() {
   return dictionaries_in_use() == Dictionaries::builtin ? nullptr : learning_in_use();
 }
 
@@ -32,12 +32,12 @@ LearningStore* store_in_use() {
 NextWordSources default_next_word_sources() {
   NextWordSources s;
   s.followers = [](std::string_view spelling, int limit) {
-    LearningStore* store = store_in_use();
+    Learning* store = store_in_use();
     return store ? store->followers(spelling, static_cast<std::size_t>(limit))
                  : std::vector<std::string>();
   };
   s.record_pair = [](std::string_view previous, std::string_view next) {
-    if (LearningStore* store = store_in_use()) store->record_pair(previous, next);
+    if (Learning* store = store_in_use()) store->record_pair(previous, next);
   };
   s.likely_next = [](std::string_view reading, std::string_view spelling, int limit) {
     if (dictionaries_in_use() == Dictionaries::builtin) return std::vector<std::string>();

@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "dictionary.h"
-#include "learning_store.h"
+#include "learning.h"
 #include "lexicon.h"
 
 namespace lumeta {
 namespace {
 
-LearningStore* g_learning = nullptr;
+Learning* g_learning = nullptr;
 bool g_offered = true;
 
 // Only hiragana (and ー): what a reading is made of. Shift-JIS ぁ..ん is 0x829F..0x82F1.
@@ -38,11 +38,11 @@ void offer_predictions(bool offered) {
   g_offered = offered;
 }
 
-void use_learning(LearningStore* store) {
+void use_learning(Learning* store) {
   g_learning = store;
 }
 
-LearningStore* learning_in_use() {
+Learning* learning_in_use() {
   return g_learning;
 }
 
@@ -62,7 +62,7 @@ std::vector<Prediction> predictions_for(std::string_view typed, std::span<const 
                        [&](const Prediction& p) { return p.spelling == spelling; });
   };
   if (g_learning) {
-    for (LearningStore::Choice& c : g_learning->choices(typed, limit)) {
+    for (Learning::Choice& c : g_learning->choices(typed, limit)) {
       if (!taken(c.spelling)) out.push_back({std::move(c.reading), std::move(c.spelling), true});
     }
   }

@@ -12,7 +12,7 @@
 
 namespace lumeta {
 
-class LearningStore;
+class Learning;
 
 // One word offered for a reading typed so far: がぞ → {がぞう, 画像}. Shift-JIS.
 struct Prediction {
@@ -27,8 +27,8 @@ inline constexpr std::size_t kMostPredictions = 8;
 
 // The store learning goes to and predictions read, for the whole process; none (the default)
 // learns and reads nothing. With the built-in table alone nothing is learned or read either.
-void use_learning(LearningStore* store);
-LearningStore* learning_in_use();
+void use_learning(Learning* store);
+Learning* learning_in_use();
 
 // Whether the strip offers predictions at all (the default), for the whole process; without
 // them it offers the candidates alone, as before predictions were offered.

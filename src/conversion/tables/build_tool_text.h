@@ -1,10 +1,14 @@
 // Text helpers shared by the build-time tools that turn Debian's dictionaries into built-in
-// tables: EUC-JP to CP932, and the characters romaji mode can put into a reading.
+// tables: EUC-JP to CP932, the characters romaji mode can put into a reading, and writing the
+// finished table.
 #pragma once
 
 #include <iconv.h>
 
 #include <array>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
 #include <optional>
 #include <set>
 #include <string>
@@ -103,6 +107,26 @@ inline bool typable(std::string_view reading, const std::set<std::string>& chars
   if (reading.empty() || reading.size() % 2 != 0) return false;
   for (std::size_t i = 0; i < reading.size(); i += 2) {
     if (!chars.contains(std::string(reading.substr(i, 2)))) return false;
+  }
+  return true;
+}
+
+// Writes `table` to `path` through a temporary file renamed over it, so an interrupted build
+// never leaves a half-written table that a later build would take as made; false (and a line
+// on stderr naming `tool`) when either step fails.
+inline bool write_table(const std::string& path, const std::string& table, const char* tool) {
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(table.data(), static_cast<std::streamsize>(table.size()));
+    if (!out.flush()) {
+      std::cerr << tool << ": cannot write " << temporary << '\n';
+      return false;
+    }
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    std::cerr << tool << ": cannot write " << path << '\n';
+    return false;
   }
   return true;
 }

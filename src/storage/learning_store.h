@@ -22,21 +22,14 @@
 #include <utility>
 #include <vector>
 
+#include "learning.h"
+
 struct sqlite3;
 
 namespace lumeta {
 
-class LearningStore {
+class LearningStore : public Learning {
  public:
-  // One learned spelling: がぞう → 画像, confirmed `count` times, the last at `last_used`
-  // (milliseconds since 1970, made unique and increasing within one store).
-  struct Choice {
-    std::string reading;
-    std::string spelling;
-    int64_t count = 0;
-    int64_t last_used = 0;
-  };
-
   // The most choices and pairs kept; past it the least recently used go first.
   static constexpr std::size_t kCapacity = 20'000;
 
@@ -51,17 +44,10 @@ class LearningStore {
   LearningStore(const LearningStore&) = delete;
   LearningStore& operator=(const LearningStore&) = delete;
 
-  // A spelling confirmed for a reading: かく, 描く.
-  void record_choice(std::string_view reading, std::string_view spelling);
-  // One word after another: 描く then 絵.
-  void record_pair(std::string_view previous, std::string_view next);
-
-  // Learned spellings whose reading begins with `prefix` (the reading itself included), most
-  // recently used first, at most `limit`: がぞ → 画像 (がぞう), 画素 (がそ is not one).
-  std::vector<Choice> choices(std::string_view prefix, std::size_t limit) const;
-  // Words learned after `spelling`, the most often seen first, then the most recently used:
-  // 描く → 絵 (twice), 線 (once, later).
-  std::vector<std::string> followers(std::string_view spelling, std::size_t limit) const;
+  void record_choice(std::string_view reading, std::string_view spelling) override;
+  void record_pair(std::string_view previous, std::string_view next) override;
+  std::vector<Choice> choices(std::string_view prefix, std::size_t limit) const override;
+  std::vector<std::string> followers(std::string_view spelling, std::size_t limit) const override;
   std::size_t choice_count() const;
 
   // Waits until the file was read and everything recorded so far is written (or failed).

@@ -528,19 +528,7 @@ int main(int argc, char** argv) {
   blob += text;
   std::memcpy(blob.data(), &h, sizeof h);
 
-  const std::string temporary = std::string(argv[2]) + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(blob.data(), static_cast<std::streamsize>(blob.size()));
-    if (!out.flush()) {
-      std::cerr << "make_lexicon: cannot write " << temporary << '\n';
-      return 1;
-    }
-  }
-  if (std::rename(temporary.c_str(), argv[2]) != 0) {
-    std::cerr << "make_lexicon: cannot write " << argv[2] << '\n';
-    return 1;
-  }
+  if (!lumeta::build_tool::write_table(argv[2], blob, "make_lexicon")) return 1;
   std::cout << "lexicon: " << rows_read << " rows read, " << rows.size() << " kept under "
             << readings.size() - 1 << " readings, " << prefixes.size() - 1 << " prefixes, "
             << blob.size() << " bytes\n";

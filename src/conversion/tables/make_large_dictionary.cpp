@@ -182,19 +182,7 @@ int main(int argc, char** argv) {
     put32(blob, offset);
   blob += area;
 
-  const std::string temporary = std::string(argv[2]) + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(blob.data(), static_cast<std::streamsize>(blob.size()));
-    if (!out.flush()) {
-      std::cerr << "make_large_dictionary: cannot write " << temporary << '\n';
-      return 1;
-    }
-  }
-  if (std::rename(temporary.c_str(), argv[2]) != 0) {
-    std::cerr << "make_large_dictionary: cannot write " << argv[2] << '\n';
-    return 1;
-  }
+  if (!lumeta::build_tool::write_table(argv[2], blob, "make_large_dictionary")) return 1;
   std::cout << "large dictionary: " << lines << " lines read, " << offsets.size() - 1
             << " readings and stems kept with " << candidates << " candidates, " << blob.size()
             << " bytes\n";

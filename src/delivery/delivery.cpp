@@ -3,17 +3,26 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#ifdef LUMETA_WITH_WAYLAND
 #include "wayland_delivery.h"
+#endif
+#ifdef LUMETA_WITH_X11
 #include "x11_delivery.h"
+#endif
 
 namespace lumeta {
 
 std::unique_ptr<Delivery> Delivery::for_platform(QWidget* window) {
+#ifdef LUMETA_WITH_X11
   if (QGuiApplication::platformName() == QLatin1String("xcb")) {
     if (auto x11 = X11Delivery::open(window)) return x11;
-  } else if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+  }
+#endif
+#ifdef LUMETA_WITH_WAYLAND
+  if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
     if (auto wayland = WaylandDelivery::open(window)) return wayland;
   }
+#endif
   return std::make_unique<ClipboardDelivery>();
 }
 
