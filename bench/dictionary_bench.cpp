@@ -86,7 +86,6 @@ std::vector<std::string> readings(int kind) {
 }
 
 void BM_Lookup(benchmark::State& state) {
-  use_dictionaries(Dictionaries::builtin_and_large);
   const std::vector<std::string> list = readings(static_cast<int>(state.range(0)));
   std::array<std::string, kCandidateSlots + 1> out;
   std::vector<double> ms;
@@ -94,7 +93,7 @@ void BM_Lookup(benchmark::State& state) {
   long found = 0;
   for (auto _ : state) {
     const auto start = Clock::now();
-    found += lookup_candidates(list[n++ % list.size()], out);
+    found += lookup_candidates(Dictionaries::builtin_and_large, list[n++ % list.size()], out);
     const auto end = Clock::now();
     ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
     state.SetIterationTime(std::chrono::duration<double>(end - start).count());
@@ -134,14 +133,14 @@ std::vector<std::string> readings_of_length(int chars) {
 }
 
 void BM_LookupByLength(benchmark::State& state) {
-  use_dictionaries(Dictionaries::builtin_and_large);
   const std::vector<std::string> list = readings_of_length(static_cast<int>(state.range(0)));
   std::array<std::string, kCandidateSlots + 1> out;
   std::vector<double> ms;
   std::size_t n = 0;
   for (auto _ : state) {
     const auto start = Clock::now();
-    benchmark::DoNotOptimize(lookup_candidates(list[n++ % list.size()], out));
+    benchmark::DoNotOptimize(
+        lookup_candidates(Dictionaries::builtin_and_large, list[n++ % list.size()], out));
     const auto end = Clock::now();
     ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
     state.SetIterationTime(std::chrono::duration<double>(end - start).count());
@@ -214,14 +213,13 @@ BENCHMARK(BM_LikelyNext)->Iterations(2'000)->UseManualTime()->Unit(benchmark::kM
 
 // One reading of 1,000,000 kana, as a --lookup line may hold.
 void BM_MillionKanaReading(benchmark::State& state) {
-  use_dictionaries(Dictionaries::builtin_and_large);
   std::string reading;
   while (reading.size() < 2'000'000)
     reading += cp932("かいた");
   reading.resize(2'000'000);
   std::array<std::string, kCandidateSlots + 1> out;
   for (auto _ : state)
-    benchmark::DoNotOptimize(lookup_candidates(reading, out));
+    benchmark::DoNotOptimize(lookup_candidates(Dictionaries::builtin_and_large, reading, out));
 }
 BENCHMARK(BM_MillionKanaReading)->Iterations(5)->Unit(benchmark::kMillisecond);
 

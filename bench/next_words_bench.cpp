@@ -53,7 +53,8 @@ struct FilledStore {
     while (words.size() < 2'000) {
       const std::string_view key = large_dictionary::key_at(pick(random));
       if (key.back() >= 'a' && key.back() <= 'z') continue;
-      if (lookup_candidates(key, slots) > 0) words.push_back(slots[1]);
+      if (lookup_candidates(Dictionaries::builtin_and_large, key, slots) > 0)
+        words.push_back(slots[1]);
     }
     const std::string gazou = cp932("画像");
     for (std::size_t i = 0; i < kPairs - 20; ++i)
@@ -76,11 +77,10 @@ FilledStore& filled_store() {
 // がぞう ↓, then the timed press of the centre key that confirms 画像; the text is emptied now
 // and then so that it stays short.
 void BM_ConfirmPress(benchmark::State& state, bool offers) {
-  use_dictionaries(Dictionaries::builtin_and_large);
-  use_learning(offers ? &*filled_store().store : nullptr);
   HeadlessView view;
   Engine engine(view);
   Keypad keypad(engine, view);
+  keypad.conversion().learning = offers ? &*filled_store().store : nullptr;
   engine.initialise();
   if (!offers) keypad.next_words().set_sources({});
   std::vector<double> us;
@@ -95,7 +95,6 @@ void BM_ConfirmPress(benchmark::State& state, bool offers) {
     keypad.release(key::centre);
     if (us.size() % 200 == 0) keypad.delete_all();
   }
-  use_learning(nullptr);
   std::sort(us.begin(), us.end());
   state.counters["p50_us"] = us[us.size() / 2];
   state.counters["p95_us"] = us[std::min(us.size() - 1, us.size() * 95 / 100)];
@@ -107,10 +106,9 @@ BENCHMARK_CAPTURE(BM_ConfirmPress, without_offers, false);
 
 // The offers alone after words that have learned followers.
 void BM_Offers(benchmark::State& state) {
-  use_dictionaries(Dictionaries::builtin_and_large);
   FilledStore& filled = filled_store();
-  use_learning(&*filled.store);
-  const NextWordSources sources = default_next_word_sources();
+  const ConversionSettings settings(Dictionaries::builtin_and_large, &*filled.store, true);
+  const NextWordSources sources = next_word_sources(settings);
   std::vector<double> us;
   std::size_t i = 0;
   for (auto _ : state) {
@@ -119,7 +117,6 @@ void BM_Offers(benchmark::State& state) {
     benchmark::DoNotOptimize(next_word_offers(sources, {}, word));
     us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
   }
-  use_learning(nullptr);
   std::sort(us.begin(), us.end());
   state.counters["p50_us"] = us[us.size() / 2];
   state.counters["p95_us"] = us[std::min(us.size() - 1, us.size() * 95 / 100)];

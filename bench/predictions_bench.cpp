@@ -40,7 +40,6 @@ std::vector<std::pair<std::string, std::string>> sample_words(std::mt19937& rand
 }
 
 void BM_StripAfterOneKey(benchmark::State& state) {
-  use_dictionaries(Dictionaries::builtin_and_large);
   std::mt19937 random(20261209);
   std::string folder = (std::filesystem::temp_directory_path() / "lumeta-bench-XXXXXX").string();
   const std::filesystem::path dir = mkdtemp(folder.data());
@@ -52,7 +51,7 @@ void BM_StripAfterOneKey(benchmark::State& state) {
         store.record_choice(reading, spelling);
     }
     store.flush();
-    use_learning(&store);
+    const ConversionSettings settings(Dictionaries::builtin_and_large, &store, true);
     // Readings as they grow key by key: every prefix of words run together, up to 20 kana.
     for (const auto& [reading, spelling] : sample_words(random, 400)) {
       std::string text = reading;
@@ -70,16 +69,15 @@ void BM_StripAfterOneKey(benchmark::State& state) {
       const auto start = Clock::now();
       CandidateStrip strip;
       strip.active = true;
-      const int count = lookup_candidates(typed, slots);
+      const int count = settings.candidates(typed, slots);
       strip.candidates.assign(slots.begin() + 1, slots.begin() + 1 + count);
-      strip.predictions = predictions_for(typed, strip.candidates);
+      strip.predictions = predictions_for(settings, typed, strip.candidates);
       strip = offered_strip(std::move(strip));
       const auto end = Clock::now();
       offered += static_cast<double>(strip.predictions.size());
       ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
       state.SetIterationTime(std::chrono::duration<double>(end - start).count());
     }
-    use_learning(nullptr);
     std::sort(ms.begin(), ms.end());
     state.counters["p50_ms"] = ms[ms.size() / 2];
     state.counters["p95_ms"] = ms[std::min(ms.size() - 1, ms.size() * 95 / 100)];

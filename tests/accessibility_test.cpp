@@ -87,10 +87,10 @@ class AccessibilityTest : public QObject {
   }
 
  private slots:
-  // The strip's lists are those of the built-in dictionary alone.
-  void initTestCase() { use_dictionaries(Dictionaries::builtin); }
   void init() {
     main_window = std::make_unique<MainWindow>();
+    // The strip's lists are those of the built-in dictionary alone.
+    main_window->keypad().conversion().dictionaries = Dictionaries::builtin;
     main_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(main_window.get()));
   }
@@ -261,10 +261,7 @@ class AccessibilityTest : public QObject {
   }
 
   void predictionsAreChildrenPressedToChoose() {
-    struct Large {
-      Large() { use_dictionaries(Dictionaries::builtin_and_large); }
-      ~Large() { use_dictionaries(Dictionaries::builtin); }
-    } large;
+    main_window->keypad().conversion().dictionaries = Dictionaries::builtin_and_large;
     QAccessibleInterface* strip =
         QAccessible::queryAccessibleInterface(main_window->candidate_bar());
     clicks({key::K, key::K, key::A, key::S, key::S, key::O});  // がぞ

@@ -190,29 +190,29 @@ TEST(Conversion, ReadingWithoutCandidatesIsShownAsItStands) {
 
 TEST(CandidateStrip, FollowsTheReadingAndTheDownKey) {
   Lumeta t;
-  EXPECT_FALSE(candidate_strip(t.engine).active);
+  EXPECT_FALSE(t.strip().active);
   t.keys("K A");
-  CandidateStrip strip = candidate_strip(t.engine);
+  CandidateStrip strip = t.strip();
   EXPECT_TRUE(strip.active);
   EXPECT_EQ(strip.shown, 0);
   t.keys("I");
-  strip = candidate_strip(t.engine);
+  strip = t.strip();
   ASSERT_EQ(strip.candidates.size(), 10u);
   EXPECT_EQ(strip.candidates[0], "回");
   EXPECT_EQ(strip.shown, 0);
   t.keys("DOWN DOWN");
-  EXPECT_EQ(candidate_strip(t.engine).shown, 2);
+  EXPECT_EQ(t.strip().shown, 2);
   Lumeta n;
   n.keys("S A N");  // a lone Ｎ counts as ん, as ↓ would take it
-  EXPECT_FALSE(candidate_strip(n.engine).candidates.empty());
+  EXPECT_FALSE(n.strip().candidates.empty());
   EXPECT_EQ(n.engine.state().romaji_text, "Ｎ");  // looking changes nothing
   Lumeta small_n;
   small_n.keys("CAPS CAPS S A N");
-  EXPECT_EQ(candidate_strip(small_n.engine).candidates.at(0), "三");
+  EXPECT_EQ(small_n.strip().candidates.at(0), "三");
   EXPECT_EQ(small_n.engine.state().romaji_text, "ｎ");
   Lumeta alphabet;
   alphabet.keys("MODE A");
-  EXPECT_FALSE(candidate_strip(alphabet.engine).active);
+  EXPECT_FALSE(alphabet.strip().active);
 }
 
 TEST(CandidateStrip, ClickShowsAndConfirms) {
@@ -258,19 +258,19 @@ TEST(CandidateStrip, MarksNoCandidateWhileTheKatakanaIsShown) {
     t.keys("DOWN");  // through the ten candidates and back to かい; the count carries over
   t.keys("BS BS A I UP");
   ASSERT_EQ(t.text(), "アイ");
-  EXPECT_TRUE(candidate_strip(t.engine).active);
-  EXPECT_EQ(candidate_strip(t.engine).shown, 0);
+  EXPECT_TRUE(t.strip().active);
+  EXPECT_EQ(t.strip().shown, 0);
   Lumeta back;  // ↑ twice over a conversion: the reading again, no candidate marked
   back.keys("K A I DOWN UP UP");
   ASSERT_EQ(back.text(), "かい");
-  EXPECT_EQ(candidate_strip(back.engine).shown, 0);
+  EXPECT_EQ(back.strip().shown, 0);
 }
 
 TEST(CandidateStrip, MarksNoCandidateForTheKatakanaOfAConversion) {
   Lumeta t;
   t.keys("K A I DOWN DOWN UP");
   ASSERT_EQ(t.text(), "カイ");
-  EXPECT_EQ(candidate_strip(t.engine).shown, 0);
+  EXPECT_EQ(t.strip().shown, 0);
 }
 
 TEST(NumberConversion, HalfWidthFormLeavesNoMarkerAndNoReading) {

@@ -76,7 +76,7 @@ TEST(Dictionary, WholeReadingsOnly) {
 TEST(Dictionary, LookupEmptiesEverySlot) {
   std::array<std::string, kCandidateSlots + 1> out;
   out.fill("stale");
-  EXPECT_EQ(lookup_candidates("でんわ", out), 2);
+  EXPECT_EQ(lookup_candidates(Dictionaries::builtin, "でんわ", out), 2);
   EXPECT_EQ(out[0], "");
   EXPECT_EQ(out[3], "");
   EXPECT_EQ(out[80], "");

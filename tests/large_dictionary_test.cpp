@@ -134,7 +134,7 @@ TEST(LargeDictionaryLookup, NoDuplicatesAndAtMostEightyCandidates) {
   EXPECT_EQ(lookup("かい").size(), 80u);
   // The slots given are the limit, whatever their number.
   std::array<std::string, 6> five;
-  EXPECT_EQ(lookup_candidates("かい", five), 5);
+  EXPECT_EQ(lookup_candidates(Dictionaries::builtin_and_large, "かい", five), 5);
   EXPECT_EQ(five[5], "階");
 }
 
@@ -191,14 +191,14 @@ TEST(LargeDictionaryConversion, PendingRomajiLeavesTheReadingAsItIs) {
   EXPECT_EQ(t.text(), "かいＫ");
   EXPECT_EQ(t.engine.state().candidate_count, 0);
   EXPECT_EQ(t.engine.state().candidate_shown, 0);
-  EXPECT_FALSE(candidate_strip(t.engine).candidates.size());
+  EXPECT_FALSE(t.strip().candidates.size());
 }
 
 TEST(LargeDictionaryConversion, TheStripListsWhatDownShows) {
   UsingLargeDictionary large;
   Lumeta t;
   t.keys("K A K U");
-  const CandidateStrip strip = candidate_strip(t.engine);
+  const CandidateStrip strip = t.strip();
   ASSERT_TRUE(strip.active);
   EXPECT_EQ(strip.candidates, lookup("かく"));
   EXPECT_GE(position(strip.candidates, "書く"), 0);

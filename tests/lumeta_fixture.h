@@ -18,12 +18,26 @@
 
 namespace lumeta::testing {
 
+// The conversion settings a Lumeta below starts with, and lookup() uses: the built-in table
+// alone, as the behaviour tests describe the program, until a test changes them for itself
+// (UsingLargeDictionary, a learning store of its own) before it makes its Lumeta.
+inline ConversionSettings& test_conversion() {
+  static ConversionSettings settings(Dictionaries::builtin, nullptr, true);
+  return settings;
+}
+
 struct Lumeta {
   HeadlessView view;
   Engine engine{view};
   Keypad keypad{engine, view};
 
-  Lumeta() { engine.initialise(); }
+  Lumeta() {
+    keypad.conversion() = test_conversion();
+    engine.initialise();
+  }
+
+  // What the strip would show now, with this keypad's settings.
+  CandidateStrip strip() const { return candidate_strip(engine, keypad.conversion()); }
 
   // Works the keys named in `tokens` as the replay tool names them ("K A DOWN", "CARET:3",
   // "DELALL"): each a press and a release, followed by the window's idle pass.
@@ -51,12 +65,12 @@ struct Lumeta {
   bool lit(Indicator i) const { return view.indicator(i) == IndicatorLook::lit; }
 };
 
-// The large dictionary after the built-in table while it lives; the tests otherwise run with the
-// built-in table alone.
+// The large dictionary after the built-in table while it lives, for the Lumeta made after it;
+// the tests otherwise run with the built-in table alone.
 struct UsingLargeDictionary {
-  Dictionaries saved = dictionaries_in_use();
-  UsingLargeDictionary() { use_dictionaries(Dictionaries::builtin_and_large); }
-  ~UsingLargeDictionary() { use_dictionaries(saved); }
+  Dictionaries saved = test_conversion().dictionaries;
+  UsingLargeDictionary() { test_conversion().dictionaries = Dictionaries::builtin_and_large; }
+  ~UsingLargeDictionary() { test_conversion().dictionaries = saved; }
   UsingLargeDictionary(const UsingLargeDictionary&) = delete;
   UsingLargeDictionary& operator=(const UsingLargeDictionary&) = delete;
 };
@@ -64,7 +78,7 @@ struct UsingLargeDictionary {
 // The candidates ↓ offers for `reading`, in order (Shift-JIS).
 inline std::vector<std::string> lookup(std::string_view reading) {
   std::array<std::string, kCandidateSlots + 1> out;
-  const int n = lookup_candidates(reading, out);
+  const int n = test_conversion().candidates(reading, out);
   return {out.begin() + 1, out.begin() + 1 + n};
 }
 

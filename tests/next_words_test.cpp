@@ -62,7 +62,10 @@ constexpr std::string_view kWo = "W O RET";
 struct Offering : Lumeta {
   UsingLargeDictionary large;
   PairsInMemory learned;
-  Offering() { keypad.next_words().set_sources(learned.sources()); }
+  Offering() {
+    keypad.conversion().dictionaries = Dictionaries::builtin_and_large;
+    keypad.next_words().set_sources(learned.sources());
+  }
   Offering& type(std::initializer_list<std::string_view> words) {
     for (std::string_view word : words)
       keys(word);

@@ -31,10 +31,10 @@ bool contains(const std::vector<std::string>& list, std::string_view s) {
 }
 
 // A learning store in a folder of its own, in use while it lives.
-struct Learning {
+struct LearningFolder {
   fs::path dir;
   std::optional<LearningStore> store;
-  Learning() {
+  LearningFolder() {
     std::string name = (fs::temp_directory_path() / "lumeta-predictions-XXXXXX").string();
     dir = mkdtemp(name.data());
     open();
@@ -42,16 +42,16 @@ struct Learning {
   void open() {
     store.emplace((dir / "learning.sqlite3").string());
     store->flush();
-    use_learning(&*store);
+    test_conversion().learning = &*store;
   }
   // As after a restart: everything written, the file read again.
   void reopen() {
-    use_learning(nullptr);
+    test_conversion().learning = nullptr;
     store.reset();
     open();
   }
-  ~Learning() {
-    use_learning(nullptr);
+  ~LearningFolder() {
+    test_conversion().learning = nullptr;
     store.reset();
     std::error_code ignored;
     fs::remove_all(dir, ignored);
@@ -105,7 +105,7 @@ TEST(Predictions, AClickOnAPredictionConfirmsItInPlaceOfTheReading) {
 
 TEST(Predictions, AChoiceLearnedOnceLeadsTheNextTimeAlsoAfterARestart) {
   UsingLargeDictionary large;
-  Learning learning;
+  LearningFolder learning;
   Lumeta before;
   before.keys("K A K U");
   const std::vector<std::string> first = offered(before);
@@ -148,7 +148,7 @@ TEST(Predictions, AChoiceLearnedOnceLeadsTheNextTimeAlsoAfterARestart) {
 
 TEST(Predictions, EveryWayOfConfirmingIsLearnedAndNothingElse) {
   UsingLargeDictionary large;
-  Learning learning;
+  LearningFolder learning;
   const auto learned = [&](std::string_view reading) {
     std::vector<std::string> out;
     for (const LearningStore::Choice& c : learning.store->choices(reading, 10)) {
@@ -172,7 +172,7 @@ TEST(Predictions, EveryWayOfConfirmingIsLearnedAndNothingElse) {
 }
 
 TEST(Predictions, TheBuiltInTableAloneOffersAndLearnsNothing) {
-  Learning learning;
+  LearningFolder learning;
   Lumeta lumeta;  // the tests' default: the built-in table alone
   lumeta.keys("K A I");
   EXPECT_TRUE(offered(lumeta).empty());

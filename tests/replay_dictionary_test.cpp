@@ -57,7 +57,8 @@ TEST(ReplayDictionaries, BuiltInChoicePrintsWhatTheReplayAlwaysPrinted) {
   }
   EXPECT_GT(converted, 50);
   // The choice lasts for the run only.
-  EXPECT_EQ(dictionaries_in_use(), Dictionaries::builtin_and_large);
+  const Outcome next = replay({"K", "K", "A", "S", "S", "O", "U", "DOWN"});
+  EXPECT_EQ(json::parse(next.out)["text"], u(u8"画像"));
 }
 
 TEST(ReplayDictionaries, LargeDictionaryByDefault) {

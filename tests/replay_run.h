@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "lumeta_fixture.h"
 #include "replay.h"
 
 namespace lumeta::testing {
@@ -16,7 +17,10 @@ struct Outcome {
   std::string err;
 };
 
+// Runs with the tests' dictionaries: the built-in table alone unless UsingLargeDictionary.
 inline Outcome replay(std::vector<std::string> args, const std::string& input = "") {
+  if (test_conversion().dictionaries == Dictionaries::builtin)
+    args.insert(args.begin(), "--builtin-dictionary");
   std::istringstream in(input);
   std::ostringstream out, err;
   const int status = run_replay(args, in, out, err);

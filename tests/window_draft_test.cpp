@@ -34,6 +34,7 @@ class WindowDraftTest : public QObject {
   QString draft_path() const { return folder() + QStringLiteral("/draft.txt"); }
   static std::unique_ptr<MainWindow> start() {
     auto form = std::make_unique<MainWindow>(MainWindow::Draft::kept);
+    form->keypad().conversion().dictionaries = Dictionaries::builtin;
     form->show();
     form->idle_pass();
     return form;
@@ -68,7 +69,6 @@ class WindowDraftTest : public QObject {
 
  private slots:
   void initTestCase() {
-    use_dictionaries(Dictionaries::builtin);
     QVERIFY(state_home.isValid());
     qputenv("XDG_STATE_HOME", QFile::encodeName(state_home.path()));
   }

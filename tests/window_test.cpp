@@ -44,8 +44,12 @@ class WindowTest : public QObject {
 
   // The large dictionary after the built-in table while it lives.
   struct LargeDictionary {
-    LargeDictionary() { use_dictionaries(Dictionaries::builtin_and_large); }
-    ~LargeDictionary() { use_dictionaries(Dictionaries::builtin); }
+    explicit LargeDictionary(MainWindow& window) : window(window) {
+      use(Dictionaries::builtin_and_large);
+    }
+    ~LargeDictionary() { use(Dictionaries::builtin); }
+    void use(Dictionaries which) { window.keypad().conversion().dictionaries = which; }
+    MainWindow& window;
   };
 
   QString text() const { return to_qstring(main_window->engine().display().text()); }
@@ -77,16 +81,16 @@ class WindowTest : public QObject {
   }
 
  private slots:
-  // The window's behaviour is described with the built-in dictionary alone; the large
-  // dictionary's test switches it on for itself.
   void initTestCase() {
-    use_dictionaries(Dictionaries::builtin);
     QVERIFY(state_home.isValid());
     qputenv("XDG_STATE_HOME", QFile::encodeName(state_home.path()));
   }
   void init() {
     QFile::remove(draft_path());
     main_window = std::make_unique<MainWindow>(MainWindow::Draft::kept);
+    // The window's behaviour is described with the built-in dictionary alone; the large
+    // dictionary's tests switch it on for themselves.
+    main_window->keypad().conversion().dictionaries = Dictionaries::builtin;
     main_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(main_window.get()));
   }
@@ -526,7 +530,7 @@ class WindowTest : public QObject {
   }
 
   void candidateStripPagesThroughTheLargeDictionary() {
-    const LargeDictionary large;
+    const LargeDictionary large(*main_window);
     CandidateBar* bar = main_window->candidate_bar();
     clicks({key::K, key::A,
             key::I});  // かい: its ten built-in candidates, then the large dictionary's
@@ -564,7 +568,7 @@ class WindowTest : public QObject {
   // band above the display, clear of the page arrows and of the others, and every candidate is
   // on exactly one page.
   void candidateStripShowsEveryCandidateInsideItsBand() {
-    const LargeDictionary large;
+    const LargeDictionary large(*main_window);
     CandidateBar* bar = main_window->candidate_bar();
     const QRect band = bar->rect();
     QVERIFY(bar->geometry().bottom() < main_window->display()->geometry().top());
@@ -630,7 +634,7 @@ class WindowTest : public QObject {
   }
 
   void aClickOnAPredictionConfirmsIt() {
-    const LargeDictionary large;
+    const LargeDictionary large(*main_window);
     CandidateBar* bar = main_window->candidate_bar();
     clicks({key::K, key::K, key::A, key::S, key::S, key::O});  // がぞ
     int index = 0;

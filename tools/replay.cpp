@@ -412,10 +412,10 @@ Json offers_json(const NextWordSources& sources, std::string_view reading,
 // sentence. A line ">spelling" prints what the strip's first page offers right after that word
 // is confirmed: {"after": "画像", "predictions": ["を", …]}, typed as the reading given with it
 // last in this run (after がぞう<TAB>画像, がぞう), if any.
-void run_lookup(std::istream& in, std::ostream& out) {
+void run_lookup(const ConversionSettings& settings, std::istream& in, std::ostream& out) {
   std::array<std::string, kCandidateSlots + 1> slots;
-  const bool predicting = dictionaries_in_use() != Dictionaries::builtin;
-  const NextWordSources sources = default_next_word_sources();
+  const bool predicting = settings.dictionaries != Dictionaries::builtin;
+  const NextWordSources sources = next_word_sources(settings);
   std::string previous;  // the word before, Shift-JIS; empty at the start of a sentence
   std::map<std::string, std::string> read_as;  // spelling → its reading, both Shift-JIS
   for (std::string line; std::getline(in, line);) {
@@ -436,14 +436,15 @@ void run_lookup(std::istream& in, std::ostream& out) {
       const std::optional<std::string> reading = sjis::from_utf8(line.substr(0, tab));
       const std::optional<std::string> spelling = sjis::from_utf8(line.substr(tab + 1));
       // Kana confirmed as typed are no choice of spelling, as on the keypad.
-      if (reading && spelling && *reading != *spelling) remember_choice(*reading, *spelling);
+      if (reading && spelling && *reading != *spelling)
+        remember_choice(settings, *reading, *spelling);
       if (spelling && !previous.empty()) sources.record_pair(previous, *spelling);
       if (reading && spelling) read_as[*spelling] = *reading;
       previous = spelling.value_or(std::string());
       continue;
     }
     const std::optional<std::string> reading = sjis::from_utf8(line);
-    const int count = reading ? lookup_candidates(*reading, slots) : 0;
+    const int count = reading ? settings.candidates(*reading, slots) : 0;
     CandidateStrip strip;
     strip.active = true;
     strip.candidates.assign(slots.begin() + 1, slots.begin() + 1 + count);
@@ -454,7 +455,7 @@ void run_lookup(std::istream& in, std::ostream& out) {
     j["reading"] = line;
     j["candidates"] = candidates;
     if (predicting) {
-      if (reading) strip.predictions = predictions_for(*reading, strip.candidates);
+      if (reading) strip.predictions = predictions_for(settings, *reading, strip.candidates);
       const auto pages = lay_out_strip(strip);
       Json predictions = Json::array();
       int beside = 0;
@@ -472,35 +473,11 @@ void run_lookup(std::istream& in, std::ostream& out) {
   }
 }
 
-// The learning store in use for the run; none again when the replay ends, after everything
-// learned was written.
-struct LearningInUse {
-  explicit LearningInUse(LearningStore* store) : store(store) {
-    if (store) store->flush();  // predictions read what the file held
-    use_learning(store);
-  }
-  ~LearningInUse() {
-    if (store) store->flush();
-    use_learning(nullptr);
-  }
-  LearningStore* store;
-};
-
-// Restores the process's choice of dictionaries when the replay ends.
-struct DictionariesRestored {
-  Dictionaries saved = dictionaries_in_use();
-  ~DictionariesRestored() {
-    use_dictionaries(saved);
-    offer_predictions(true);
-  }
-};
-
 }  // namespace
 
 int run_replay(std::span<const std::string> args, std::istream& in, std::ostream& out,
                std::ostream& err) {
   Options options;
-  const DictionariesRestored restored;
   std::vector<std::string> tokens;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -537,22 +514,24 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
     dump_dictionary(out);
     return finish(out, err);
   }
-  if (options.builtin_dictionary) use_dictionaries(Dictionaries::builtin);
-  offer_predictions(!options.no_predictions);
-  // Nothing is learned or read with the built-in table alone.
+  // Nothing is learned or read with the built-in table alone. Predictions read what the file
+  // held, and everything learned is written before the replay ends.
   std::optional<LearningStore> store;
   if (!options.learning_file.empty() && !options.builtin_dictionary) {
     store.emplace(options.learning_file, [&err](const std::string& message) {
       err << "lumeta-replay: " << utf8(message) << '\n';
     });
+    store->flush();
   }
-  const LearningInUse learning(store ? &*store : nullptr);
+  const ConversionSettings settings(
+      options.builtin_dictionary ? Dictionaries::builtin : Dictionaries::builtin_and_large,
+      store ? &*store : nullptr, !options.no_predictions);
   if (options.lookup) {
     if (!tokens.empty()) {
       err << "lumeta-replay: --lookup takes no keys\n";
       return kExitUsage;
     }
-    run_lookup(in, out);
+    run_lookup(settings, in, out);
     return finish(out, err);
   }
   if (tokens.empty()) {
@@ -571,6 +550,7 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
   HeadlessView view;
   Engine engine(view);
   Keypad keypad(engine, view);
+  keypad.conversion() = settings;
   engine.initialise();
   std::optional<std::string> copied;  // what the last COPY put on the clipboard
   std::optional<std::string> sent;    // what the last SEND delivered

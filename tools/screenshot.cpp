@@ -23,7 +23,6 @@ int main(int argc, char** argv) {
   if (argc > first + 1 && QString::fromLocal8Bit(argv[first]) == "--learning-file") {
     store = std::make_unique<lumeta::LearningStore>(argv[first + 1]);
     store->flush();
-    lumeta::use_learning(store.get());
     first += 2;
   }
   if (argc <= first) {
@@ -32,6 +31,7 @@ int main(int argc, char** argv) {
   }
   const QString file = QString::fromLocal8Bit(argv[first]);
   lumeta::MainWindow main_window;
+  main_window.keypad().conversion().learning = store.get();
   main_window.show();
   for (int i = first + 1; i < argc; ++i) {
     const lumeta::KeyInfo* key = lumeta::find_key_by_token(argv[i]);
@@ -54,6 +54,6 @@ int main(int argc, char** argv) {
     app.quit();
   });
   app.exec();
-  lumeta::use_learning(nullptr);
+  main_window.keypad().conversion().learning = nullptr;
   return status;
 }

@@ -5,6 +5,7 @@
 
 #include "dictionary.h"
 #include "engine.h"
+#include "sjis.h"
 
 namespace lumeta {
 namespace {
@@ -17,7 +18,7 @@ void look_up_reading(Engine& e) {
 
 }  // namespace
 
-CandidateStrip candidate_strip(const Engine& engine) {
+CandidateStrip candidate_strip(const Engine& engine, const ConversionSettings& settings) {
   const EngineState& e = engine.state();
   CandidateStrip strip;
   if (e.input_mode != InputMode::romaji || engine.composition_length() == 0) return strip;
@@ -25,7 +26,7 @@ CandidateStrip candidate_strip(const Engine& engine) {
   const std::string reading =
       e.kana_text + (engine.lone_n() ? std::string("ん") : e.romaji_text) + e.kana_after_caret;
   std::array<std::string, kCandidateSlots + 1> slots;
-  const int count = lookup_candidates(reading, slots);
+  const int count = settings.candidates(reading, slots);
   strip.candidates.assign(slots.begin() + 1, slots.begin() + 1 + count);
   // While ↑ shows the katakana form over a conversion, no candidate is on display.
   if (e.candidate_shown && !e.katakana_shown && count > 0) {
@@ -33,7 +34,7 @@ CandidateStrip candidate_strip(const Engine& engine) {
   }
   // Once ↓ was pressed for this reading the strip follows the ↓ list alone.
   if (!e.candidate_shown && !e.katakana_shown && e.candidate_index == 0) {
-    strip.predictions = predictions_for(typed_kana(engine), strip.candidates);
+    strip.predictions = predictions_for(settings, typed_kana(engine), strip.candidates);
   }
   return strip;
 }
@@ -43,12 +44,9 @@ std::string typed_kana(const Engine& engine) {
   if (!e.kana_after_caret.empty()) return {};
   std::string typed = e.kana_text + e.romaji_text;
   // Full-width letters Ａ..ｚ are romaji not yet a kana.
-  while (typed.size() >= 2) {
-    const unsigned code = static_cast<unsigned char>(typed[typed.size() - 2]) << 8 |
-                          static_cast<unsigned char>(typed.back());
-    if (code < 0x8260 || code > 0x829A) break;
+  while (typed.size() >= 2 && sjis::char_class(sjis::code_at(typed, typed.size() - 2)) ==
+                                  sjis::CharClass::full_width_letter)
     typed.resize(typed.size() - 2);
-  }
   return typed;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "conversion_settings.h"
 #include "predictions.h"
 
 namespace lumeta {
@@ -25,7 +26,7 @@ struct CandidateStrip {
   std::vector<Prediction> predictions;
   bool offers = false;
 };
-CandidateStrip candidate_strip(const Engine& engine);
+CandidateStrip candidate_strip(const Engine& engine, const ConversionSettings& settings);
 
 // Shows candidate `index` (1-based) of the pending reading, as if ↓ had reached it.
 void show_candidate(Engine& engine, int index);

@@ -40,31 +40,6 @@ const std::array<std::pair<std::size_t, std::size_t>, kGroups.size()>& group_ran
   return ranges;
 }
 
-Dictionaries g_dictionaries = Dictionaries::builtin_and_large;
-
-// Only two-byte characters and no full-width letter: a reading with romaji still pending
-// ("かｋ") finds nothing in the large dictionary.
-bool kana_only(std::string_view reading) {
-  if (reading.size() % 2 != 0) return false;
-  for (std::size_t i = 0; i < reading.size(); i += 2) {
-    if (!sjis::is_lead_byte(reading[i])) return false;
-    const unsigned code =
-        static_cast<unsigned char>(reading[i]) << 8 | static_cast<unsigned char>(reading[i + 1]);
-    if (code >= 0x8260 && code <= 0x829A) return false;  // Ａ..Ｚ, ａ..ｚ
-  }
-  return true;
-}
-
-// Whether a Shift-JIS spelling holds a kana or kanji (from 0x829F, ぁ), not only symbols.
-bool has_letter(std::string_view spelling) {
-  for (std::size_t i = 0; i + 1 < spelling.size(); i = sjis::next_boundary(spelling, i)) {
-    if (sjis::is_lead_byte(spelling[i]) && (static_cast<unsigned char>(spelling[i]) << 8 |
-                                            static_cast<unsigned char>(spelling[i + 1])) >= 0x829F)
-      return true;
-  }
-  return false;
-}
-
 int lookup_builtin(std::string_view reading, std::span<std::string> out) {
   if (reading.size() < 2) return 0;
   const std::string_view first = reading.substr(0, 2);
@@ -92,7 +67,7 @@ int lookup_builtin(std::string_view reading, std::span<std::string> out) {
 // new count. A spelling the large dictionary lists but the lexicon does not know ranks by its
 // place in the list, after lexicon spellings of the same place.
 int lookup_large(std::string_view reading, std::span<std::string> out, int count) {
-  if (reading.empty() || !kana_only(reading)) return count;
+  if (reading.empty() || !sjis::no_pending_romaji(reading)) return count;
   const int room = static_cast<int>(out.size()) - 1;
   if (count >= room) return count;
   std::vector<lexicon::Ranked> list = lexicon::ranked_spellings(reading, out.size());
@@ -102,7 +77,7 @@ int lookup_large(std::string_view reading, std::span<std::string> out, int count
     const bool known = std::any_of(list.begin(), list.end(),
                                    [candidate](const auto& r) { return r.spelling == candidate; });
     // Symbols (⊃ for ふくむ) come after words.
-    const int tier = has_letter(candidate) ? 0 : 2;
+    const int tier = sjis::has_letter(candidate) ? 0 : 2;
     if (!known) list.push_back({std::string(candidate), tier, place, INT_MAX, false, false});
   }
   std::stable_sort(list.begin(), list.end(),
@@ -118,14 +93,6 @@ int lookup_large(std::string_view reading, std::span<std::string> out, int count
 
 }  // namespace
 
-void use_dictionaries(Dictionaries which) {
-  g_dictionaries = which;
-}
-
-Dictionaries dictionaries_in_use() {
-  return g_dictionaries;
-}
-
 std::span<const DictionaryEntry> dictionary_table() {
   return kTable;
 }
@@ -134,17 +101,20 @@ std::span<const std::string_view> dictionary_groups() {
   return kGroups;
 }
 
-int lookup_candidates(std::string_view reading, std::span<std::string> out) {
+int lookup_candidates(Dictionaries which, std::string_view reading, std::span<std::string> out) {
   for (std::string& slot : out)
     slot.clear();
   const int count = lookup_builtin(reading, out);
-  if (g_dictionaries == Dictionaries::builtin) return count;
+  if (which == Dictionaries::builtin) return count;
   return lookup_large(reading, out, count);
 }
 
 void kanji_lookup(Engine& engine, std::string_view reading) {
-  engine.set_candidates(
-      [reading](std::span<std::string> slots) { return lookup_candidates(reading, slots); });
+  const CandidateSource* source = engine.candidate_source();
+  engine.set_candidates([source, reading](std::span<std::string> slots) {
+    return source ? source->candidates(reading, slots)
+                  : lookup_candidates(Dictionaries::builtin, reading, slots);
+  });
 }
 
 }  // namespace lumeta

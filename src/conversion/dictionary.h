@@ -23,11 +23,9 @@ std::span<const DictionaryEntry> dictionary_table();
 // The first characters of the 72 groups, in the order they are searched.
 std::span<const std::string_view> dictionary_groups();
 
-// Which dictionaries a lookup consults, for the whole process: the built-in table alone, or
-// the built-in table followed by the large dictionary (the default).
+// Which dictionaries a lookup consults: the built-in table alone, or the built-in table
+// followed by the large dictionary (conversion_settings.h).
 enum class Dictionaries { builtin, builtin_and_large };
-void use_dictionaries(Dictionaries which);
-Dictionaries dictionaries_in_use();
 
 // Fills out[1..] with the candidates of `reading` and returns how many; out[0] and every slot
 // past the last candidate are emptied. First the built-in table's candidates, unchanged: the
@@ -36,9 +34,10 @@ Dictionaries dictionaries_in_use();
 // (lexicon.h), the large dictionary's candidates for the whole reading and the lexicon's
 // spellings of real words and short word sequences for it (つかった: 使った; かいた: 書いた,
 // 描いた, 欠いた). No candidate comes twice; at most out.size() - 1.
-int lookup_candidates(std::string_view reading, std::span<std::string> out);
+int lookup_candidates(Dictionaries which, std::string_view reading, std::span<std::string> out);
 
-// Looks the reading up into the engine's candidate and candidate_count.
+// Looks the reading up into the engine's candidate and candidate_count, in the dictionaries
+// of the engine's candidate source (none: the built-in table alone).
 void kanji_lookup(Engine& engine, std::string_view reading);
 
 }  // namespace lumeta

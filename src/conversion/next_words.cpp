@@ -7,40 +7,22 @@
 #include "learning.h"
 #include "lexicon.h"
 #include "predictions.h"
+#include "sjis.h"
 
 namespace lumeta {
-namespace {
-
-// Whether `s` is hiragana alone (Shift-JIS 0x829F ぁ .. 0x82F1 ん): を, です.
-bool all_hiragana(std::string_view s) {
-  if (s.empty() || s.size() % 2 != 0) return false;
-  for (std::size_t i = 0; i < s.size(); i += 2) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    const auto trail = static_cast<unsigned char>(s[i + 1]);
-    if (lead != 0x82 || trail < 0x9F || trail > 0xF1) return false;
-  }
-  return true;
-}
-
-// The store learning goes to, or none: with the built-in table alone nothing is learned.
-Learning* store_in_use() {
-  return dictionaries_in_use() == Dictionaries::builtin ? nullptr : learning_in_use();
-}
-
-}  // namespace
-
-NextWordSources default_next_word_sources() {
+NextWordSources next_word_sources(const ConversionSettings& settings) {
   NextWordSources s;
-  s.followers = [](std::string_view spelling, int limit) {
-    Learning* store = store_in_use();
+  const ConversionSettings* in_use = &settings;
+  s.followers = [in_use](std::string_view spelling, int limit) {
+    Learning* store = in_use->learning_in_use();
     return store ? store->followers(spelling, static_cast<std::size_t>(limit))
                  : std::vector<std::string>();
   };
-  s.record_pair = [](std::string_view previous, std::string_view next) {
-    if (Learning* store = store_in_use()) store->record_pair(previous, next);
+  s.record_pair = [in_use](std::string_view previous, std::string_view next) {
+    if (Learning* store = in_use->learning_in_use()) store->record_pair(previous, next);
   };
-  s.likely_next = [](std::string_view reading, std::string_view spelling, int limit) {
-    if (dictionaries_in_use() == Dictionaries::builtin) return std::vector<std::string>();
+  s.likely_next = [in_use](std::string_view reading, std::string_view spelling, int limit) {
+    if (in_use->dictionaries == Dictionaries::builtin) return std::vector<std::string>();
     return lexicon::likely_next(reading, spelling, static_cast<std::size_t>(limit));
   };
   return s;
@@ -51,7 +33,7 @@ std::vector<std::string> next_word_offers(const NextWordSources& sources, std::s
   std::vector<std::string> offers;
   if (spelling.empty()) return offers;
   // A word inserted from the offers comes without its reading; kana are their own (を).
-  if (reading.empty() && all_hiragana(spelling)) reading = spelling;
+  if (reading.empty() && sjis::is_reading(spelling)) reading = spelling;
   const auto add = [&offers](std::vector<std::string> words) {
     for (std::string& word : words) {
       if (offers.size() == static_cast<std::size_t>(kMostOffers)) return;

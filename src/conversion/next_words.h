@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "conversion_settings.h"
+
 namespace lumeta {
 
 class Engine;
@@ -30,11 +32,11 @@ struct NextWordSources {
       likely_next;
 };
 
-// The sources of the whole process: followers from the learning store in use and pairs learned
-// into it (predictions.h: none with --no-learning), the lexicon's likely next words; nothing at
-// all with the built-in table alone. They are looked up at each call, so a store put in use
-// later is used. The keypad starts with these.
-NextWordSources default_next_word_sources();
+// The sources `settings` give: followers from its learning store and pairs learned into it
+// (none with --no-learning), the lexicon's likely next words; nothing at all with the built-in
+// table alone. The settings are read at each call, so a store put in use later is used; they
+// must outlive the sources. The keypad starts with those of its own settings.
+NextWordSources next_word_sources(const ConversionSettings& settings);
 
 // At most this many words are offered, learned ones first.
 inline constexpr int kMostOffers = 10;
@@ -76,7 +78,7 @@ class NextWords {
  private:
   void confirmed(const Engine& engine, std::string_view reading, std::string word);
 
-  NextWordSources sources_ = default_next_word_sources();
+  NextWordSources sources_;
   std::vector<std::string> offers_;
   std::string previous_;
   // Noted before each key: whether a reading was pending in romaji mode, the length of the

@@ -5,23 +5,10 @@
 #include "dictionary.h"
 #include "learning.h"
 #include "lexicon.h"
+#include "sjis.h"
 
 namespace lumeta {
 namespace {
-
-Learning* g_learning = nullptr;
-bool g_offered = true;
-
-// Only hiragana (and ー): what a reading is made of. Shift-JIS ぁ..ん is 0x829F..0x82F1.
-bool is_hiragana_reading(std::string_view s) {
-  if (s.empty() || s.size() % 2 != 0) return false;
-  for (std::size_t i = 0; i < s.size(); i += 2) {
-    const unsigned code =
-        static_cast<unsigned char>(s[i]) << 8 | static_cast<unsigned char>(s[i + 1]);
-    if ((code < 0x829F || code > 0x82F1) && code != 0x815B) return false;
-  }
-  return true;
-}
 
 // The lexicon's single words whose reading is `prefix` or longer, best first:
 // がぞ → 画像 (がぞう) …, れい → レイヤー ….
@@ -34,35 +21,25 @@ std::vector<Prediction> dictionary_words(std::string_view prefix, std::size_t li
 
 }  // namespace
 
-void offer_predictions(bool offered) {
-  g_offered = offered;
+void remember_choice(const ConversionSettings& settings, std::string_view reading,
+                     std::string_view spelling) {
+  Learning* learning = settings.learning_in_use();
+  if (!learning) return;
+  if (!sjis::is_reading(reading) || spelling.empty() || spelling == reading) return;
+  learning->record_choice(reading, spelling);
 }
 
-void use_learning(Learning* store) {
-  g_learning = store;
-}
-
-Learning* learning_in_use() {
-  return g_learning;
-}
-
-void remember_choice(std::string_view reading, std::string_view spelling) {
-  if (!g_learning || dictionaries_in_use() == Dictionaries::builtin) return;
-  if (!is_hiragana_reading(reading) || spelling.empty() || spelling == reading) return;
-  g_learning->record_choice(reading, spelling);
-}
-
-std::vector<Prediction> predictions_for(std::string_view typed, std::span<const std::string> exact,
-                                        std::size_t limit) {
+std::vector<Prediction> predictions_for(const ConversionSettings& settings, std::string_view typed,
+                                        std::span<const std::string> exact, std::size_t limit) {
   std::vector<Prediction> out;
-  if (!g_offered || dictionaries_in_use() == Dictionaries::builtin) return out;
-  if (!is_hiragana_reading(typed)) return out;
+  if (!settings.predictions || settings.dictionaries == Dictionaries::builtin) return out;
+  if (!sjis::is_reading(typed)) return out;
   const auto taken = [&out](std::string_view spelling) {
     return std::any_of(out.begin(), out.end(),
                        [&](const Prediction& p) { return p.spelling == spelling; });
   };
-  if (g_learning) {
-    for (Learning::Choice& c : g_learning->choices(typed, limit)) {
+  if (Learning* learning = settings.learning_in_use()) {
+    for (Learning::Choice& c : learning->choices(typed, limit)) {
       if (!taken(c.spelling)) out.push_back({std::move(c.reading), std::move(c.spelling), true});
     }
   }

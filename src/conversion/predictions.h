@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-namespace lumeta {
+#include "conversion_settings.h"
 
-class Learning;
+namespace lumeta {
 
 // One word offered for a reading typed so far: がぞ → {がぞう, 画像}. Shift-JIS.
 struct Prediction {
@@ -25,24 +25,17 @@ struct Prediction {
 // At most this many predictions are offered for one reading.
 inline constexpr std::size_t kMostPredictions = 8;
 
-// The store learning goes to and predictions read, for the whole process; none (the default)
-// learns and reads nothing. With the built-in table alone nothing is learned or read either.
-void use_learning(Learning* store);
-Learning* learning_in_use();
-
-// Whether the strip offers predictions at all (the default), for the whole process; without
-// them it offers the candidates alone, as before predictions were offered.
-void offer_predictions(bool offered);
-
-// Remembers `spelling` chosen for `reading` (hiragana) in the store in use.
-void remember_choice(std::string_view reading, std::string_view spelling);
+// Remembers `spelling` chosen for `reading` (hiragana) in the settings' store in use.
+void remember_choice(const ConversionSettings& settings, std::string_view reading,
+                     std::string_view spelling);
 
 // The predictions for `typed` (hiragana, at least one kana): learned spellings whose reading
 // begins with it (the reading itself included), most recent first; then the dictionary's words
 // whose reading is longer and begins with it, best first, none of them one of `exact` (the
 // candidates ↓ shows for `typed` itself, offered beside the predictions). No spelling twice,
-// never the typed kana themselves. Empty with the built-in table alone.
-std::vector<Prediction> predictions_for(std::string_view typed, std::span<const std::string> exact,
+// never the typed kana themselves. Empty with the built-in table alone or predictions off.
+std::vector<Prediction> predictions_for(const ConversionSettings& settings, std::string_view typed,
+                                        std::span<const std::string> exact,
                                         std::size_t limit = kMostPredictions);
 
 }  // namespace lumeta

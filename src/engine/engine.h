@@ -36,6 +36,15 @@ class ChoiceListener {
   virtual void choice_confirmed(std::string_view reading, std::string_view spelling) = 0;
 };
 
+// Where ↓ finds a reading's candidates: fills out[1..] and returns how many. The conversion
+// layer's settings (which dictionaries) answer; with none set, the built-in table alone.
+class CandidateSource {
+ public:
+  virtual ~CandidateSource() = default;
+  // かい → out[1] 回, out[2] 階, … and the count.
+  virtual int candidates(std::string_view reading, std::span<std::string> out) const = 0;
+};
+
 class Engine : protected EngineState {
  public:
   explicit Engine(View& view);
@@ -235,6 +244,9 @@ class Engine : protected EngineState {
   const DisplayText& display() const { return display_; }
   // Who hears of confirmed choices; none by default.
   void set_choice_listener(ChoiceListener* listener) { choice_listener_ = listener; }
+  // Who answers candidate lookups; none by default.
+  void set_candidate_source(const CandidateSource* source) { candidate_source_ = source; }
+  const CandidateSource* candidate_source() const { return candidate_source_; }
 
  private:
   View& view;
@@ -261,6 +273,7 @@ class Engine : protected EngineState {
   std::vector<Segment> segments_;
   Before before_;
   ChoiceListener* choice_listener_ = nullptr;
+  const CandidateSource* candidate_source_ = nullptr;
 };
 
 template <typename Operation>

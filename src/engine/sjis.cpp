@@ -96,4 +96,30 @@ bool is_valid(std::string_view cp932) {
   return true;
 }
 
+bool is_reading(std::string_view s) {
+  if (s.empty() || s.size() % 2 != 0) return false;
+  for (std::size_t i = 0; i < s.size(); i += 2) {
+    const CharClass kind = char_class(code_at(s, i));
+    if (kind != CharClass::hiragana && kind != CharClass::long_vowel) return false;
+  }
+  return true;
+}
+
+bool no_pending_romaji(std::string_view s) {
+  if (s.size() % 2 != 0) return false;
+  for (std::size_t i = 0; i < s.size(); i += 2) {
+    const unsigned code = code_at(s, i);
+    if (code == 0 || char_class(code) == CharClass::full_width_letter) return false;
+  }
+  return true;
+}
+
+bool has_letter(std::string_view s) {
+  for (std::size_t i = 0; i + 1 < s.size(); i = next_boundary(s, i)) {
+    const CharClass kind = char_class(code_at(s, i));
+    if (kind == CharClass::hiragana || kind == CharClass::kana_or_kanji) return true;
+  }
+  return false;
+}
+
 }  // namespace lumeta::sjis

@@ -41,4 +41,45 @@ std::optional<std::string> from_utf8(std::string_view utf8);
 // Whole valid CP932 characters only, with no lone CR or LF splitting a CR LF.
 bool is_valid(std::string_view cp932);
 
+// ---- Character classes ---------------------------------------------------------------------
+// What conversion tells apart among two-byte characters, by their code (lead byte << 8 | trail):
+// か is 0x82A9, a hiragana; ー is 0x815B, the long-vowel mark; Ａ is 0x8260, a full-width letter.
+enum class CharClass { other, full_width_letter, hiragana, long_vowel, kana_or_kanji };
+
+// The code of the two-byte character at `i` (0 when fewer than two bytes are left or the byte
+// at `i` is no lead byte).
+constexpr unsigned code_at(std::string_view s, std::size_t i) {
+  if (i + 1 >= s.size() || !is_lead_byte(s[i])) return 0;
+  return static_cast<unsigned>(static_cast<unsigned char>(s[i])) << 8 |
+         static_cast<unsigned char>(s[i + 1]);
+}
+
+// One row per range of codes; a code in no row is `other` (symbols, punctuation).
+struct CharRange {
+  unsigned first, last;
+  CharClass kind;
+};
+inline constexpr CharRange kCharRanges[] = {
+    {0x815B, 0x815B, CharClass::long_vowel},         // ー
+    {0x8260, 0x829A, CharClass::full_width_letter},  // Ａ..Ｚ, ａ..ｚ (romaji still pending)
+    {0x829F, 0x82F1, CharClass::hiragana},           // ぁ..ん
+    {0x82F2, 0xFCFC, CharClass::kana_or_kanji},      // katakana, Greek, Cyrillic, kanji, …
+};
+
+constexpr CharClass char_class(unsigned code) {
+  for (const CharRange& r : kCharRanges) {
+    if (code >= r.first && code <= r.last) return r.kind;
+  }
+  return CharClass::other;
+}
+
+// What a reading is made of: one or more hiragana and ー, nothing else (がぞう, らーめん; not
+// ガゾウ, not かｋ).
+bool is_reading(std::string_view s);
+// Only two-byte characters, none a full-width letter: a reading with romaji still pending
+// ("かｋ") is not one.
+bool no_pending_romaji(std::string_view s);
+// Whether some character is a kana or kanji, not only symbols (nor ー alone): 描く, あ; not ⊃.
+bool has_letter(std::string_view s);
+
 }  // namespace lumeta::sjis

@@ -115,14 +115,4 @@ bool operator==(const FrontFixed& fixed, const FrontText& front) {
   return fixed.size() == front.size() && fixed.view() == front.view();
 }
 
-std::ostream& operator<<(std::ostream& out, const FrontText& s) {
-  return out << s.view();
-}
-std::ostream& operator<<(std::ostream& out, const FrontFixed& s) {
-  return out << s.view();
-}
-std::ostream& operator<<(std::ostream& out, const BackText& s) {
-  return out << s.view();
-}
-
 }  // namespace lumeta

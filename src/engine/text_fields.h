@@ -10,7 +10,7 @@
 #pragma once
 
 #include <cstddef>
-#include <iosfwd>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -30,6 +30,24 @@ class TextField {
   DisplayText* text_ = nullptr;
 };
 
+// What every field reads like: a string value made of the bytes `view()` gives. FrontText,
+// FrontFixed and BackText each say only where their bytes are and how they change.
+template <typename Field>
+class TextValue : public TextField {
+ public:
+  operator std::string_view() const { return field().view(); }
+  bool empty() const { return field().size() == 0; }
+  bool starts_with(std::string_view bytes) const { return field().view().starts_with(bytes); }
+  std::size_t find(std::string_view bytes, std::size_t pos = 0) const {
+    return field().view().find(bytes, pos);
+  }
+  friend bool operator==(const Field& f, std::string_view bytes) { return f.view() == bytes; }
+  friend std::ostream& operator<<(std::ostream& out, const Field& f) { return out << f.view(); }
+
+ private:
+  const Field& field() const { return static_cast<const Field&>(*this); }
+};
+
 // front_fixed followed by more bytes, as `front_fixed + reading()` writes it.
 struct FixedAnd {
   const FrontFixed& fixed;
@@ -37,7 +55,7 @@ struct FixedAnd {
   operator std::string() const;
 };
 
-class FrontText : public TextField {
+class FrontText : public TextValue<FrontText> {
  public:
   FrontText& operator=(std::string_view bytes);
   FrontText& operator=(const FrontFixed& fixed);
@@ -47,13 +65,10 @@ class FrontText : public TextField {
   void drop_last_char();  // as delete_last_char does
 
   std::string_view view() const;
-  operator std::string_view() const { return view(); }
   std::size_t size() const;
-  bool empty() const { return size() == 0; }
-  bool starts_with(std::string_view bytes) const { return view().starts_with(bytes); }
 };
 
-class FrontFixed : public TextField {
+class FrontFixed : public TextValue<FrontFixed> {
  public:
   FrontFixed& operator=(std::string_view bytes);
   FrontFixed& operator=(const FrontText& front);
@@ -66,13 +81,11 @@ class FrontFixed : public TextField {
   void drop_last_char();  // as delete_last_char does
 
   std::string_view view() const;
-  operator std::string_view() const { return view(); }
   std::size_t size() const;
-  bool empty() const { return size() == 0; }
   bool is_front() const;  // the whole of front_text, found without comparing bytes
 };
 
-class BackText : public TextField {
+class BackText : public TextValue<BackText> {
  public:
   BackText& operator=(std::string_view bytes);
   BackText& assign(std::string_view bytes, std::size_t pos = 0,
@@ -82,33 +95,16 @@ class BackText : public TextField {
   void clear() { *this = std::string_view{}; }
 
   std::string_view view() const;
-  operator std::string_view() const { return view(); }
   std::size_t size() const;
-  bool empty() const { return size() == 0; }
-  std::size_t find(std::string_view bytes, std::size_t pos = 0) const {
-    return view().find(bytes, pos);
-  }
 };
 
 inline FixedAnd operator+(const FrontFixed& fixed, std::string_view tail) {
   return {fixed, tail};
 }
+// The field's bytes followed by `tail`, as a new string: back_text + "x".
 std::string operator+(const FrontText& front, std::string_view tail);
 std::string operator+(const BackText& back, std::string_view tail);
 
 bool operator==(const FrontFixed& fixed, const FrontText& front);
-inline bool operator==(const FrontText& a, std::string_view b) {
-  return a.view() == b;
-}
-inline bool operator==(const FrontFixed& a, std::string_view b) {
-  return a.view() == b;
-}
-inline bool operator==(const BackText& a, std::string_view b) {
-  return a.view() == b;
-}
-
-std::ostream& operator<<(std::ostream& out, const FrontText& s);
-std::ostream& operator<<(std::ostream& out, const FrontFixed& s);
-std::ostream& operator<<(std::ostream& out, const BackText& s);
 
 }  // namespace lumeta

@@ -180,10 +180,13 @@ void Keypad::release(int number) {
 
 Keypad::Keypad(Engine& engine, View& view) : engine_(engine), view_(view) {
   engine_.set_choice_listener(this);
+  engine_.set_candidate_source(&conversion_);
+  next_words_.set_sources(next_word_sources(conversion_));
 }
 
 Keypad::~Keypad() {
   engine_.set_choice_listener(nullptr);
+  engine_.set_candidate_source(nullptr);
 }
 
 void Keypad::confirm_what_is_shown() {
@@ -207,7 +210,7 @@ void Keypad::undo_delete_all() {
 
 void Keypad::choose_candidate(int index) {
   // Only a candidate the strip shows can be clicked; any other number leaves everything alone.
-  const CandidateStrip strip = candidate_strip(engine_);
+  const CandidateStrip strip = candidate_strip(engine_, conversion_);
   if (!strip.active || index < 1 || index > static_cast<int>(strip.candidates.size())) return;
   engine_.guarded([&] { show_candidate(engine_, index); });
   if (!engine_.state().candidate_shown) return;
@@ -225,7 +228,7 @@ void Keypad::choose_prediction(int index) {
 }
 
 CandidateStrip Keypad::strip() const {
-  if (next_words_.offers().empty()) return offered_strip(candidate_strip(engine_));
+  if (next_words_.offers().empty()) return offered_strip(candidate_strip(engine_, conversion_));
   return {.active = true,
           .candidates = next_words_.offers(),
           .shown = 0,
@@ -240,7 +243,7 @@ void Keypad::choose_offer(int index) {
 }
 
 void Keypad::choice_confirmed(std::string_view reading, std::string_view spelling) {
-  remember_choice(reading, spelling);
+  remember_choice(conversion_, reading, spelling);
 }
 
 void Keypad::pick_symbol(SymbolPage page, int index) {

@@ -61,7 +61,7 @@ const KeyInfo* find_key_by_token(std::string_view token);
 // The key a physical key works, by its Qt key code; none for a key the keypad ignores.
 const KeyInfo* find_key_by_keyboard(int qt_key);
 
-// Every choice the user confirms goes to the learning store in use (predictions.h).
+// Every choice the user confirms goes to the learning store of its conversion settings.
 class Keypad : private ChoiceListener {
  public:
   Keypad(Engine& engine, View& view);
@@ -95,7 +95,13 @@ class Keypad : private ChoiceListener {
   // confirmed, and the strip offers what may follow it. Nothing happens for a number the
   // strip does not offer.
   void choose_offer(int index);
-  // The chain of confirmed words and its offers; its sources are the process's learning store
+  // How conversion works here: the dictionaries ↓ consults, the learning store, predictions on
+  // or off (by default the large dictionary, no learning, predictions on). Set before use;
+  // the candidates, predictions and offers read them at each key.
+  ConversionSettings& conversion() { return conversion_; }
+  const ConversionSettings& conversion() const { return conversion_; }
+
+  // The chain of confirmed words and its offers; its sources are this keypad's learning store
   // and lexicon (next_words.h) unless set otherwise.
   NextWords& next_words() { return next_words_; }
   const NextWords& next_words() const { return next_words_; }
@@ -139,6 +145,7 @@ class Keypad : private ChoiceListener {
 
   Engine& engine_;
   View& view_;
+  ConversionSettings conversion_;
   NextWords next_words_;
   int last_sel_start_ = -1;
 };

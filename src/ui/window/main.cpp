@@ -48,9 +48,10 @@ int main(int argc, char** argv) {
   // Qt has taken its own options out of the arguments; the rest are Lumeta's.
   const QStringList args = QApplication::arguments();
   bool learning = true;
+  lumeta::Dictionaries dictionaries = lumeta::Dictionaries::builtin_and_large;
   for (qsizetype i = 1; i < args.size(); ++i) {
     if (args[i] == QLatin1String("--builtin-dictionary")) {
-      lumeta::use_dictionaries(lumeta::Dictionaries::builtin);
+      dictionaries = lumeta::Dictionaries::builtin;
       learning = false;
     } else if (args[i] == QLatin1String("--no-learning")) {
       learning = false;
@@ -61,6 +62,7 @@ int main(int argc, char** argv) {
     }
   }
   lumeta::MainWindow window(lumeta::MainWindow::Draft::kept);
+  window.keypad().conversion().dictionaries = dictionaries;
   std::unique_ptr<lumeta::LearningStore> store;
   if (learning) {
     // The store reports from its own thread; the window hears of it in its own.
@@ -70,10 +72,10 @@ int main(int argc, char** argv) {
               &window, [&window, message] { window.show_learning_problem(message); },
               Qt::QueuedConnection);
         });
-    lumeta::use_learning(store.get());
+    window.keypad().conversion().learning = store.get();
   }
   window.show();
   const int status = app.exec();
-  lumeta::use_learning(nullptr);
+  window.keypad().conversion().learning = nullptr;
   return status;
 }
