@@ -194,7 +194,7 @@ TEST(LearningStore, TwoWindowsShareOneFile) {
     }
     first.flush();
     second.flush();
-    EXPECT_EQ(reports.count(), 0u);
+    EXPECT_EQ(reports.count(), 0u) << (reports.count() ? reports.messages[0] : "");
   }
   LearningStore again(path);
   again.flush();

@@ -122,10 +122,14 @@ class Statement {
   sqlite3_stmt* s_ = nullptr;
 };
 
-// The single integer a query gives, or nothing when it fails.
-std::optional<int64_t> query_integer(sqlite3* db, const char* sql) {
+// The single integer a query gives, or nothing when it fails, with `error` set to why.
+std::optional<int64_t> query_integer(sqlite3* db, const char* sql, int* error = nullptr) {
   Statement s(db, sql);
-  if (!s || sqlite3_step(s.get()) != SQLITE_ROW) return std::nullopt;
+  const int result = s ? sqlite3_step(s.get()) : sqlite3_errcode(db);
+  if (result != SQLITE_ROW) {
+    if (error) *error = result;
+    return std::nullopt;
+  }
   return sqlite3_column_int64(s.get(), 0);
 }
 
@@ -476,8 +480,8 @@ LearningStore::Opened LearningStore::open_file() {
 // Whether the file is Lumeta's store in good order, or was empty and now is one; or what kept
 // it from being checked.
 LearningStore::Check LearningStore::check_and_prepare(bool writable) {
-  const auto failure = [this] {
-    switch (sqlite3_errcode(db_)) {
+  const auto failure = [](int error) {
+    switch (error) {
       case SQLITE_BUSY:
       case SQLITE_LOCKED:
         return Check::busy;
@@ -489,16 +493,21 @@ LearningStore::Check LearningStore::check_and_prepare(bool writable) {
         return Check::cannot_write;  // full, read-only, an input or output error
     }
   };
-  const std::optional<int64_t> id = query_integer(db_, "PRAGMA application_id");
-  const std::optional<int64_t> objects = query_integer(db_, "SELECT count(*) FROM sqlite_master");
-  if (!id || !objects) return failure();  // not a database, a damaged one, or not readable
+  // The objects first: another window may create the store between the two reads, and an
+  // application id read before its schema would make it look foreign.
+  int error = SQLITE_OK;
+  const std::optional<int64_t> objects =
+      query_integer(db_, "SELECT count(*) FROM sqlite_master", &error);
+  if (!objects) return failure(error);  // not a database, a damaged one, or not readable
+  const std::optional<int64_t> id = query_integer(db_, "PRAGMA application_id", &error);
+  if (!id) return failure(error);
   if (*objects == 0) {
     if (!writable) return Check::good;  // empty, and nothing to read
     const std::string create = "BEGIN IMMEDIATE;" + std::string(kSchema) +
                                "PRAGMA application_id=" + std::to_string(kApplicationId) +
                                ";PRAGMA user_version=" + std::to_string(kFormat) + ";COMMIT;";
     if (sqlite3_exec(db_, create.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-      const Check why = failure();
+      const Check why = failure(sqlite3_errcode(db_));
       sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
       // Another window may have made it at the same moment.
       if (query_integer(db_, "PRAGMA application_id").value_or(0) != kApplicationId) {
@@ -511,7 +520,8 @@ LearningStore::Check LearningStore::check_and_prepare(bool writable) {
   }
   // Finished before anything else runs: an open statement would hold a read transaction.
   Statement check(db_, "PRAGMA quick_check");
-  if (!check || sqlite3_step(check.get()) != SQLITE_ROW) return failure();
+  error = check ? sqlite3_step(check.get()) : sqlite3_errcode(db_);
+  if (error != SQLITE_ROW) return failure(error);
   return column_text(check.get(), 0) == "ok" ? Check::good : Check::foreign;
 }
 
