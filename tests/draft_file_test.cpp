@@ -10,7 +10,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "draft_files.h"
 #include "engine.h"
@@ -238,6 +242,64 @@ TEST(DraftFile, AFullDiskKeepsThePreviousDraft) {
   EXPECT_EQ(read_all(path), before);
   QFile::remove(folder + QStringLiteral("/filler"));
   EXPECT_TRUE(draft.save(cp932(u8"さ"), 0));
+}
+
+// The calls a save makes, in order; fsync or write made to fail on demand.
+struct Recorder : FileCalls {
+  std::vector<std::string> calls;
+  int fail_fsync = 0;  // the errno fsync fails with, or 0
+  int fail_write = 0;  // the errno a write after the first fails with, or 0
+  ssize_t write(int fd, const void* bytes, std::size_t size) override {
+    calls.push_back("write");
+    if (fail_write && calls.size() > 1) {
+      errno = fail_write;
+      return -1;
+    }
+    return FileCalls::write(fd, bytes, size);
+  }
+  int fsync(int fd) override {
+    calls.push_back("fsync");
+    if (fail_fsync) {
+      errno = fail_fsync;
+      return -1;
+    }
+    return FileCalls::fsync(fd);
+  }
+  int renameat(int from_dir, const char* from, int to_dir, const char* to) override {
+    calls.push_back("rename");
+    return FileCalls::renameat(from_dir, from, to_dir, to);
+  }
+};
+
+// A new draft reaches the disk whole (written, then synced) before it takes the old one's
+// place; when the sync or a write fails (a full disk, as the kernel would say, without root)
+// it never does, the old draft stays byte for byte, and nothing is left beside it.
+TEST(DraftFile, ANewDraftIsSyncedBeforeItReplacesTheOld) {
+  QTemporaryDir home;
+  const QString folder = home.path() + QStringLiteral("/lumeta");
+  const QString path = folder + QStringLiteral("/draft.txt");
+  Recorder recorder;
+  DraftFile draft(path, recorder);
+  ASSERT_TRUE(draft.save(cp932(u8"あいう"), 0));
+  ASSERT_GE(recorder.calls.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(recorder.calls.end() - 2, recorder.calls.end()),
+            (std::vector<std::string>{"fsync", "rename"}));
+  EXPECT_EQ(std::count(recorder.calls.begin(), recorder.calls.end(), "fsync"), 1);
+  const QByteArray before = read_all(path);
+
+  for (const bool sync_fails : {true, false}) {
+    recorder.calls.clear();
+    recorder.fail_fsync = sync_fails ? EIO : 0;
+    recorder.fail_write = sync_fails ? 0 : ENOSPC;
+    EXPECT_FALSE(draft.save(cp932(u8"あいうえお"), 0));
+    EXPECT_EQ(std::count(recorder.calls.begin(), recorder.calls.end(), "rename"), 0);
+    EXPECT_TRUE(
+        draft.error().contains(QString::fromLocal8Bit(std::strerror(sync_fails ? EIO : ENOSPC))))
+        << draft.error().toStdString();
+    EXPECT_EQ(read_all(path), before);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("draft.txt")});
+  }
 }
 
 TEST(DraftFile, AFailedSaveSaysWhy) {

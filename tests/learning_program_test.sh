@@ -27,11 +27,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Starts Lumeta and waits until it takes clicks: a click on コピー copies its empty text. On a
+# loaded machine (an ASan build beside other builds) that may take long; nothing waits longer
+# than it must.
 start_lumeta() {
   "$lumeta" "$@" >> "$scratch/lumeta.log" 2>&1 &
   pid=$!
-  window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" --name '^Lumeta$' | head -n 1)
-  sleep 1
+  window=$(timeout 120 xdotool search --sync --onlyvisible --pid "$pid" --name '^Lumeta$' | head -n 1)
+  for _ in $(seq 12); do
+    [ -z "$(copied_text)" ] && return
+  done
+  echo "Lumeta took no click within a minute" >&2
 }
 
 declare -A key=(

@@ -1,6 +1,10 @@
 // The learning store on a real file system: what is learned survives closing, a kill during
 // writing, a damaged or foreign file and a link in its place; a read-only folder or a full disk
-// (a small real tmpfs, as root) is reported and never stops learning in memory.
+// (a small real tmpfs, as root) is reported and never stops learning in memory, and what the
+// disk refused is written once it takes it (the kernel refusing every byte, RLIMIT_FSIZE, where
+// no tmpfs can be mounted); a folder or file others can reach is never used; the file is in WAL
+// mode and never holds more than the capacity, however many windows write at once and however
+// many rows a crafted file holds.
 #include "learning_store.h"
 
 #include <fcntl.h>
@@ -8,6 +12,7 @@
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace lumeta::testing {
@@ -41,18 +47,54 @@ struct Scratch {
 // What the store said to the user, gathered from its writer thread.
 struct Reports {
   std::mutex mutex;
-  std::vector<std::string> messages;
-  std::function<void(const std::string&)> listener() {
-    return [this](const std::string& m) {
+  std::vector<LearningProblem> problems;
+  std::vector<std::string> messages;  // their details
+  LearningStore::Report listener() {
+    return [this](const LearningProblem& p) {
       std::lock_guard lock(mutex);
-      messages.push_back(m);
+      problems.push_back(p);
+      messages.push_back(p.details);
     };
   }
   std::size_t count() {
     std::lock_guard lock(mutex);
-    return messages.size();
+    return problems.size();
+  }
+  bool only(LearningProblem::Kind kind) {
+    std::lock_guard lock(mutex);
+    return problems.size() == 1 && problems[0].kind == kind;
   }
 };
+
+// Every byte written to a file refused by the kernel while it lives, as a full disk refuses
+// them (RLIMIT_FSIZE 0; no root needed). Nothing else may write to a file meanwhile.
+struct NoBytesWritten {
+  rlimit saved{};
+  NoBytesWritten() {
+    signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit none = saved;
+    none.rlim_cur = 0;
+    setrlimit(RLIMIT_FSIZE, &none);
+  }
+  ~NoBytesWritten() { setrlimit(RLIMIT_FSIZE, &saved); }
+};
+
+// The single value a query gives on the file, read by a connection of its own.
+std::string ask(const std::string& path, const char* sql) {
+  sqlite3* db = nullptr;
+  std::string result = "cannot open";
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
+    result = s && sqlite3_step(s) == SQLITE_ROW
+                 ? reinterpret_cast<const char*>(sqlite3_column_text(s, 0))
+                 : sqlite3_errmsg(db);
+    sqlite3_finalize(s);
+  }
+  sqlite3_close(db);
+  return result;
+}
 
 std::vector<std::string> spellings(const LearningStore& store, std::string_view prefix) {
   std::vector<std::string> out;
@@ -95,6 +137,7 @@ TEST(LearningStore, WhatIsLearnedIsKeptPrivateAndMostRecentFirst) {
   ASSERT_EQ(lstat(scratch.path("new/lumeta").c_str(), &folder), 0);
   EXPECT_EQ(file.st_mode & 0777, 0600u);
   EXPECT_EQ(folder.st_mode & 0777, 0700u);
+  EXPECT_EQ(ask(path, "PRAGMA journal_mode"), "wal");
 
   LearningStore again(path);
   again.flush();
@@ -151,7 +194,7 @@ TEST(LearningStore, TwoWindowsShareOneFile) {
     }
     first.flush();
     second.flush();
-    EXPECT_EQ(reports.count(), 0u);
+    EXPECT_EQ(reports.count(), 0u) << (reports.count() ? reports.messages[0] : "");
   }
   LearningStore again(path);
   again.flush();
@@ -260,7 +303,7 @@ TEST(LearningStore, ADamagedForeignOrLinkedFileIsSetAside) {
     LearningStore store(scratch.path("linked/learning.sqlite3"), reports.listener());
     store.record_choice("かく", "描く");
     store.flush();
-    EXPECT_EQ(reports.count(), 1u);
+    EXPECT_TRUE(reports.only(LearningProblem::Kind::not_private));
   }
   // A link in the file's place is never followed: the link goes aside, its target untouched.
   fs::remove(path);
@@ -294,17 +337,17 @@ struct SmallDisk {
 TEST(LearningStore, AReadOnlyFolderOrAFullDiskIsReportedAndLearningGoesOn) {
   if (geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root";
   {
-    SmallDisk disk("size=64k", MS_RDONLY);
+    SmallDisk disk("size=64k,mode=700", MS_RDONLY);
     ASSERT_TRUE(disk.mounted);
     Reports reports;
     LearningStore store(disk.scratch.path("learning.sqlite3"), reports.listener());
     store.record_choice("かく", "描く");
     store.flush();
-    EXPECT_EQ(reports.count(), 1u);
+    EXPECT_TRUE(reports.only(LearningProblem::Kind::cannot_write));
     EXPECT_EQ(spellings(store, "かく"), (std::vector<std::string>{"描く"}));
   }
   {
-    SmallDisk disk("size=256k");
+    SmallDisk disk("size=256k,mode=700");
     ASSERT_TRUE(disk.mounted);
     const std::string path = disk.scratch.path("learning.sqlite3");
     Reports reports;
@@ -322,10 +365,176 @@ TEST(LearningStore, AReadOnlyFolderOrAFullDiskIsReportedAndLearningGoesOn) {
     for (int i = 0; i < 2000; ++i)
       store.record_choice("かんじ", "漢字" + std::to_string(i));
     store.flush();
-    EXPECT_EQ(reports.count(), 1u);
+    EXPECT_TRUE(reports.only(LearningProblem::Kind::cannot_write));
     EXPECT_EQ(store.choices("かんじ", 3000).size(), 2000u);  // still learned in memory
     EXPECT_EQ(integrity(path), "ok");
+    // Room again: the next choice writes everything the full disk refused.
+    fs::remove(disk.scratch.path("filler"));
+    store.record_choice("かく", "書く");
+    store.flush();
+    EXPECT_EQ(ask(path, "SELECT count(*) FROM choices"), "2002");
   }
+}
+
+// Learned while the kernel refuses every byte: kept, reported once, and written with the next
+// choice once bytes can be written again; none is lost.
+TEST(LearningStore, ChoicesTheDiskRefusedAreWrittenOnceItTakesThem) {
+  Scratch scratch;
+  const std::string path = scratch.path("learning.sqlite3");
+  Reports reports;
+  {
+    LearningStore store(path, reports.listener());
+    store.record_choice("かく", "書く");
+    store.flush();
+    {
+      NoBytesWritten refused;
+      for (int i = 0; i < 9; ++i)
+        store.record_choice("かんじ", "漢字" + std::to_string(i));
+      store.record_pair("漢字0", "を");
+      store.flush();
+    }
+    EXPECT_TRUE(reports.only(LearningProblem::Kind::cannot_write));
+    store.record_choice("がぞう", "画像");
+    store.flush();
+  }
+  EXPECT_EQ(ask(path, "SELECT count(*) FROM choices"), "11");
+  EXPECT_EQ(ask(path, "SELECT count(*) FROM pairs"), "1");
+  EXPECT_EQ(integrity(path), "ok");
+}
+
+// A store others can reach is never read nor written: a folder open to everyone holding a
+// file anyone may write, and (as root, who can give a file away) a file of someone else's in
+// a private folder. Learning goes on in memory and the user is told.
+TEST(LearningStore, AStoreOthersCanReachIsNeverUsed) {
+  Scratch scratch;
+  const std::string open_folder = scratch.path("open");
+  fs::create_directory(open_folder);
+  const std::string planted = open_folder + "/learning.sqlite3";
+  {
+    LearningStore store(planted);
+    store.record_choice("かく", "書く");
+  }
+  chmod(open_folder.c_str(), 0777);
+  chmod(planted.c_str(), 0666);
+  {
+    Reports reports;
+    LearningStore store(planted, reports.listener());
+    store.record_choice("かく", "描く");
+    store.flush();
+    EXPECT_TRUE(reports.only(LearningProblem::Kind::not_private));
+    EXPECT_EQ(spellings(store, "かく"), (std::vector<std::string>{"描く"}));  // nothing read
+  }
+  EXPECT_EQ(ask(planted, "SELECT count(*) FROM choices"), "1");
+
+  if (geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+  const std::string mine = scratch.path("mine");
+  fs::create_directory(mine);
+  chmod(mine.c_str(), 0700);
+  fs::copy_file(planted, mine + "/learning.sqlite3");
+  ASSERT_EQ(chown((mine + "/learning.sqlite3").c_str(), 65534, 65534), 0);
+  {
+    Reports reports;
+    LearningStore store(mine + "/learning.sqlite3", reports.listener());
+    store.record_choice("かく", "描く");
+    store.flush();
+    EXPECT_TRUE(reports.only(LearningProblem::Kind::not_private));
+  }
+  EXPECT_EQ(ask(mine + "/learning.sqlite3", "SELECT count(*) FROM choices"), "1");
+}
+
+// A store that can be read but not written (a read-only tmpfs as root, a file and folder
+// without write permission otherwise): what it holds is used, the user is told, and new
+// choices are learned in memory.
+TEST(LearningStore, AReadOnlyStoreIsStillRead) {
+  std::unique_ptr<SmallDisk> disk;
+  Scratch scratch;
+  std::string folder = scratch.path("lumeta");
+  if (geteuid() == 0) {
+    disk = std::make_unique<SmallDisk>("size=256k,mode=700");
+    ASSERT_TRUE(disk->mounted);
+    folder = disk->scratch.path("lumeta");
+  }
+  fs::create_directory(folder);
+  chmod(folder.c_str(), 0700);
+  const std::string path = folder + "/learning.sqlite3";
+  {
+    LearningStore store(path);
+    store.record_choice("かく", "書く");
+    store.record_pair("書く", "を");
+  }
+  if (disk) {
+    ASSERT_EQ(mount(nullptr, disk->scratch.dir.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
+              0);
+  } else {
+    chmod(path.c_str(), 0400);
+    chmod(folder.c_str(), 0500);
+  }
+  Reports reports;
+  {
+    LearningStore store(path, reports.listener());
+    store.flush();
+    EXPECT_EQ(spellings(store, "か"), (std::vector<std::string>{"書く"}));
+    EXPECT_EQ(store.followers("書く", 5), (std::vector<std::string>{"を"}));
+    store.record_choice("がぞう", "画像");
+    store.flush();
+    EXPECT_EQ(spellings(store, "が"), (std::vector<std::string>{"画像"}));
+  }
+  EXPECT_TRUE(reports.only(LearningProblem::Kind::read_only))
+      << (reports.count() ? reports.messages[0] : "");
+  chmod(folder.c_str(), 0700);
+}
+
+// Eight windows writing at once keep exactly the capacity, in both tables, even where their
+// times tie.
+TEST(LearningStore, TheCapacityIsExactWithEightWritersAtOnce) {
+  Scratch scratch;
+  const std::string path = scratch.path("learning.sqlite3");
+  { LearningStore create(path); }
+  std::vector<std::thread> windows;
+  for (int w = 0; w < 8; ++w) {
+    windows.emplace_back([&path, w] {
+      LearningStore store(path, {}, 50);
+      for (int i = 0; i < 60; ++i) {
+        store.record_choice("かく", "書く" + std::to_string(w * 100 + i));
+        store.record_pair("書く", "を" + std::to_string(w * 100 + i));
+      }
+      store.flush();
+    });
+  }
+  for (std::thread& window : windows)
+    window.join();
+  EXPECT_EQ(ask(path, "SELECT count(*) FROM choices"), "50");
+  EXPECT_EQ(ask(path, "SELECT count(*) FROM pairs"), "50");
+}
+
+// A crafted store of far more rows than the capacity: the most recently used are read, only
+// as many as the capacity, and the file is cut down to them.
+TEST(LearningStore, ACraftedHugeStoreIsReadOnlyAsFarAsTheCapacity) {
+  Scratch scratch;
+  const std::string path = scratch.path("learning.sqlite3");
+  { LearningStore create(path); }
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db,
+                 "BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
+                 " WHERE i < 200000) INSERT INTO choices SELECT 'r', 'x' || i, 1, i FROM n;"
+                 "COMMIT",
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  }
+  ASSERT_EQ(ask(path, "SELECT count(*) FROM choices"), "200000");
+  {
+    LearningStore store(path, {}, 100);
+    store.flush();
+    EXPECT_EQ(store.choice_count(), 100u);
+    const auto newest = store.choices("r", 1);
+    ASSERT_EQ(newest.size(), 1u);
+    EXPECT_EQ(newest[0].spelling, "x200000");
+    EXPECT_EQ(store.choices("r", 1000).back().spelling, "x199901");
+  }
+  EXPECT_EQ(ask(path, "SELECT count(*) FROM choices"), "100");
+  EXPECT_EQ(integrity(path), "ok");
 }
 
 }  // namespace

@@ -617,12 +617,11 @@ class WindowTest : public QObject {
     QLabel* note = main_window->learning_label();
     QVERIFY(!note->isVisible());
     main_window->show_learning_problem(
-        *sjis::from_utf8("学習を保存できません: No space left on device"));
+        {LearningProblem::Kind::cannot_write, "learning.sqlite3: No space left on device"});
     QVERIFY(note->isVisible());
     QCOMPARE(note->text(), QStringLiteral("学習を保存できません"));
     QVERIFY(note->toolTip().contains(QStringLiteral("No space left")));
-    main_window->show_learning_problem(
-        *sjis::from_utf8("学習の記録が読めないため .bad に移しました"));
+    main_window->show_learning_problem({LearningProblem::Kind::set_aside, "learning.sqlite3.bad"});
     QCOMPARE(note->text(), QStringLiteral("学習を保存できません"));  // once
     QVERIFY(main_window->rect().contains(note->geometry()));
     QVERIFY(!note->geometry().intersects(main_window->draft_label()->geometry()));

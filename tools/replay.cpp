@@ -518,8 +518,8 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
   // held, and everything learned is written before the replay ends.
   std::optional<LearningStore> store;
   if (!options.learning_file.empty() && !options.builtin_dictionary) {
-    store.emplace(options.learning_file, [&err](const std::string& message) {
-      err << "lumeta-replay: " << utf8(message) << '\n';
+    store.emplace(options.learning_file, [&err](const LearningProblem& problem) {
+      err << "lumeta-replay: " << utf8(problem.message()) << ": " << problem.details << '\n';
     });
     store->flush();
   }

@@ -4,14 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "engine.h"
 #include "sjis.h"
@@ -71,9 +75,9 @@ std::optional<std::size_t> utf8_size(std::string_view text) {
   return size;
 }
 
-bool write_all(int fd, std::string_view bytes) {
+bool write_all(FileCalls& calls, int fd, std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    const ssize_t n = calls.write(fd, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       if (n == 0) errno = ENOSPC;
@@ -196,6 +200,20 @@ QString set_aside(int dir, const QString& name) {
 
 }  // namespace
 
+ssize_t FileCalls::write(int fd, const void* bytes, std::size_t size) {
+  return ::write(fd, bytes, size);
+}
+int FileCalls::fsync(int fd) {
+  return ::fsync(fd);
+}
+int FileCalls::renameat(int from_dir, const char* from, int to_dir, const char* to) {
+  return ::renameat(from_dir, from, to_dir, to);
+}
+FileCalls& FileCalls::system() {
+  static FileCalls calls;
+  return calls;
+}
+
 std::vector<std::string> DraftTexts::offers() const {
   std::vector<std::string> out;
   std::string joined = text;
@@ -214,7 +232,31 @@ std::vector<std::string> DraftTexts::offers() const {
   return out;
 }
 
-DraftFile::DraftFile(QString path) : path_(std::move(path)) {}
+DraftFile::DraftFile(QString path, FileCalls& calls) : path_(std::move(path)), calls_(&calls) {}
+
+int DraftFile::remove_leftovers(const QString& folder) {
+  // .draft.txt.1234-5.tmp, .draft-2.txt.1234-5.tmp: the draft's name, the process, a serial.
+  static const QRegularExpression kLeftover(
+      QStringLiteral("^\\.draft(-[2-9])?\\.txt\\.([1-9][0-9]{0,9})-[0-9]+\\.tmp$"));
+  QString error;
+  bool unsafe = false;
+  const Fd dir(open_folder(folder, error, unsafe));
+  if (dir.fd < 0) return 0;
+  int removed = 0;
+  const QStringList names =
+      QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+  for (const QString& name : names) {
+    const QRegularExpressionMatch match = kLeftover.match(name);
+    if (!match.hasMatch()) continue;
+    bool number = false;
+    const qlonglong pid = match.captured(2).toLongLong(&number);
+    if (!number || pid > std::numeric_limits<pid_t>::max()) continue;
+    // Only a process that is gone: kill(pid, 0) fails with ESRCH.
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    if (::unlinkat(dir.fd, QFile::encodeName(name).constData(), 0) == 0) ++removed;
+  }
+  return removed;
+}
 
 QString DraftFile::folder_path() {
   QString state = qEnvironmentVariable("XDG_STATE_HOME");
@@ -336,15 +378,18 @@ bool DraftFile::save(const DraftTexts& draft) {
     error_ = QStringLiteral("%1: %2").arg(path_, errno_text(errno));
     return false;
   }
-  const auto out = [&file](std::string_view piece) { return write_all(file.fd, piece); };
-  bool written = ::fchmod(file.fd, 0600) == 0 && write_all(file.fd, header);
+  FileCalls& calls = *calls_;
+  const auto out = [&calls, &file](std::string_view piece) {
+    return write_all(calls, file.fd, piece);
+  };
+  bool written = ::fchmod(file.fd, 0600) == 0 && write_all(calls, file.fd, header);
   for (const std::string& kept : draft.kept) {
     written = written && for_each_utf8_piece(kept, out);
   }
-  written = written && for_each_utf8_piece(text, out) && ::fsync(file.fd) == 0;
+  written = written && for_each_utf8_piece(text, out) && calls.fsync(file.fd) == 0;
   const int write_error = errno;
   // Only a draft written and synced whole takes the old one's place.
-  if (!written || ::renameat(dir.fd, temp_name.constData(), dir.fd, name.constData()) != 0) {
+  if (!written || calls.renameat(dir.fd, temp_name.constData(), dir.fd, name.constData()) != 0) {
     error_ = QStringLiteral("%1: %2").arg(path_, errno_text(written ? errno : write_error));
     ::unlinkat(dir.fd, temp_name.constData(), 0);
     return false;

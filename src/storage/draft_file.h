@@ -20,6 +20,8 @@
 // name of draft.txt.bad, draft.txt.bad.1, … and Lumeta starts without it.
 #pragma once
 
+#include <sys/types.h>
+
 #include <QString>
 #include <string>
 #include <string_view>
@@ -38,9 +40,21 @@ struct DraftTexts {
   std::vector<std::string> offers() const;
 };
 
+// The system calls by which a save reaches the disk. The program uses the system's own; a test
+// puts one in between to fail them as a full disk does, or to see their order (the new file is
+// synced before it is renamed over the draft).
+class FileCalls {
+ public:
+  virtual ~FileCalls() = default;
+  virtual ssize_t write(int fd, const void* bytes, std::size_t size);
+  virtual int fsync(int fd);
+  virtual int renameat(int from_dir, const char* from, int to_dir, const char* to);
+  static FileCalls& system();
+};
+
 class DraftFile {
  public:
-  explicit DraftFile(QString path = default_path());
+  explicit DraftFile(QString path = default_path(), FileCalls& calls = FileCalls::system());
 
   // $XDG_STATE_HOME/lumeta, or ~/.local/state/lumeta when XDG_STATE_HOME is unset or not an
   // absolute path; the draft is draft.txt in it.
@@ -53,6 +67,11 @@ class DraftFile {
   static Folder prepare_folder(const QString& folder, QString* error = nullptr);
 
   const QString& path() const { return path_; }
+
+  // Removes what saves cut short by a crash left in `folder`: .draft.txt.1234-5.tmp where no
+  // process 1234 runs any more (a running window's save in progress is left alone). Returns
+  // how many were removed.
+  static int remove_leftovers(const QString& folder);
 
   // none: no draft; loaded: `draft` holds it; set_aside: it could not be loaded whole and is
   // now at set_aside_as(); left_bad: it could not be loaded and could not be moved either, so
@@ -70,6 +89,7 @@ class DraftFile {
 
  private:
   QString path_;
+  FileCalls* calls_;
   QString error_;
   QString set_aside_as_;
 };

@@ -1,17 +1,28 @@
 #include "draft_slots.h"
 
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 
 namespace lumeta {
 namespace {
 
 // The lock of `draft`, or null with `held` saying whether another window holds it (rather than
-// the lock not being possible at all).
-std::unique_ptr<QLockFile> try_lock(const QString& draft, bool* held = nullptr) {
-  auto lock = std::make_unique<QLockFile>(draft + QStringLiteral(".lock"));
+// the lock not being possible at all, which `why` then explains).
+std::unique_ptr<QLockFile> try_lock(const QString& draft, bool* held = nullptr,
+                                    QString* why = nullptr) {
+  const QString name = draft + QStringLiteral(".lock");
+  auto lock = std::make_unique<QLockFile>(name);
   lock->setStaleLockTime(0);  // a lock is stale only when its process is gone
+  errno = 0;
   if (lock->tryLock(0)) return lock;
+  const int error = errno;
   if (held) *held = lock->error() == QLockFile::LockFailedError;
+  if (why) {
+    *why = name + QStringLiteral(": ") +
+           (error ? QString::fromLocal8Bit(std::strerror(error))
+                  : QStringLiteral("the lock cannot be made"));
+  }
   return nullptr;
 }
 
@@ -26,13 +37,14 @@ QString DraftSlots::path_of(int n) const {
 }
 
 int DraftSlots::claim() {
+  own_.reset();
   for (int n = 1; n <= kSlots; ++n) {
     bool held = false;
-    own_ = try_lock(path_of(n), &held);
-    if (own_) return slot_ = n;
-    if (!held) return 0;  // no lock can be made here
+    own_ = try_lock(path_of(n), &held, &error_);
+    if (own_) error_.clear();
+    if (own_ || !held) return slot_ = n;
   }
-  return 0;
+  return slot_ = 0;
 }
 
 std::vector<QString> DraftSlots::take_in() {

@@ -25,10 +25,14 @@ class DraftSlots {
   // The draft of slot `n`: 1 draft.txt, 2 draft-2.txt.
   QString path_of(int n) const;
 
-  // Takes the first free slot and returns its number, or 0 when every slot is held or no
-  // lock can be made (then nothing is locked).
+  // Takes the first slot no other window holds and returns its number, or 0 when every slot is
+  // held. When that slot's lock cannot be made (a full or read-only disk, a missing folder) the
+  // slot is returned all the same, unlocked: locked() is false, error() says why, and claim()
+  // may be called again later.
   int claim();
   int slot() const { return slot_; }
+  bool locked() const { return own_ != nullptr; }
+  const QString& error() const { return error_; }
 
   // Locks the drafts of the other slots that exist and that no window holds; returns their
   // paths, lowest slot first.
@@ -47,6 +51,7 @@ class DraftSlots {
   QString folder_;
   int slot_ = 0;
   std::unique_ptr<QLockFile> own_;
+  QString error_;
   std::vector<Held> taken_in_;
 };
 

@@ -4,7 +4,8 @@
 
 namespace lumeta {
 
-DraftWriter::DraftWriter(QString path) : file_(std::move(path)), thread_([this] { run(); }) {}
+DraftWriter::DraftWriter(QString path, FileCalls& calls)
+    : file_(std::move(path), calls), thread_([this] { run(); }) {}
 
 DraftWriter::~DraftWriter() {
   {

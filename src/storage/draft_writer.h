@@ -20,7 +20,7 @@ class DraftWriter : public QObject {
   Q_OBJECT
 
  public:
-  explicit DraftWriter(QString path);
+  explicit DraftWriter(QString path, FileCalls& calls = FileCalls::system());
   ~DraftWriter() override;  // finishes what is queued
 
   // Queues the draft; returns at once.

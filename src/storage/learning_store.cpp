@@ -34,18 +34,44 @@ constexpr const char* kSchema =
     " PRIMARY KEY(previous, next)) WITHOUT ROWID;"
     "CREATE INDEX pairs_by_age ON pairs(last_used);";
 
-// One row more or the same row again: the count grows, the newer time stays.
+// One row more or the same row again: the count grows, the newer time stays. By Which.
 constexpr const char* kUpsert[2] = {
-    "INSERT INTO choices VALUES(?1, ?2, 1, ?3) ON CONFLICT(reading, spelling) DO UPDATE SET"
-    " count = count + 1, last_used = max(last_used, excluded.last_used)",
-    "INSERT INTO pairs VALUES(?1, ?2, 1, ?3) ON CONFLICT(previous, next) DO UPDATE SET"
-    " count = count + 1, last_used = max(last_used, excluded.last_used)"};
-// The oldest rows past the capacity (?1).
+    "INSERT INTO choices VALUES(?1, ?2, ?4, ?3) ON CONFLICT(reading, spelling) DO UPDATE SET"
+    " count = count + excluded.count, last_used = max(last_used, excluded.last_used)",
+    "INSERT INTO pairs VALUES(?1, ?2, ?4, ?3) ON CONFLICT(previous, next) DO UPDATE SET"
+    " count = count + excluded.count, last_used = max(last_used, excluded.last_used)"};
+// The rows past the capacity (?1), the least recently used; ties broken by the key, so that
+// exactly the capacity stays however many windows wrote at the same moment.
 constexpr const char* kTrim[2] = {
-    "DELETE FROM choices WHERE last_used < (SELECT last_used FROM choices"
-    " ORDER BY last_used DESC LIMIT 1 OFFSET ?1)",
-    "DELETE FROM pairs WHERE last_used < (SELECT last_used FROM pairs"
-    " ORDER BY last_used DESC LIMIT 1 OFFSET ?1)"};
+    "DELETE FROM choices WHERE (reading, spelling) IN (SELECT reading, spelling FROM choices"
+    " ORDER BY last_used DESC, reading DESC, spelling DESC LIMIT -1 OFFSET ?1)",
+    "DELETE FROM pairs WHERE (previous, next) IN (SELECT previous, next FROM pairs"
+    " ORDER BY last_used DESC, previous DESC, next DESC LIMIT -1 OFFSET ?1)"};
+// A row past the capacity (?1), if there is one: the file holds more than it should.
+constexpr const char* kBeyond[2] = {
+    "SELECT 1 FROM choices ORDER BY last_used DESC LIMIT 1 OFFSET ?1",
+    "SELECT 1 FROM pairs ORDER BY last_used DESC LIMIT 1 OFFSET ?1"};
+// The most recently used rows, at most the capacity (?1): a crafted file of millions of rows
+// is never read whole.
+constexpr const char* kLoad[2] = {
+    "SELECT reading, spelling, count, last_used FROM choices"
+    " ORDER BY last_used DESC, reading DESC, spelling DESC LIMIT ?1",
+    "SELECT previous, next, count, last_used FROM pairs"
+    " ORDER BY last_used DESC, previous DESC, next DESC LIMIT ?1"};
+
+// The tables and their order, most recently used first (ties by the key), by Which.
+constexpr const char* kTableNames[2] = {"choices", "pairs"};
+constexpr const char* kNewestFirst[2] = {"last_used DESC, reading DESC, spelling DESC",
+                                         "last_used DESC, previous DESC, next DESC"};
+
+// What the user reads under the keys, by LearningProblem::Kind.
+constexpr const char* kMessages[] = {
+    "学習を保存できません",
+    "学習を保存できません。これまでの学習は使います",
+    "学習のフォルダがほかの人にも使えるため、学習はこの窓の中だけにします",
+    "学習の記録が読めないため .bad に移しました",
+    "学習の記録がほかのプログラムに使われているため保存できません",
+};
 
 int64_t now_ms() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -96,11 +122,36 @@ class Statement {
   sqlite3_stmt* s_ = nullptr;
 };
 
-// The single integer a query gives, or nothing when it fails.
-std::optional<int64_t> query_integer(sqlite3* db, const char* sql) {
+// The single integer a query gives, or nothing when it fails, with `error` set to why.
+std::optional<int64_t> query_integer(sqlite3* db, const char* sql, int* error = nullptr) {
   Statement s(db, sql);
-  if (!s || sqlite3_step(s.get()) != SQLITE_ROW) return std::nullopt;
+  const int result = s ? sqlite3_step(s.get()) : sqlite3_errcode(db);
+  if (result != SQLITE_ROW) {
+    if (error) *error = result;
+    return std::nullopt;
+  }
   return sqlite3_column_int64(s.get(), 0);
+}
+
+// "file:/path?immutable=1": the file read as it is, for a store on a read-only disk where
+// SQLite cannot make the shared-memory file WAL mode reads through.
+std::string immutable_uri(const std::string& path) {
+  std::string uri = "file:";
+  for (const char c : path) {
+    if (c == '%' || c == '?' || c == '#') {
+      constexpr char kHex[] = "0123456789ABCDEF";
+      uri += '%';
+      uri += kHex[static_cast<unsigned char>(c) >> 4];
+      uri += kHex[c & 15];
+    } else {
+      uri += c;
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+std::string with_reason(const std::string& name, int error) {
+  return name + ": " + std::strerror(error);
 }
 
 std::string column_text(sqlite3_stmt* s, int column) {
@@ -110,6 +161,10 @@ std::string column_text(sqlite3_stmt* s, int column) {
 }
 
 }  // namespace
+
+std::string LearningProblem::message() const {
+  return kMessages[static_cast<int>(kind)];
+}
 
 void LearningStore::Table::put(const Key& key, Stats stats, std::size_t capacity) {
   auto [it, added] = entries.try_emplace(key, stats);
@@ -125,8 +180,7 @@ void LearningStore::Table::put(const Key& key, Stats stats, std::size_t capacity
   }
 }
 
-LearningStore::LearningStore(std::string path, std::function<void(const std::string&)> report,
-                             std::size_t capacity)
+LearningStore::LearningStore(std::string path, Report report, std::size_t capacity)
     : path_(std::move(path)), report_(std::move(report)), capacity_(capacity) {
   writer_ = std::thread([this] { run(); });
 }
@@ -156,7 +210,7 @@ bool LearningStore::forget(const std::string& path, std::string& error) {
   for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
     const std::string name = path + suffix;
     if (unlink(name.c_str()) != 0 && errno != ENOENT) {
-      error = name + ": " + std::strerror(errno);
+      error = with_reason(name, errno);
       return false;
     }
   }
@@ -169,28 +223,21 @@ int64_t LearningStore::next_tick() {
 }
 
 void LearningStore::record_choice(std::string_view reading, std::string_view spelling) {
-  if (reading.empty() || spelling.empty()) return;
-  Write w{false, {std::string(reading), std::string(spelling)}, 0};
-  {
-    std::lock_guard lock(memory_mutex_);
-    w.last_used = next_tick();
-    choices_.put(w.key, {1, w.last_used}, capacity_);
-  }
-  {
-    std::lock_guard lock(queue_mutex_);
-    queue_.push_back(std::move(w));
-    ++queued_;
-  }
-  queue_changed_.notify_all();
+  record(choice, reading, spelling);
 }
 
 void LearningStore::record_pair(std::string_view previous, std::string_view next) {
-  if (previous.empty() || next.empty()) return;
-  Write w{true, {std::string(previous), std::string(next)}, 0};
+  record(pair, previous, next);
+}
+
+// Learned in memory at once, written by the writer thread a moment later.
+void LearningStore::record(Which which, std::string_view a, std::string_view b) {
+  if (a.empty() || b.empty()) return;
+  Write w{which, {std::string(a), std::string(b)}, 0};
   {
     std::lock_guard lock(memory_mutex_);
     w.last_used = next_tick();
-    pairs_.put(w.key, {1, w.last_used}, capacity_);
+    tables_[which].put(w.key, {1, w.last_used}, capacity_);
   }
   {
     std::lock_guard lock(queue_mutex_);
@@ -204,8 +251,9 @@ std::vector<LearningStore::Choice> LearningStore::choices(std::string_view prefi
                                                           std::size_t limit) const {
   std::vector<Choice> out;
   std::lock_guard lock(memory_mutex_);
-  for (auto it = choices_.entries.lower_bound({std::string(prefix), std::string()});
-       it != choices_.entries.end() && it->first.first.starts_with(prefix); ++it) {
+  const Table& table = tables_[choice];
+  for (auto it = table.entries.lower_bound({std::string(prefix), std::string()});
+       it != table.entries.end() && it->first.first.starts_with(prefix); ++it) {
     out.push_back({it->first.first, it->first.second, it->second.count, it->second.last_used});
   }
   const std::size_t n = std::min(limit, out.size());
@@ -220,8 +268,9 @@ std::vector<std::string> LearningStore::followers(std::string_view spelling,
   std::vector<std::tuple<int64_t, int64_t, std::string>> found;  // count, last used, word
   {
     std::lock_guard lock(memory_mutex_);
-    for (auto it = pairs_.entries.lower_bound({std::string(spelling), std::string()});
-         it != pairs_.entries.end() && it->first.first == spelling; ++it) {
+    const Table& table = tables_[pair];
+    for (auto it = table.entries.lower_bound({std::string(spelling), std::string()});
+         it != table.entries.end() && it->first.first == spelling; ++it) {
       found.push_back({it->second.count, it->second.last_used, it->first.second});
     }
   }
@@ -234,7 +283,7 @@ std::vector<std::string> LearningStore::followers(std::string_view spelling,
 
 std::size_t LearningStore::choice_count() const {
   std::lock_guard lock(memory_mutex_);
-  return choices_.entries.size();
+  return tables_[choice].entries.size();
 }
 
 void LearningStore::flush() {
@@ -247,7 +296,21 @@ void LearningStore::flush() {
 // ---- The writer thread ------------------------------------------------------------------
 
 void LearningStore::run() {
-  if (open_file()) load();
+  // A disk that refused the file at start (full, or a folder not there yet) is tried again
+  // with the next choice; a store that is not private or belongs to someone else is not.
+  bool try_again = false;
+  const auto open_and_load = [this, &try_again] {
+    const Opened opened = open_file();
+    try_again = opened == Opened::none && retry_open_;
+    if (opened == Opened::none) return;
+    load();
+    if (opened == Opened::read_only) {
+      close_file();  // read once; nothing is written to it
+    } else {
+      trim_file();
+    }
+  };
+  open_and_load();
   {
     std::lock_guard lock(queue_mutex_);
     loaded_ = true;
@@ -262,19 +325,57 @@ void LearningStore::run() {
     std::vector<Write> batch;
     batch.swap(queue_);
     lock.unlock();
-    if (db_ && !write(batch)) report("学習を保存できません");
+    if (!db_ && try_again) open_and_load();
+    if (db_ || try_again) {
+      for (const Write& w : batch) {
+        Stats& stats = unwritten_[{w.which, w.key}];
+        stats.count += 1;
+        stats.last_used = std::max(stats.last_used, w.last_used);
+      }
+      keep_newest_unwritten();
+    }
+    if (db_) {
+      const int result = write(unwritten_);
+      if (result == SQLITE_OK) {
+        unwritten_.clear();
+      } else if (result != SQLITE_BUSY && result != SQLITE_LOCKED) {
+        // Kept, and written with the next choice once the disk takes it; another window
+        // writing at length is waited for the same way, without a word.
+        report(LearningProblem::Kind::cannot_write, path_ + ": " + sqlite3_errstr(result));
+      }
+    }
     lock.lock();
     written_ += batch.size();
     queue_changed_.notify_all();
   }
   lock.unlock();
+  // A last try for what another window's long write or a full disk held back.
+  if (db_ && !unwritten_.empty()) write(unwritten_);
   close_file();
 }
 
-void LearningStore::report(const std::string& message) {
+// What waits to be written stays within the capacity of each table: the oldest go first, as
+// they would from the file.
+void LearningStore::keep_newest_unwritten() {
+  if (unwritten_.size() <= capacity_) return;
+  for (const int which : {choice, pair}) {
+    std::vector<std::pair<int64_t, Unwritten::iterator>> ages;
+    for (auto it = unwritten_.begin(); it != unwritten_.end(); ++it) {
+      if (it->first.first == which) ages.push_back({it->second.last_used, it});
+    }
+    if (ages.size() <= capacity_) continue;
+    const auto cut = ages.end() - static_cast<std::ptrdiff_t>(capacity_);
+    std::nth_element(ages.begin(), cut, ages.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto it = ages.begin(); it != cut; ++it)
+      unwritten_.erase(it->second);
+  }
+}
+
+void LearningStore::report(LearningProblem::Kind kind, std::string details) {
   if (reported_) return;
   reported_ = true;
-  if (report_) report_(message);
+  if (report_) report_({kind, std::move(details)});
 }
 
 void LearningStore::close_file() {
@@ -282,92 +383,182 @@ void LearningStore::close_file() {
   db_ = nullptr;
 }
 
-bool LearningStore::open_file() {
-  if (!make_folders(parent_folder(path_))) {
-    report("学習を保存できません: フォルダを作れません");
+// The store's own folder must be a folder of this user's that nobody else can write to, or
+// what is learned could be read or replaced by someone else.
+bool LearningStore::private_place() {
+  const std::string folder = parent_folder(path_);
+  struct stat st {};
+  if (lstat(folder.c_str(), &st) != 0) {
+    report(LearningProblem::Kind::cannot_write, with_reason(folder, errno));
     return false;
   }
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    struct stat st {};
-    if (lstat(path_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-      set_aside();  // a link or anything else that is not a plain file is never opened
-      continue;
-    }
-    // Created private before SQLite sees it; its journal files take the same mode.
-    const int fd = open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-      report(std::string("学習を保存できません: ") + std::strerror(errno));
-      return false;
-    }
-    fchmod(fd, 0600);
-    close(fd);
-    // SQLite refuses a link anywhere in the name; the folders above ours may be links, so it
-    // is given the name with them resolved.
-    if (sqlite3_open_v2(resolved_name(path_).c_str(), &db_,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK) {
-      close_file();
-      report("学習を保存できません");
-      return false;
-    }
-    sqlite3_busy_timeout(db_, kBusyMilliseconds);
-    if (check_and_prepare()) return true;
-    if (db_ && sqlite3_errcode(db_) == SQLITE_BUSY) {
-      close_file();
-      report("学習を保存できません: 使用中です");
-      return false;
-    }
-    close_file();
-    if (attempt == 0) set_aside();
-  }
-  report("学習を保存できません");
-  return false;
-}
-
-// True when the file is Lumeta's store in good order, or was empty and now is one.
-bool LearningStore::check_and_prepare() {
-  const std::optional<int64_t> id = query_integer(db_, "PRAGMA application_id");
-  const std::optional<int64_t> objects = query_integer(db_, "SELECT count(*) FROM sqlite_master");
-  if (!id || !objects) return false;  // not a database, or a damaged one
-  if (*objects == 0) {
-    char* error = nullptr;
-    const std::string create = "BEGIN IMMEDIATE;" + std::string(kSchema) +
-                               "PRAGMA application_id=" + std::to_string(kApplicationId) +
-                               ";PRAGMA user_version=" + std::to_string(kFormat) + ";COMMIT;";
-    if (sqlite3_exec(db_, create.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-      sqlite3_free(error);
-      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-      // Another window may have made it at the same moment.
-      if (query_integer(db_, "PRAGMA application_id").value_or(0) != kApplicationId) return false;
-    }
-  } else if (*id != kApplicationId ||
-             query_integer(db_, "PRAGMA user_version").value_or(0) != kFormat) {
-    return false;  // someone else's database, or one this version cannot read
-  }
-  Statement check(db_, "PRAGMA quick_check");
-  if (!check || sqlite3_step(check.get()) != SQLITE_ROW || column_text(check.get(), 0) != "ok") {
+  if (!S_ISDIR(st.st_mode) || st.st_uid != geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    report(LearningProblem::Kind::not_private, folder + ": not a private folder of this user");
     return false;
   }
-  sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr,
-               nullptr);
   return true;
 }
 
+LearningStore::Opened LearningStore::open_file() {
+  retry_open_ = false;
+  const std::string folder = parent_folder(path_);
+  struct stat st {};
+  if (lstat(folder.c_str(), &st) != 0 && !make_folders(folder)) {
+    retry_open_ = true;
+    report(LearningProblem::Kind::cannot_write, with_reason(folder, errno));
+    return Opened::none;
+  }
+  if (!private_place()) return Opened::none;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const bool exists = lstat(path_.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) {
+      // A link or anything else that is not a plain file is never opened.
+      if (!set_aside()) return Opened::none;
+      continue;
+    }
+    if (exists && st.st_uid != geteuid()) {
+      report(LearningProblem::Kind::not_private, path_ + ": belongs to another user");
+      return Opened::none;
+    }
+    // Created private before SQLite sees it; its journal files take the same mode.
+    const int fd = open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int open_error = errno;
+    const bool writable = fd >= 0;
+    if (writable) {
+      fchmod(fd, 0600);
+      close(fd);
+    } else if (!exists || (open_error != EROFS && open_error != EACCES && open_error != EPERM)) {
+      retry_open_ = true;
+      report(LearningProblem::Kind::cannot_write, with_reason(path_, open_error));
+      return Opened::none;
+    }
+    // SQLite refuses a link anywhere in the name; the folders above ours may be links, so it
+    // is given the name with them resolved.
+    const std::string name = resolved_name(path_);
+    Check check = Check::cannot_write;
+    if (sqlite3_open_v2(
+            name.c_str(), &db_,
+            (writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOFOLLOW,
+            nullptr) == SQLITE_OK) {
+      sqlite3_busy_timeout(db_, kBusyMilliseconds);
+      check = check_and_prepare(writable);
+    }
+    if (check != Check::good && !writable) {
+      // On a read-only disk WAL mode cannot make its shared-memory file: read it as it is.
+      close_file();
+      if (sqlite3_open_v2(immutable_uri(name).c_str(), &db_,
+                          SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOFOLLOW,
+                          nullptr) == SQLITE_OK) {
+        check = check_and_prepare(false);
+      }
+    }
+    if (check == Check::good) {
+      if (writable) {
+        use_wal();
+        return Opened::writable;
+      }
+      report(LearningProblem::Kind::read_only, with_reason(path_, open_error));
+      return Opened::read_only;
+    }
+    const std::string why = path_ + ": " + (db_ ? sqlite3_errmsg(db_) : "cannot be opened");
+    close_file();
+    if (check == Check::busy) {
+      report(LearningProblem::Kind::in_use, why);
+      return Opened::none;
+    }
+    if (check == Check::cannot_write || !writable) {
+      retry_open_ = writable;
+      report(LearningProblem::Kind::cannot_write, why);
+      return Opened::none;
+    }
+    if (attempt == 0 && !set_aside()) return Opened::none;
+  }
+  report(LearningProblem::Kind::cannot_write, path_);
+  return Opened::none;
+}
+
+// Whether the file is Lumeta's store in good order, or was empty and now is one; or what kept
+// it from being checked.
+LearningStore::Check LearningStore::check_and_prepare(bool writable) {
+  const auto failure = [](int error) {
+    switch (error) {
+      case SQLITE_BUSY:
+      case SQLITE_LOCKED:
+        return Check::busy;
+      case SQLITE_NOTADB:
+      case SQLITE_CORRUPT:
+      case SQLITE_ERROR:
+        return Check::foreign;
+      default:
+        return Check::cannot_write;  // full, read-only, an input or output error
+    }
+  };
+  // The objects first: another window may create the store between the two reads, and an
+  // application id read before its schema would make it look foreign.
+  int error = SQLITE_OK;
+  const std::optional<int64_t> objects =
+      query_integer(db_, "SELECT count(*) FROM sqlite_master", &error);
+  if (!objects) return failure(error);  // not a database, a damaged one, or not readable
+  const std::optional<int64_t> id = query_integer(db_, "PRAGMA application_id", &error);
+  if (!id) return failure(error);
+  if (*objects == 0) {
+    if (!writable) return Check::good;  // empty, and nothing to read
+    const std::string create = "BEGIN IMMEDIATE;" + std::string(kSchema) +
+                               "PRAGMA application_id=" + std::to_string(kApplicationId) +
+                               ";PRAGMA user_version=" + std::to_string(kFormat) + ";COMMIT;";
+    if (sqlite3_exec(db_, create.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+      const Check why = failure(sqlite3_errcode(db_));
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      // Another window may have made it at the same moment.
+      if (query_integer(db_, "PRAGMA application_id").value_or(0) != kApplicationId) {
+        return why == Check::foreign ? Check::cannot_write : why;
+      }
+    }
+  } else if (*id != kApplicationId ||
+             query_integer(db_, "PRAGMA user_version").value_or(0) != kFormat) {
+    return Check::foreign;  // someone else's database, or one this version cannot read
+  }
+  // Finished before anything else runs: an open statement would hold a read transaction.
+  Statement check(db_, "PRAGMA quick_check");
+  error = check ? sqlite3_step(check.get()) : sqlite3_errcode(db_);
+  if (error != SQLITE_ROW) return failure(error);
+  return column_text(check.get(), 0) == "ok" ? Check::good : Check::foreign;
+}
+
+// Write-ahead logging: a commit costs one sync instead of the journal's several, and readers
+// in another window never wait for a writer. Where it cannot be had the rollback journal stays.
+void LearningStore::use_wal() {
+  bool wal = false;
+  {
+    Statement mode(db_, "PRAGMA journal_mode=WAL");
+    wal = mode && sqlite3_step(mode.get()) == SQLITE_ROW && column_text(mode.get(), 0) == "wal";
+  }
+  if (wal) sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+}
+
 // Renames the file (and its journal) to the first of path.bad, path.bad.2, … not yet taken.
-void LearningStore::set_aside() {
+bool LearningStore::set_aside() {
   std::string bad = path_ + ".bad";
   struct stat st {};
   for (int n = 2; lstat(bad.c_str(), &st) == 0; ++n)
     bad = path_ + ".bad." + std::to_string(n);
-  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+  if (rename(path_.c_str(), bad.c_str()) != 0) {
+    report(LearningProblem::Kind::cannot_write, with_reason(path_, errno));
+    return false;
+  }
+  for (const char* suffix : {"-wal", "-shm", "-journal"}) {
     rename((path_ + suffix).c_str(), (bad + suffix).c_str());
   }
-  report("学習の記録が読めないため .bad に移しました");
+  report(LearningProblem::Kind::set_aside, bad);
+  return true;
 }
 
+// The most recently used rows of each table, at most the capacity, merged in small steps so a
+// key never waits long for the lock.
 void LearningStore::load() {
-  for (const bool pair : {false, true}) {
-    Statement s(db_, pair ? "SELECT previous, next, count, last_used FROM pairs"
-                          : "SELECT reading, spelling, count, last_used FROM choices");
+  for (const Which which : {choice, pair}) {
+    Statement s(db_, kLoad[which]);
+    if (s) sqlite3_bind_int64(s.get(), 1, static_cast<int64_t>(capacity_));
     std::vector<std::pair<Key, Stats>> rows;
     while (s && sqlite3_step(s.get()) == SQLITE_ROW) {
       const std::optional<std::string> a = sjis::from_utf8(column_text(s.get(), 0));
@@ -376,44 +567,79 @@ void LearningStore::load() {
       rows.push_back(
           {{*a, *b}, {sqlite3_column_int64(s.get(), 2), sqlite3_column_int64(s.get(), 3)}});
     }
-    // Merged in small steps, so a key never waits long for the lock.
     constexpr std::size_t kStep = 1000;
     for (std::size_t i = 0; i < rows.size(); i += kStep) {
       std::lock_guard lock(memory_mutex_);
-      Table& table = pair ? pairs_ : choices_;
       for (std::size_t k = i; k < std::min(rows.size(), i + kStep); ++k) {
-        table.put(rows[k].first, rows[k].second, capacity_);
+        tables_[which].put(rows[k].first, rows[k].second, capacity_);
         last_tick_ = std::max(last_tick_, rows[k].second.last_used);
       }
     }
   }
 }
 
-bool LearningStore::write(const std::vector<Write>& batch) {
-  if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
-  bool good = true;
+// A file holding more than the capacity (written by hand or by another program) is cut down
+// to it, so it never grows past what is read: the rows kept are copied aside, the table is
+// emptied at once (a DELETE without WHERE drops its pages whole) and they are put back. On
+// 2,000,000 rows that takes a few seconds on this thread, where deleting them one by one takes
+// many more.
+void LearningStore::trim_file() {
+  for (const Which which : {choice, pair}) {
+    Statement beyond(db_, kBeyond[which]);
+    if (!beyond) continue;
+    sqlite3_bind_int64(beyond.get(), 1, static_cast<int64_t>(capacity_));
+    if (sqlite3_step(beyond.get()) != SQLITE_ROW) continue;
+    sqlite3_reset(beyond.get());
+    const std::string table = kTableNames[which];
+    const std::string rebuild =
+        "BEGIN IMMEDIATE; DROP TABLE IF EXISTS temp.kept; CREATE TEMP TABLE kept AS SELECT * "
+        "FROM " +
+        table + " ORDER BY " + kNewestFirst[which] + " LIMIT " + std::to_string(capacity_) +
+        "; DELETE FROM " + table + "; INSERT INTO " + table +
+        " SELECT * FROM kept; DROP TABLE kept; COMMIT;";
+    if (sqlite3_exec(db_, rebuild.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+  }
+}
+
+int LearningStore::write(const Unwritten& writes) {
+  int result = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (result != SQLITE_OK) return result;
+  const auto step = [&result](sqlite3_stmt* s) {
+    const int done = sqlite3_step(s);
+    if (done != SQLITE_DONE && result == SQLITE_OK) result = done;
+  };
   {
-    Statement upsert[2] = {{db_, kUpsert[0]}, {db_, kUpsert[1]}};
-    for (const Write& w : batch) {
-      sqlite3_stmt* s = upsert[w.pair].get();
-      const std::optional<std::string> a = sjis::to_utf8(w.key.first);
-      const std::optional<std::string> b = sjis::to_utf8(w.key.second);
+    Statement upsert[2] = {{db_, kUpsert[choice]}, {db_, kUpsert[pair]}};
+    for (const auto& [where, stats] : writes) {
+      sqlite3_stmt* s = upsert[where.first].get();
+      const std::optional<std::string> a = sjis::to_utf8(where.second.first);
+      const std::optional<std::string> b = sjis::to_utf8(where.second.second);
       if (!s || !a || !b) continue;
       sqlite3_bind_text(s, 1, a->data(), static_cast<int>(a->size()), SQLITE_TRANSIENT);
       sqlite3_bind_text(s, 2, b->data(), static_cast<int>(b->size()), SQLITE_TRANSIENT);
-      sqlite3_bind_int64(s, 3, w.last_used);
-      good = sqlite3_step(s) == SQLITE_DONE && good;
+      sqlite3_bind_int64(s, 3, stats.last_used);
+      sqlite3_bind_int64(s, 4, stats.count);
+      step(s);
       sqlite3_reset(s);
     }
     for (const char* sql : kTrim) {
       Statement trim(db_, sql);
-      sqlite3_bind_int64(trim.get(), 1, static_cast<int64_t>(capacity_) - 1);
-      good = trim && sqlite3_step(trim.get()) == SQLITE_DONE && good;
+      if (!trim) {
+        result = sqlite3_errcode(db_);
+        continue;
+      }
+      sqlite3_bind_int64(trim.get(), 1, static_cast<int64_t>(capacity_));
+      step(trim.get());
     }
   }
-  if (good && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+  if (result == SQLITE_OK) {
+    result = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    if (result == SQLITE_OK) return result;
+  }
   sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-  return false;
+  return result;
 }
 
 }  // namespace lumeta

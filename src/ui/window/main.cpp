@@ -67,9 +67,9 @@ int main(int argc, char** argv) {
   if (learning) {
     // The store reports from its own thread; the window hears of it in its own.
     store = std::make_unique<lumeta::LearningStore>(
-        lumeta::LearningStore::default_path(), [&window](const std::string& message) {
+        lumeta::LearningStore::default_path(), [&window](const lumeta::LearningProblem& problem) {
           QMetaObject::invokeMethod(
-              &window, [&window, message] { window.show_learning_problem(message); },
+              &window, [&window, problem] { window.show_learning_problem(problem); },
               Qt::QueuedConnection);
         });
     window.keypad().conversion().learning = store.get();

@@ -5,7 +5,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -53,7 +52,7 @@ const QString kAboutText = QStringLiteral("Lumeta " LUMETA_VERSION
 
 }  // namespace
 
-MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
+MainWindow::MainWindow(Draft draft) {
   setWindowTitle(QStringLiteral("Lumeta"));
   setFixedSize(kClientSize);
   move(6, 1);
@@ -160,11 +159,10 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   text_display_->setAccessibleDescription(
       QStringLiteral("キーで入力した文章。クリックでカーソルを置く"));
   create_window();
-  if (keeps_draft_) {
-    load_draft();
-    draft_timer_.setSingleShot(true);
-    draft_timer_.setInterval(1000);
-    connect(&draft_timer_, &QTimer::timeout, this, &MainWindow::queue_draft);
+  if (draft == Draft::kept) {
+    draft_keeper_ = std::make_unique<DraftKeeper>();
+    connect(draft_keeper_.get(), &DraftKeeper::note_changed, this, &MainWindow::show_draft_note);
+    draft_keeper_->load(engine_, *this);
     // The session ending or the application quitting by any road writes the draft too.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::save_draft);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::save_draft);
@@ -362,154 +360,25 @@ void MainWindow::set_symbol_page_highlight(SymbolPage page) {
 void MainWindow::idle_pass() {
   keypad_.idle();
   refresh_extras();
-  schedule_draft();
+  if (draft_keeper_) draft_keeper_->schedule();
 }
 
 // ---- The draft ----------------------------------------------------------------------------
 
-// At start the text area is empty; the drafts kept from earlier runs wait behind 元に戻す,
-// this window's own first, then those of windows that ran beside it, one after the other.
-// The draft is written only where it can never destroy another: a private folder, a draft
-// no other window holds, no bad draft left in the way.
-void MainWindow::load_draft() {
-  draft_written_ = draft_state();
-  const QString folder = DraftFile::folder_path();
-  QString error;
-  const DraftFile::Folder usable = DraftFile::prepare_folder(folder, &error);
-  if (usable == DraftFile::Folder::unsafe) {
-    show_draft_note(QStringLiteral("下書きのフォルダはほかの人も書き込めるため使いません。"
-                                   "文章はこの窓の中だけにあります"),
-                    error);
-    return;
-  }
-  draft_slots_ = std::make_unique<DraftSlots>(folder);
-  const int slot = usable == DraftFile::Folder::usable ? draft_slots_->claim() : 0;
-  if (slot == 0 && usable == DraftFile::Folder::usable) {
-    show_draft_note(QStringLiteral("ほかの Lumeta が下書きをすべて使っているため、"
-                                   "この窓の文章は保存しません"),
-                    folder);
-    return;
-  }
-  // Without a folder the draft is still tried at every change, and the failure said.
-  draft_ = DraftFile(slot ? draft_slots_->path_of(slot) : DraftFile::default_path());
-  const QString name = QFileInfo(draft_.path()).fileName();
-  QStringList notes;
-  if (slot > 1) {
-    notes << QStringLiteral(
-                 "ほかの Lumeta が draft.txt を使っているため、この窓の下書きは %1 に保存します")
-                 .arg(name);
-  }
-  DraftTexts draft;
-  switch (draft_.load(draft)) {
-    case DraftFile::Loaded::loaded:
-      for (std::string& text : draft.offers())
-        engine_.keep_for_undo(std::move(text));
-      break;
-    case DraftFile::Loaded::set_aside:
-      notes << QStringLiteral("前回の下書きは読めないため %1 に移しました")
-                   .arg(QFileInfo(draft_.set_aside_as()).fileName());
-      break;
-    case DraftFile::Loaded::left_bad:
-    case DraftFile::Loaded::unsafe_folder:
-      notes << QStringLiteral("読めない下書き %1 を移せないため、この窓の文章は保存しません")
-                   .arg(name);
-      show_draft_note(notes.join(QLatin1Char('\n')), draft_.error());
-      return;
-    case DraftFile::Loaded::none:
-      break;
-  }
-  for (const QString& path : draft_slots_->take_in()) {
-    DraftFile other(path);
-    DraftTexts taken;
-    switch (other.load(taken)) {
-      case DraftFile::Loaded::loaded:
-        for (std::string& text : taken.offers())
-          engine_.keep_for_undo(std::move(text));
-        taken_in_ = true;
-        break;
-      case DraftFile::Loaded::set_aside:
-        notes << QStringLiteral("読めない下書きを %1 に移しました")
-                     .arg(QFileInfo(other.set_aside_as()).fileName());
-        break;
-      default:
-        draft_slots_->give_back(path);  // left where it is, never removed
-        break;
-    }
-  }
-  if (!notes.isEmpty()) show_draft_note(notes.join(QLatin1Char('\n')), draft_.path());
-  draft_writer_ = std::make_unique<DraftWriter>(draft_.path());
-  connect(draft_writer_.get(), &DraftWriter::written, this, &MainWindow::draft_written);
-  // The drafts taken in are written into this window's own draft at once, then removed.
-  draft_written_ = taken_in_ ? DraftState{} : draft_state();
-}
-
-MainWindow::DraftState MainWindow::draft_state() const {
-  return {engine_.display().version(), text_display_->caret(), engine_.kept_for_undo().size(),
-          engine_.offered_for_undo().size()};
-}
-
-void MainWindow::schedule_draft() {
-  if (draft_writer_ && draft_state() != draft_written_ && !draft_timer_.isActive())
-    draft_timer_.start();
-}
-
-// The draft holds what is on display and what 元に戻す would give back: the text kept for it,
-// then the texts offered from earlier runs. It is written on a thread of its own, so a key
-// never waits for the disk.
-bool MainWindow::queue_draft() {
-  if (!draft_writer_) return false;
-  draft_timer_.stop();
-  const DraftState state = draft_state();
-  if (state == draft_written_) return false;
-  DraftTexts draft;
-  draft.text = engine_.display().text();
-  draft.caret = state.caret;
-  if (!engine_.kept_for_undo().empty()) draft.kept.push_back(engine_.kept_for_undo());
-  for (const std::string& offered : engine_.offered_for_undo())
-    draft.kept.push_back(offered);
-  draft_writer_->write(std::move(draft));
-  draft_written_ = state;
-  return true;
-}
-
 void MainWindow::save_draft() {
-  if (!queue_draft()) return;
-  draft_writer_->wait();
-  // The write's outcome is on its way through the event queue; take it now.
-  QCoreApplication::sendPostedEvents(draft_writer_.get(), QEvent::MetaCall);
+  if (draft_keeper_) draft_keeper_->save_now();
 }
 
 void MainWindow::show_draft_note(const QString& note, const QString& details) {
-  draft_note_ = note;
   draft_label_->setText(note);
   draft_label_->setToolTip(details);
   draft_label_->setVisible(!note.isEmpty());
 }
 
-// A failure never stops typing and never harms the draft on disk; it is shown once, quietly,
-// under the keys, and the next change tries again.
-void MainWindow::draft_written(bool ok, const QString& error) {
-  if (ok) {
-    if (taken_in_) draft_slots_->drop_taken_in();
-    taken_in_ = false;
-    if (draft_failed_) show_draft_note(draft_note_, draft_.path());
-    draft_failed_ = false;
-    return;
-  }
-  draft_written_ = {};
-  if (draft_failed_) return;
-  draft_failed_ = true;
-  const QString note = draft_note_;
-  show_draft_note(QStringLiteral("下書きを保存できません"), error);
-  draft_note_ = note;
-}
-
-void MainWindow::show_learning_problem(const std::string& message) {
+void MainWindow::show_learning_problem(const LearningProblem& problem) {
   if (learning_label_->isVisible()) return;
-  const QString text = to_qstring(message);
-  // The short form under the keys, the reason in the tooltip.
-  learning_label_->setText(text.section(QStringLiteral(": "), 0, 0));
-  learning_label_->setToolTip(text);
+  learning_label_->setText(to_qstring(problem.message()));
+  learning_label_->setToolTip(QString::fromLocal8Bit(problem.details));
   learning_label_->adjustSize();
   learning_label_->show();
 }
@@ -597,10 +466,8 @@ void MainWindow::show_send_message(const QString& message) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   stop_sending();
-  save_draft();
   // The draft is written for the last time: its lock goes, for the next start.
-  draft_writer_.reset();
-  draft_slots_.reset();
+  if (draft_keeper_) draft_keeper_->close();
   key_bitmap = QPixmap();  // no face is painted after this
   event->accept();
   symbol_picker_->hide();

@@ -17,13 +17,12 @@
 
 #include "candidate_bar.h"
 #include "delivery.h"
-#include "draft_file.h"
-#include "draft_slots.h"
-#include "draft_writer.h"
+#include "draft_keeper.h"
 #include "engine.h"
 #include "handset_picture.h"
 #include "key_button.h"
 #include "keypad.h"
+#include "learning_store.h"
 #include "mode_status.h"
 #include "symbol_picker.h"
 #include "text_display.h"
@@ -35,8 +34,8 @@ class MainWindow : public QWidget, public View {
   Q_OBJECT
 
  public:
-  // The program keeps the user's draft (DraftFile); tools, benchmarks and demonstrations that
-  // type into a window of their own leave it alone.
+  // The program keeps the user's draft (DraftKeeper); tools, benchmarks and demonstrations
+  // that type into a window of their own leave it alone.
   enum class Draft { none, kept };
   explicit MainWindow(Draft draft = Draft::none);
   ~MainWindow() override;
@@ -82,9 +81,9 @@ class MainWindow : public QWidget, public View {
   QLabel* position_label() const { return position_label_; }
   QLabel* about_label() const { return about_label_; }
   QLabel* draft_label() const { return draft_label_; }
-  // Says quietly under the keys that what is learned cannot be kept (or was set aside); the
-  // message comes from the learning store, in Shift-JIS.
-  void show_learning_problem(const std::string& message);
+  // Says quietly under the keys, once, what the learning store reported; the details in the
+  // tooltip.
+  void show_learning_problem(const LearningProblem& problem);
   QLabel* learning_label() const { return learning_label_; }
   // Writes the draft now and waits for it, if the text or its caret changed since the last
   // write (at quit, and for the tests).
@@ -115,11 +114,6 @@ class MainWindow : public QWidget, public View {
   void refresh_extras();
   void release_through_pointer(KeyButton* key);
   void before_key();
-  void load_draft();
-  void schedule_draft();
-  // Hands the draft to the writing thread, if it changed since the last write; returns at once.
-  bool queue_draft();
-  void draft_written(bool ok, const QString& error);
   // Says something about the draft under the keys, quietly; the details in the tooltip.
   void show_draft_note(const QString& note, const QString& details);
 
@@ -142,26 +136,7 @@ class MainWindow : public QWidget, public View {
   bool limit_sign_ = false;
   QString position_caption_;
 
-  // The draft is written at most a second after the text changes and at quit. What it was
-  // last written from: the display's text version, the caret, the length of the text kept
-  // for undo, the number of texts offered from earlier runs.
-  struct DraftState {
-    uint64_t version = 0;
-    int caret = -1;
-    std::size_t kept = 0;
-    std::size_t offered = 0;
-    bool operator==(const DraftState&) const = default;
-  };
-  DraftState draft_state() const;
-  bool keeps_draft_;
-  DraftFile draft_;
-  std::unique_ptr<DraftSlots> draft_slots_;    // the lock on this window's draft
-  std::unique_ptr<DraftWriter> draft_writer_;  // only while the draft is kept and can be
-  bool taken_in_ = false;  // other windows' drafts were taken in; removed after the next write
-  QTimer draft_timer_;
-  DraftState draft_written_;
-  bool draft_failed_ = false;  // the failure is on show; said once until a write succeeds
-  QString draft_note_;         // what start-up had to say about the draft, or empty
+  std::unique_ptr<DraftKeeper> draft_keeper_;  // only when the draft is kept
   QLabel* draft_label_;
   QLabel* learning_label_;
 
