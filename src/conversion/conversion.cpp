@@ -2,12 +2,31 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "dictionary.h"
 #include "engine.h"
 
 namespace lumeta {
 namespace {
+
+// How many bytes at the end of `reading` are romaji not yet a kana: full-width letters Ａ..ｚ
+// ("かＫ": 2).
+std::size_t trailing_romaji(std::string_view reading) {
+  std::size_t end = reading.size();
+  while (end >= 2) {
+    const unsigned code = static_cast<unsigned char>(reading[end - 2]) << 8 |
+                          static_cast<unsigned char>(reading[end - 1]);
+    if (code < 0x8260 || code > 0x829A) break;
+    end -= 2;
+  }
+  return reading.size() - end;
+}
+
+// Whether `reading` holds romaji alone, no kana yet: "Ｋ", "Ｋｙ".
+bool is_romaji_only(std::string_view reading) {
+  return trailing_romaji(reading) == reading.size();
+}
 
 // The first steps of a conversion: the reading settles (Engine::settle_reading) and its
 // candidates are looked up.
@@ -21,9 +40,11 @@ CandidateStrip candidate_strip(const Engine& engine) {
   const EngineState& e = engine.state();
   CandidateStrip strip;
   if (e.input_mode != InputMode::romaji || engine.composition_length() == 0) return strip;
-  strip.active = true;
   const std::string reading =
       e.kana_text + (engine.lone_n() ? std::string("ん") : e.romaji_text) + e.kana_after_caret;
+  // A consonant alone (Ｋ) is no reading yet: the strip waits for its kana, saying nothing.
+  if (is_romaji_only(reading)) return strip;
+  strip.active = true;
   std::array<std::string, kCandidateSlots + 1> slots;
   const int count = lookup_candidates(reading, slots);
   strip.candidates.assign(slots.begin() + 1, slots.begin() + 1 + count);
@@ -42,13 +63,7 @@ std::string typed_kana(const Engine& engine) {
   const EngineState& e = engine.state();
   if (!e.kana_after_caret.empty()) return {};
   std::string typed = e.kana_text + e.romaji_text;
-  // Full-width letters Ａ..ｚ are romaji not yet a kana.
-  while (typed.size() >= 2) {
-    const unsigned code = static_cast<unsigned char>(typed[typed.size() - 2]) << 8 |
-                          static_cast<unsigned char>(typed.back());
-    if (code < 0x8260 || code > 0x829A) break;
-    typed.resize(typed.size() - 2);
-  }
+  typed.resize(typed.size() - trailing_romaji(typed));
   return typed;
 }
 
