@@ -105,27 +105,11 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   position_label_->adjustSize();
   position_caption_ = position_label_->text();
 
-  // In the free space right of the window keys and left of the keypad, wrapped to fit.
-  draft_label_ = new QLabel(this);
-  draft_label_->setGeometry(266, 466, 184, 84);
-  draft_label_->setWordWrap(true);
-  draft_label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  draft_label_->setFont(ui_font(12));
-  draft_label_->setStyleSheet(QStringLiteral("color: #666"));
-  draft_label_->hide();
-  learning_label_ = new QLabel(this);
-  learning_label_->move(456, 528);  // under the letter keys, apart from the draft note
-  learning_label_->setFont(ui_font(12));
-  learning_label_->setStyleSheet(QStringLiteral("color: #666"));
-  learning_label_->hide();
-
-  send_label_ = new QLabel(this);
-  send_label_->setGeometry(56, 504, 206, 52);  // under the window keys, beside the draft note
-  send_label_->setWordWrap(true);
-  send_label_->setFont(ui_font(12));
-  send_label_->setStyleSheet(QStringLiteral("color: #666"));
-  send_label_->setAccessibleName(QStringLiteral("送信の状況"));
-  send_label_->hide();
+  // In the free space right of the window keys and left of the keypad, under the letter keys,
+  // and under the window keys.
+  draft_label_ = new MessageLabel(this, QStringLiteral("下書きの状況"), {266, 466, 184, 84});
+  learning_label_ = new MessageLabel(this, QStringLiteral("学習の状況"), {456, 528, 214, 28});
+  send_label_ = new MessageLabel(this, QStringLiteral("送信の状況"), {56, 504, 206, 52});
 
   mode_status_ = new ModeStatus(this, QPoint(62, 394));
 
@@ -154,6 +138,8 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
     before_key();
     keypad_.pick_symbol(page, index);
   });
+  connect(symbol_picker_, &SymbolPicker::page_chosen, this,
+          [this](SymbolPage page) { keypad_.choose_symbol_page(page); });
 
   text_display_->setAccessibleName(QStringLiteral("入力テキスト"));
   name_scroll_bars(text_display_, text_display_->accessibleName());
@@ -171,7 +157,7 @@ MainWindow::MainWindow(Draft draft) : keeps_draft_(draft == Draft::kept) {
   }
   delivery_ = Delivery::for_platform(this);
   connect(delivery_.get(), &Delivery::progress, this, [this](int delivered, int total) {
-    show_send_message(QStringLiteral("送信中 %1 / %2 文字").arg(delivered).arg(total));
+    send_label_->say(QStringLiteral("送信中 %1 / %2 文字").arg(delivered).arg(total), {}, false);
   });
   connect(delivery_.get(), &Delivery::finished, this, &MainWindow::sending_finished);
   refresh_extras();
@@ -481,9 +467,7 @@ void MainWindow::save_draft() {
 
 void MainWindow::show_draft_note(const QString& note, const QString& details) {
   draft_note_ = note;
-  draft_label_->setText(note);
-  draft_label_->setToolTip(details);
-  draft_label_->setVisible(!note.isEmpty());
+  draft_label_->say(note, details);
 }
 
 // A failure never stops typing and never harms the draft on disk; it is shown once, quietly,
@@ -508,10 +492,7 @@ void MainWindow::show_learning_problem(const std::string& message) {
   if (learning_label_->isVisible()) return;
   const QString text = to_qstring(message);
   // The short form under the keys, the reason in the tooltip.
-  learning_label_->setText(text.section(QStringLiteral(": "), 0, 0));
-  learning_label_->setToolTip(text);
-  learning_label_->adjustSize();
-  learning_label_->show();
+  learning_label_->say(text.section(QStringLiteral(": "), 0, 0), text);
 }
 
 // The candidate strip, the undo key, the keys' descriptions and the spoken mode follow the
@@ -591,8 +572,7 @@ void MainWindow::sending_finished(Delivery::Outcome outcome, int delivered, int 
 }
 
 void MainWindow::show_send_message(const QString& message) {
-  send_label_->setText(message);
-  send_label_->show();
+  send_label_->say(message);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

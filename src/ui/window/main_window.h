@@ -24,6 +24,7 @@
 #include "handset_picture.h"
 #include "key_button.h"
 #include "keypad.h"
+#include "message_label.h"
 #include "mode_status.h"
 #include "symbol_picker.h"
 #include "text_display.h"
@@ -76,16 +77,16 @@ class MainWindow : public QWidget, public View {
   QPushButton* undo_key() const { return window_key(key::undo); }
   QPushButton* send_key() const { return window_key(key::send); }
   // What 送る last said: its progress, or how the delivery ended.
-  QLabel* send_label() const { return send_label_; }
+  MessageLabel* send_label() const { return send_label_; }
   Delivery* delivery() const { return delivery_.get(); }
   CandidateBar* candidate_bar() const { return candidate_bar_; }
   QLabel* position_label() const { return position_label_; }
   QLabel* about_label() const { return about_label_; }
-  QLabel* draft_label() const { return draft_label_; }
+  MessageLabel* draft_label() const { return draft_label_; }
   // Says quietly under the keys that what is learned cannot be kept (or was set aside); the
   // message comes from the learning store, in Shift-JIS.
   void show_learning_problem(const std::string& message);
-  QLabel* learning_label() const { return learning_label_; }
+  MessageLabel* learning_label() const { return learning_label_; }
   // Writes the draft now and waits for it, if the text or its caret changed since the last
   // write (at quit, and for the tests).
   void save_draft();
@@ -162,11 +163,11 @@ class MainWindow : public QWidget, public View {
   DraftState draft_written_;
   bool draft_failed_ = false;  // the failure is on show; said once until a write succeeds
   QString draft_note_;         // what start-up had to say about the draft, or empty
-  QLabel* draft_label_;
-  QLabel* learning_label_;
+  MessageLabel* draft_label_;
+  MessageLabel* learning_label_;
 
   std::unique_ptr<Delivery> delivery_;
-  QLabel* send_label_;
+  MessageLabel* send_label_;
   QElapsedTimer interrupted_;  // since the last delivery stopped half-way
 
   Engine engine_{*this};
