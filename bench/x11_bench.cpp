@@ -7,8 +7,10 @@
 // a minimal Qt window whose button press repaints a label.
 //
 // Also start-up to the first painted frame, from process start, of the lumeta program and of
-// the minimal window, warm and cold (the files they map dropped from the page cache first), and
-// resident memory of a window after 60 keys on a 1,000,000-character text.
+// the minimal window (a program of its own, lumeta_minimal_window), warm and cold (the files
+// they map dropped from the page cache first) and started in turn (BM_StartUpBesideFloor: the
+// median difference), and resident memory of a window after 60 keys on a 1,000,000-character
+// text.
 //
 //   xvfb-run -a -s "-screen 0 1024x768x24" build/bench/lumeta_x11_bench
 #include <benchmark/benchmark.h>
@@ -35,6 +37,7 @@
 #include <vector>
 
 #include "bench_text.h"
+#include "floor_window.h"
 #include "main_window.h"
 #include "x11_probe.h"
 
@@ -47,7 +50,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kSettleMs = 12;  // after each click, before the next one
 
-std::string g_self;  // this program, started again for the minimal window and memory
+std::string g_self;  // this program, started again for the memory
 
 // Runs `f` on the Qt thread and waits for it.
 void on_gui(const std::function<void()>& f) {
@@ -61,29 +64,6 @@ void wait_exposed(QWidget& w) {
   }
   QApplication::processEvents();
 }
-
-// The floor: a window whose button press repaints a label.
-class FloorWindow : public QWidget {
- public:
-  FloorWindow() {
-    auto* layout = new QVBoxLayout(this);
-    label_ = new QLabel(QStringLiteral("0"), this);
-    label_->setMinimumSize(200, 60);
-    button_ = new QPushButton(QStringLiteral("+"), this);
-    button_->setMinimumSize(60, 60);
-    layout->addWidget(label_);
-    layout->addWidget(button_);
-    connect(button_, &QPushButton::pressed, this,
-            [this] { label_->setText(QString::number(++count_)); });
-  }
-  QLabel* label() const { return label_; }
-  QPushButton* button() const { return button_; }
-
- private:
-  QLabel* label_;
-  QPushButton* button_;
-  int count_ = 0;
-};
 
 bench::Area area_in(QWidget* window, QWidget* part) {
   const QPoint at = part->mapTo(window, QPoint(0, 0));
@@ -171,12 +151,12 @@ void BM_X11Key(benchmark::State& state) {
 }
 
 void BM_X11Floor(benchmark::State& state) {
-  std::unique_ptr<FloorWindow> floor;
+  std::unique_ptr<bench::FloorWindow> floor;
   unsigned long window = 0;
   bench::Area area{};
   QPoint button;
   on_gui([&] {
-    floor = std::make_unique<FloorWindow>();
+    floor = std::make_unique<bench::FloorWindow>();
     floor->show();
     wait_exposed(*floor);
     window = floor->winId();
@@ -249,11 +229,39 @@ double first_frame_ms(const std::vector<std::string>& args, std::set<std::string
   return ms;
 }
 
+const std::vector<std::string> kLumetaProgram{LUMETA_PROGRAM, "-platform", "xcb"};
+const std::vector<std::string> kFloorProgram{LUMETA_MINIMAL_WINDOW, "-platform", "xcb"};
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// Start-up to the first painted frame of lumeta and of the minimal window, started one after
+// the other in turn, so that whatever else the machine does weighs on both alike: the median
+// of each and the median of the differences of the pairs.
+void BM_StartUpBesideFloor(benchmark::State& state) {
+  first_frame_ms(kLumetaProgram, nullptr);  // a first start of each fills the caches
+  first_frame_ms(kFloorProgram, nullptr);
+  std::vector<double> lumeta, floor, difference;
+  for (auto _ : state) {
+    const double f = first_frame_ms(kFloorProgram, nullptr);
+    const double l = first_frame_ms(kLumetaProgram, nullptr);
+    if (f < 0 || l < 0) return state.SkipWithError("no first frame");
+    floor.push_back(f);
+    lumeta.push_back(l);
+    difference.push_back(l - f);
+    state.SetIterationTime((l + f) / 1000);
+  }
+  state.counters["lumeta_ms"] = median(lumeta);
+  state.counters["floor_ms"] = median(floor);
+  state.counters["difference_ms"] = median(difference);
+  state.SetLabel("warm, medians");
+}
+
 void BM_StartUp(benchmark::State& state) {
   const bool floor = state.range(0) != 0, cold = state.range(1) != 0;
-  const std::vector<std::string> args =
-      floor ? std::vector<std::string>{g_self, "--floor-window"}
-            : std::vector<std::string>{LUMETA_PROGRAM, "-platform", "xcb"};
+  const std::vector<std::string> args = floor ? kFloorProgram : kLumetaProgram;
   std::set<std::string> files;
   first_frame_ms(args, &files);  // a first start fills the caches and names the files
   std::vector<double> ms;
@@ -332,6 +340,7 @@ BENCHMARK(BM_StartUp)
     ->UseManualTime()
     ->Iterations(5)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartUpBesideFloor)->UseManualTime()->Iterations(9)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
@@ -339,12 +348,6 @@ BENCHMARK(BM_Memory)->Iterations(1)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
   g_self = std::filesystem::canonical("/proc/self/exe").string();
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "--floor-window") {
-    QApplication app(argc, argv);
-    FloorWindow window;
-    window.show();
-    return app.exec();
-  }
   if (mode == "--memory-child") {
     QApplication app(argc, argv);
     return memory_child();

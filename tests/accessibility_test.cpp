@@ -8,6 +8,7 @@
 #include "dictionary.h"
 #include "main_window.h"
 #include "qt_text.h"
+#include "sjis.h"
 #include "text_display_accessible.h"
 
 namespace lumeta {
@@ -156,6 +157,40 @@ class AccessibilityTest : public QObject {
     QCOMPARE(text()->textAtOffset(0, QAccessible::WordBoundary, &start, &end), all().left(3));
   }
 
+  // Every question that takes an offset answers at 0 and at the end, and an offset past the end
+  // changes nothing: the caret goes to the end of the text, never past it.
+  void offsetsAnswerFromTheStartToTheEnd() {
+    clicks({key::A, key::I, key::centre});  // あい, confirmed
+    const int end = text()->characterCount();
+    QCOMPARE(end, 2);
+    text()->setCursorPosition(0);
+    QCOMPARE(text()->cursorPosition(), 0);
+    text()->setCursorPosition(end);
+    QCOMPARE(text()->cursorPosition(), end);
+    QCOMPARE(main_window->display()->caret(), 4);
+    text()->setCursorPosition(0);
+    text()->setCursorPosition(end + 1);  // refused: the caret stays where it was
+    QCOMPARE(text()->cursorPosition(), 0);
+    text()->setCursorPosition(end);
+    clicks({key::U});  // typing goes on at the end
+    QCOMPARE(all(), QStringLiteral("あいう"));
+    const int longer = text()->characterCount();
+    QCOMPARE(text()->text(0, longer + 1), all());
+    QCOMPARE(text()->text(longer, longer + 1), QString());
+    int start = -1, stop = -1;
+    for (const auto type : {QAccessible::CharBoundary, QAccessible::WordBoundary,
+                            QAccessible::SentenceBoundary, QAccessible::LineBoundary}) {
+      for (int offset : {0, longer}) {
+        text()->textAtOffset(offset, type, &start, &stop);
+        QVERIFY2(0 <= start && start <= stop && stop <= longer, qPrintable(QString::number(type)));
+      }
+      text()->textAtOffset(longer + 1, type, &start, &stop);
+      QVERIFY(start == -1 || (0 <= start && start <= stop && stop <= longer));
+    }
+    QVERIFY(!text()->characterRect(0).isEmpty());
+    QVERIFY(!text()->characterRect(longer).isEmpty());  // where the caret stands at the end
+  }
+
   void wrappedLinesAreLinesAndPointsAreCharacters() {
     int guard = 0;
     while (main_window->display()->line_count() < 2 && guard++ < 40)
@@ -265,14 +300,28 @@ class AccessibilityTest : public QObject {
     QAccessibleInterface* strip =
         QAccessible::queryAccessibleInterface(main_window->candidate_bar());
     clicks({key::K, key::K, key::A, key::S, key::S, key::O});  // がぞ
-    const int candidates = main_window->candidate_bar()->candidate_count();
+    // The children come as the strip draws them: the predictions, then the candidates, each
+    // shown child right of or under the one before it.
+    const int predictions = main_window->candidate_bar()->prediction_count();
+    QVERIFY(predictions > 0);
     QAccessibleInterface* gazou = nullptr;
-    for (int i = candidates; i < strip->childCount(); ++i) {
+    for (int i = 0; i < predictions; ++i) {
       QCOMPARE(strip->child(i)->text(QAccessible::Description), QStringLiteral("予測"));
       if (strip->child(i)->text(QAccessible::Name) == QStringLiteral("画像"))
         gazou = strip->child(i);
     }
     QVERIFY(gazou);
+    QCOMPARE(strip->child(predictions)->text(QAccessible::Name).section(QLatin1Char(' '), 0, 0),
+             QStringLiteral("1"));
+    QRect before;
+    for (int i = 0; i < strip->childCount() && !strip->child(i)->state().offscreen; ++i) {
+      const QRect place = strip->child(i)->rect();
+      QVERIFY2(before.isNull() || place.top() > before.top() ||
+                   (place.top() == before.top() && place.left() > before.left()),
+               qPrintable(strip->child(i)->text(QAccessible::Name)));
+      QCOMPARE(strip->childAt(place.center().x(), place.center().y()), strip->child(i));
+      before = place;
+    }
     const QRect place = gazou->rect();
     QCOMPARE(strip->childAt(place.center().x(), place.center().y()), gazou);
     press(gazou);
@@ -309,7 +358,8 @@ class AccessibilityTest : public QObject {
     QVERIFY(!grid->child(150));
     QCOMPARE(picker->panel(SymbolPage::full_width)->accessibleDescription(),
              QStringLiteral("表示中のページ"));
-    QCOMPARE(picker->panel(SymbolPage::half_width)->accessibleDescription(), QString());
+    QCOMPARE(picker->panel(SymbolPage::half_width)->accessibleDescription(),
+             QStringLiteral("このページに切り替える"));
     QCOMPARE(grid->text(QAccessible::Description), QStringLiteral("全角記号"));
     press(cell);
     QCOMPARE(shown(), QStringLiteral("あ●"));
@@ -318,7 +368,8 @@ class AccessibilityTest : public QObject {
     click(key::down);  // the half-width page: the same cell now holds its symbol
     QCOMPARE(picker->panel(SymbolPage::half_width)->accessibleDescription(),
              QStringLiteral("表示中のページ"));
-    QCOMPARE(picker->panel(SymbolPage::full_width)->accessibleDescription(), QString());
+    QCOMPARE(picker->panel(SymbolPage::full_width)->accessibleDescription(),
+             QStringLiteral("このページに切り替える"));
     QCOMPARE(grid->text(QAccessible::Description), QStringLiteral("半角記号"));
     QCOMPARE(grid->tableInterface()->rowCount(), 4);
     const QString second = grid->tableInterface()->cellAt(0, 1)->text(QAccessible::Name);
@@ -330,6 +381,69 @@ class AccessibilityTest : public QObject {
     QVERIFY(!picker->isVisible());
     press(grid->child(0));
     QCOMPARE(shown(), QStringLiteral("あ●") + second);
+  }
+
+  // While the picker is closed its cells are hidden and nowhere, not over the text; its page
+  // names are buttons that turn to their page.
+  void closedPickerShowsNoCellsAndPageNamesTurnPages() {
+    SymbolPicker* picker = main_window->symbol_dialog();
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(picker->grid());
+    const auto hidden = [&] {
+      for (int i = 0; i < grid->childCount(); ++i) {
+        QAccessibleInterface* cell = grid->child(i);
+        if (!cell->state().invisible || !cell->state().offscreen || !cell->rect().isEmpty())
+          return false;
+      }
+      return grid->childCount() > 0;
+    };
+    QVERIFY(hidden());
+    clicks({key::mode, key::mode});  // symbol mode
+    QVERIFY(!grid->child(0)->state().invisible);
+    QVERIFY(!grid->child(0)->state().offscreen);
+    QVERIFY(main_window->display()->geometry().contains(
+        main_window->mapFromGlobal(grid->child(0)->rect().center())));
+    QAccessibleInterface* pictographs =
+        QAccessible::queryAccessibleInterface(picker->panel(SymbolPage::pictographs));
+    QCOMPARE(pictographs->role(), QAccessible::Button);
+    press(pictographs);
+    QTRY_COMPARE(main_window->engine().state().symbol_page, SymbolPage::pictographs);
+    QCOMPARE(picker->panel(SymbolPage::pictographs)->accessibleDescription(),
+             QStringLiteral("表示中のページ"));
+    QCOMPARE(grid->text(QAccessible::Description), QStringLiteral("絵文字"));
+    QTest::mouseClick(picker->panel(SymbolPage::half_width), Qt::LeftButton);
+    QCOMPARE(main_window->engine().state().symbol_page, SymbolPage::half_width);
+    click(key::down);  // ↓ goes on from the page clicked
+    QCOMPARE(main_window->engine().state().symbol_page, SymbolPage::pictographs);
+    click(key::centre);  // the picker closes
+    QVERIFY(hidden());
+    press(pictographs);  // a closed picker turns no page
+    QTest::qWait(300);
+    QCOMPARE(main_window->engine().state().symbol_page, SymbolPage::full_width);
+  }
+
+  // 送る's message is a notification: named by what it says, read through its text, and
+  // described by what it is about; the messages of the draft and of learning are the same.
+  void messagesAreNotificationsWithAText() {
+    QTest::mouseClick(main_window->send_key(), Qt::LeftButton);  // nothing to send
+    QAccessibleInterface* said = QAccessible::queryAccessibleInterface(main_window->send_label());
+    QVERIFY(said);
+    const QString message = QStringLiteral("送る文章がありません");
+    QCOMPARE(said->role(), QAccessible::Notification);
+    QCOMPARE(said->text(QAccessible::Name), message);
+    QCOMPARE(said->text(QAccessible::Description), QStringLiteral("送信の状況"));
+    QVERIFY(said->textInterface());
+    QCOMPARE(said->textInterface()->characterCount(), message.size());
+    QCOMPARE(said->textInterface()->text(0, message.size() + 1), message);
+    int start = -1, end = -1;
+    QCOMPARE(said->textInterface()->textAtOffset(0, QAccessible::CharBoundary, &start, &end),
+             QStringLiteral("送"));
+    main_window->show_learning_problem(
+        *sjis::from_utf8("学習を保存できません: No space left on device"));
+    QAccessibleInterface* learning =
+        QAccessible::queryAccessibleInterface(main_window->learning_label());
+    QCOMPARE(learning->role(), QAccessible::Notification);
+    QCOMPARE(learning->text(QAccessible::Name), QStringLiteral("学習を保存できません"));
+    QCOMPARE(learning->textInterface()->text(0, 10), QStringLiteral("学習を保存できません"));
   }
 
   void keyDescriptionsKeepTheMarksApart() {

@@ -1,8 +1,10 @@
 # Lumeta as a screen reader reaches it over AT-SPI: the keys, the text display's text, caret,
-# lines, words and sentences at every offset (each answered within a second), the caret set
-# where typing goes on, the candidate strip's candidates and selection, the mode spoken by name,
-# the symbol picker's cells, pressed through their "Press" actions, the roles and names of what
-# is shown, and the changes announced on the accessibility bus. Talks D-Bus through gdbus and
+# lines, words and sentences at every offset (each answered within a second, from 0 to one past
+# the end), the caret set where typing goes on (at 0 and at the end; past the end refused), the
+# candidate strip's children in screen order and its selection, the mode spoken by name, 送る's
+# messages as notifications with a text, the symbol picker's cells (hidden while it is closed)
+# and page names, pressed through their "Press" actions, the roles and names of what is shown,
+# and the changes announced on the accessibility bus, each with the signature AT-SPI expects. Talks D-Bus through gdbus and
 # dbus-monitor only. Run by atspi_test.sh inside a private D-Bus session and an Xvfb display:
 # atspi_test.py path/to/lumeta
 import concurrent.futures
@@ -18,6 +20,7 @@ ROOT = "/org/a11y/atspi/accessible/root"
 LINE_START = "5"  # ATSPI_TEXT_BOUNDARY_LINE_START
 BOUNDARIES = range(7)  # ATSPI_TEXT_BOUNDARY_CHAR .. LINE_END
 SHOWING, SELECTED = 25, 23  # ATSPI_STATE_*
+SCREEN = "0"  # ATSPI_COORD_TYPE_SCREEN
 
 
 class Frozen(Exception):
@@ -69,6 +72,19 @@ def first_string(reply):
     return match.group(1) if match else ""
 
 
+def description(bus, path):
+    reply = call(bus, path, "org.freedesktop.DBus.Properties.Get", "org.a11y.atspi.Accessible",
+                 "Description")
+    match = re.search(r"<'(.*)'>", reply)
+    return match.group(1) if match else ""
+
+
+def extents(bus, path):
+    """x, y, width, height on the screen."""
+    reply = call(bus, path, "org.a11y.atspi.Component.GetExtents", SCREEN)
+    return tuple(int(n) for n in re.findall(r"-?\d+", reply))
+
+
 def states(bus, path):
     """The set of ATSPI_STATE_* numbers of an object."""
     reply = call(bus, path, "org.a11y.atspi.Accessible.GetState").replace("uint32", "")
@@ -86,6 +102,20 @@ def signals(log, member, detail):
     return found
 
 
+def children_changed(log, path):
+    """The ChildrenChanged signals of `path` as (kind, whether the child came as a variant): the
+    child must come as a variant ("siiv(so)"), or every client drops the signal as invalid."""
+    found = []
+    for block in open(log).read().split("\nsignal ")[1:]:
+        lines = block.split("\n")
+        if "member=ChildrenChanged" not in lines[0] or f"path={path};" not in lines[0]:
+            continue
+        kind = re.search(r'string "([^"]*)"', lines[1])
+        found.append((kind.group(1) if kind else "", len(lines) > 4 and
+                      lines[4].strip().startswith("variant")))
+    return found
+
+
 failures = []
 
 
@@ -96,7 +126,8 @@ def keep_registering(stop):
     while not stop.is_set():
         for event in ("object:text-changed:insert", "object:text-changed:delete",
                       "object:text-caret-moved", "object:property-change:accessible-name",
-                      "object:state-changed:selected", "object:children-changed"):
+                      "object:state-changed:selected", "object:state-changed:showing",
+                      "object:children-changed"):
             subprocess.run(["gdbus", "call", "--address", ADDRESS, "--dest", REGISTRY,
                             "--object-path", "/org/a11y/atspi/registry", "--method",
                             "org.a11y.atspi.Registry.RegisterEvent", "--", event],
@@ -206,7 +237,7 @@ def main():
                           (0 <= start <= end <= len(whole) and whole[start:end] == piece))
                 check(f"{method} {offset} {boundary} on {what} {whole!r}: {reply}", inside, True)
 
-            questions = [(method, offset, boundary) for offset in range(len(whole) + 1)
+            questions = [(method, offset, boundary) for offset in range(len(whole) + 2)
                          for boundary in BOUNDARIES
                          for method in ("GetTextAtOffset", "GetTextBeforeOffset",
                                         "GetTextAfterOffset")]
@@ -220,11 +251,51 @@ def main():
               [("frame", "Lumeta")])
         every_boundary("an empty text")
 
+        # The closed symbol picker shows no cell, and none lies over the text.
+        grid = found.get(("table", "記号の一覧"))
+        if grid is None:
+            failures.append("the closed symbol picker's grid is not in the tree")
+        else:
+            cells = children(bus, grid)
+            check("cells of the closed picker", len(cells), 150)
+            check("cells of the closed picker showing",
+                  [name(b, p) for b, p in cells[::7] if SHOWING in states(b, p)], [])
+            check("extents of a cell of the closed picker", extents(*cells[0])[2:], (0, 0))
+
+        # 送る's message is a notification, read through its text and announced by its name.
+        press(found[("push button", "送る")])
+
+        frame = children(bus, apps[-1][1])[0][1]
+
+        def notification():
+            """送る's message under the keys, a child of the window: its name and path."""
+            for b, p in children(bus, frame):
+                if role(b, p) == "notification" and description(b, p) == "送信の状況":
+                    return name(b, p), p
+            return None, None
+
+        wait_for("送る's message", lambda: notification()[0], "送る文章がありません")
+        said, label = notification()
+        if label:
+            check("送る's message as text",
+                  first_string(call(bus, label, "org.a11y.atspi.Text.GetText", "0",
+                                    str(len(said) + 1))), said)
+            check("送る's message shown", SHOWING in states(bus, label), True)
+            wait_for("送る's message announced",
+                     lambda: label in signals("atspi_events.log", "PropertyChange",
+                                              "accessible-name") and
+                     label in signals("atspi_events.log", "StateChanged", "showing"), True)
+
         # A caret set through AT-SPI is where typing goes on, as after a click there.
         for key in ("キー A", "キー I"):
             press(found[("push button", key)])
         wait_for("text after A I", typed, "あい")
         every_boundary("kana")
+        # The caret goes to 0 and to the end; one past the end is refused and moves nothing.
+        for offset, expected in ((0, 0), (2, 2), (0, 0), (3, 0)):
+            call(bus, text, "org.a11y.atspi.Text.SetCaretOffset", str(offset))
+            time.sleep(0.3)
+            wait_for(f"caret after SetCaretOffset {offset}", caret, expected)
         check("SetCaretOffset 1", call(bus, text, "org.a11y.atspi.Text.SetCaretOffset", "1"),
               "(true,)")
         wait_for("caret after SetCaretOffset 1", caret, 1)
@@ -242,9 +313,24 @@ def main():
 
         strip = found[("list", "変換候補")]
         wait_for("the strip's first candidates",
-                 lambda: [name(b, p) for b, p in children(bus, strip)][:2], ["1 回", "2 会"])
+                 lambda: [n for n in (name(b, p) for b, p in children(bus, strip))
+                          if re.match(r"\d+ ", n)][:2], ["1 回", "2 会"])
         wait_for("news of the strip's new candidates",
                  lambda: strip in signals("atspi_events.log", "ChildrenChanged", "add"), True)
+        # A reader meets the children in the order they are drawn: the predictions, then the
+        # candidates, each right of the one before it or on a row below.
+        shown = [(b, p) for b, p in children(bus, strip) if SHOWING in states(b, p)]
+        places = [extents(b, p)[:2] for b, p in shown]
+        check("the strip's children in screen order",
+              places, sorted(places, key=lambda xy: (xy[1], xy[0])))
+        check("predictions before candidates",
+              [description(b, p) == "予測" for b, p in shown],
+              sorted((description(b, p) == "予測" for b, p in shown), reverse=True))
+        changes = children_changed("atspi_events.log", strip)
+        check("news of the strip's children as AT-SPI wants it (the child a variant)",
+              [kind for kind, variant in changes if not variant], [])
+        check("news of children that went and came",
+              {kind for kind, variant in changes} >= {"add", "remove"}, True)
         press(found[("push button", "下")])
         press(found[("push button", "下")])
         wait_for("text after ↓ ↓", typed, "会")
@@ -298,6 +384,13 @@ def main():
             check("the picker is a panel in the window, shown",
                   picker is not None and SHOWING in states(bus, picker), True)
             unnamed_shown("the symbol picker")
+            # A page's name turns to that page.
+            press(next(p for b, p in children(bus, picker) if name(b, p) == "絵文字"))
+            wait_for("the page clicked", lambda: description(bus, grid), "絵文字")
+            press(found[("push button", "決定")])
+            wait_for("cells of the picker closed again",
+                     lambda: [name(b, p) for b, p in children(bus, grid)[:10]
+                              if SHOWING in states(b, p)], [])
         time.sleep(0.5)
     except Frozen as frozen:
         failures.append(f"no answer within a second, Lumeta frozen: {frozen}")

@@ -8,4 +8,8 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 # Nothing the test types is learned into, or drafted for, the user running it.
 export XDG_DATA_HOME=$work/data XDG_STATE_HOME=$work/state
+# The accessibility bus's socket in a folder of its own: where it defaults to (~/.cache/at-spi)
+# another session's bus launcher, run by the same user, may remove it in mid-test.
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR=$work/runtime
 dbus-run-session -- xvfb-run -a python3 "$here/atspi_test.py" "$lumeta"

@@ -47,9 +47,18 @@ TEST(Conversion, TheFirstDownOnANewReadingShowsItsFirstCandidate) {
   Lumeta click;  // the same with a click in the text for ←
   click.keys("A RET N N N DOWN DOWN DOWN BS CARET:0 A K I DOWN");
   EXPECT_EQ(click.text(), "秋あ");
-  Lumeta same;  // ↑ twice on one reading keeps the count: the next ↓ goes on from it
+  // ↑ twice takes the candidate off display and ends the count, as クリア does: the next ↓ on
+  // the reading, typed again or not, shows its first candidate.
+  Lumeta same;
   same.keys("K A I DOWN DOWN UP UP DOWN");
-  EXPECT_EQ(same.engine.state().candidate_index, 3);
+  EXPECT_EQ(same.text(), "回");
+  EXPECT_EQ(same.engine.state().candidate_index, 1);
+  Lumeta comma;
+  comma.keys("Z DOWN UP UP BS Z DOWN");
+  EXPECT_EQ(comma.text(), "，");
+  Lumeta again;
+  again.keys("K A I DOWN UP UP BS BS K A I DOWN");
+  EXPECT_EQ(again.text(), "回");
 }
 
 TEST(Conversion, LoneNAndVowelAndCursorJoinTheReading) {
@@ -213,6 +222,15 @@ TEST(CandidateStrip, FollowsTheReadingAndTheDownKey) {
   Lumeta alphabet;
   alphabet.keys("MODE A");
   EXPECT_FALSE(alphabet.strip().active);
+  // Consonants alone are no reading yet: the strip says nothing, not even that the dictionary
+  // has no candidates, until the first kana.
+  Lumeta consonant;
+  consonant.keys("K");
+  EXPECT_FALSE(consonant.strip().active);
+  consonant.keys("Y");
+  EXPECT_FALSE(consonant.strip().active);
+  consonant.keys("A K");  // きゃ, then Ｋ after it
+  EXPECT_TRUE(consonant.strip().active);
 }
 
 TEST(CandidateStrip, ClickShowsAndConfirms) {

@@ -102,8 +102,11 @@ export XDG_DATA_HOME=$scratch/data
 
 # --forget-learning removes the store and its journal, and exits without a window.
 touch "$store-wal"
-check "--forget-learning exits at once" timeout 10 "$lumeta" --forget-learning
+said=$(timeout 10 "$lumeta" --forget-learning) || failures=$((failures + 1))
 check "--forget-learning removed the store" test ! -e "$store" -a ! -e "$store-wal"
+check "--forget-learning says it removed it" grep -qF "removed what was learned ($store)" <<<"$said"
+said=$(timeout 10 "$lumeta" --forget-learning) || failures=$((failures + 1))
+check "--forget-learning says when nothing was there" grep -qF "nothing was learned" <<<"$said"
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]

@@ -34,7 +34,6 @@ void check_invariants(Lumeta& t, int step) {
     ASSERT_TRUE(sjis::is_boundary(text, s.start) && sjis::is_boundary(text, s.end))
         << "step " << step;
   }
-  ASSERT_EQ(text.find("XXX"), std::string::npos) << "step " << step;
   // Nothing is left over of what was pending: with front_text all confirmed no reading, digits
   // or conversion remains, and only romaji mode holds a reading or counts ↓ presses. The
   // number marker may stay in kana_text in full-width number mode once ↓ has shown half-width
@@ -54,6 +53,16 @@ void check_invariants(Lumeta& t, int step) {
     ASSERT_FALSE(digits) << "step " << step;
   }
   ASSERT_TRUE(sjis::is_valid(text)) << "step " << step;
+}
+
+// How many one-byte X characters `text` holds (an X inside a two-byte character is not one).
+// The number marker that stands in kana_text in full-width number mode is XXX: shown, it would
+// add three.
+std::size_t one_byte_xs(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < text.size(); i = sjis::next_boundary(text, i))
+    count += text[i] == 'X' && sjis::next_boundary(text, i) == i + 1;
+  return count;
 }
 
 // The value of the environment variable `name` as a number, or `fallback` when it is unset.
@@ -81,6 +90,8 @@ TEST(RandomKeys, InvariantsHoldAfterEveryKey) {
   std::size_t longest = 0;
   int last = key::A;
   for (int step = 0; step < presses; ++step) {
+    const InputMode mode_before = t.engine.state().input_mode;
+    const std::size_t xs_before = one_byte_xs(t.text());
     const int roll = static_cast<int>(random() % 1000);
     if (roll < 2) {
       t.keypad.press(key::delete_all);  // keeps the text small
@@ -101,6 +112,12 @@ TEST(RandomKeys, InvariantsHoldAfterEveryKey) {
     longest = std::max(longest, t.text().size());
     check_invariants(t, step);
     if (::testing::Test::HasFatalFailure()) return;
+    // Only half-width alphabet mode types a one-byte X: anywhere else a new one would be the
+    // number marker shown as text. Checking for the text "XXX" instead would stop a long run
+    // falsely, as the user can type it (seed 4242, 1,000,000 presses: at step 485,171).
+    if (mode_before != InputMode::half_alphabet) {
+      ASSERT_LE(one_byte_xs(t.text()), xs_before) << "step " << step;
+    }
     if (step % 97 == 0) {
       ASSERT_EQ(t.engine.display().chars(), sjis::count_chars(t.text()));
       int breaks = 0;

@@ -2,7 +2,8 @@
 # The symbol picker on real display servers: on X11 (Xvfb) with a window manager (openbox), and
 # on Wayland (sway, headless) where sway can be started. While symbol mode is on, clicks on the
 # main window and page turns with ↓ leave the picker shown where it is, a click on a cell types
-# its symbol, and the physical keys work their on-screen keys. The typed text is read back from
+# its symbol, a click on a page's name turns to that page (X11), and the physical keys work
+# their on-screen keys. The typed text is read back from
 # the draft Lumeta writes a second after each change.
 #
 # Usage: symbol_picker_test.sh path/to/lumeta
@@ -75,6 +76,7 @@ down=(560 137)
 # grid under them. The first and second cell of the first row:
 cell1=(70 171)
 cell2=(97 171)
+full_width_name=(102 136)  # the name of the first page, 全角記号
 
 click "${mode[@]}"
 click "${mode[@]}"  # symbol mode
@@ -90,10 +92,13 @@ xdotool key --window "$window" Down  # a physical key: the pictographs
 sleep 0.4
 click "${cell1[@]}"
 expect_draft "X11: the physical ↓ turns the page while the picker is shown" "$draft" "●!①"
+click "${full_width_name[@]}"  # back to the first page by its name
+click "${cell1[@]}"
+expect_draft "X11: a click on a page's name turns to that page" "$draft" "●!①○"
 xdotool key --window "$window" Control_L  # the mode key: romaji, the picker goes
 sleep 0.4
 xdotool key --window "$window" a
-expect_draft "X11: Ctrl and A typed while the picker was shown" "$draft" "●!①あ"
+expect_draft "X11: Ctrl and A typed while the picker was shown" "$draft" "●!①○あ"
 if [ "$(xdotool search --onlyvisible --name '^記号モード$' 2> /dev/null | wc -l)" -eq 0 ]; then
   ok "X11: the picker is no window of its own"
 else

@@ -52,7 +52,7 @@ class WindowDraftTest : public QObject {
     form.idle_pass();
   }
   static QString note(MainWindow& form) {
-    return form.draft_label()->isVisibleTo(&form) ? form.draft_label()->text() : QString();
+    return form.draft_label()->isVisibleTo(&form) ? form.draft_label()->message() : QString();
   }
   // The note fits its place in the free space beside the window keys and covers no key.
   static bool note_fits(MainWindow& form) {

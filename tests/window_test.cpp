@@ -462,7 +462,7 @@ class WindowTest : public QObject {
     QVERIFY(picker->grid()->isVisible());
     click(key::up);
     QCOMPARE(picker->highlighted_page(), SymbolPage::pictographs);
-    QCOMPARE(picker->panel(SymbolPage::pictographs)->palette().color(QPalette::Window),
+    QCOMPARE(picker->panel(SymbolPage::pictographs)->palette().color(QPalette::Button),
              QColor(Qt::black));
     QTest::keyClick(picker, Qt::Key_Down);  // ↓ from the keyboard
     QCOMPARE(picker->highlighted_page(), SymbolPage::full_width);
@@ -610,6 +610,50 @@ class WindowTest : public QObject {
       for (int i = 1; i <= count; ++i)
         QVERIFY2(pages_of[static_cast<std::size_t>(i)] == 1, qPrintable(bar->label(i)));
       click(key::centre);
+    }
+  }
+
+  // The messages under the keys break between phrases, never inside a word ("戻せま / す"),
+  // and fit their place.
+  void messagesBreakBetweenPhrases() {
+    using Outcome = Delivery::Outcome;
+    QStringList messages;
+    for (Outcome outcome :
+         {Outcome::delivered, Outcome::stopped, Outcome::no_target, Outcome::target_gone,
+          Outcome::no_focus, Outcome::unsupported, Outcome::on_clipboard}) {
+      messages << Delivery::message(outcome, 12345, 123456);
+    }
+    messages << QStringLiteral(
+        "ほかの Lumeta が draft.txt を使っているため、この窓の下書きは "
+        "draft-2.txt に保存します");
+    const auto closes = [](QChar c) {
+      return c.isSpace() || c.category() == QChar::Punctuation_Other ||
+             c.category() == QChar::Punctuation_Close;
+    };
+    for (MessageLabel* label : {main_window->send_label(), main_window->draft_label()}) {
+      for (const QString& message : messages) {
+        label->say(message);
+        QCOMPARE(label->message(), message);
+        const QStringList lines = label->text().split(QLatin1Char('\n'));
+        QVERIFY2(lines.size() * label->fontMetrics().lineSpacing() <= label->height(),
+                 qPrintable(label->text()));
+        QString joined;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+          QVERIFY2(
+              label->fontMetrics().horizontalAdvance(lines[i]) <= label->contentsRect().width(),
+              qPrintable(lines[i]));
+          // A line goes on from the one before it only where a phrase ends: after a space or
+          // a mark, or before a word that is not hiragana.
+          if (i > 0 && !closes(message[joined.size() - 1]) && !closes(message[joined.size()])) {
+            QVERIFY2(lines[i][0].script() != QChar::Script_Hiragana,
+                     qPrintable(lines[i - 1] + QLatin1Char('/') + lines[i]));
+          }
+          joined += lines[i];
+          while (joined.size() < message.size() && message[joined.size()].isSpace())
+            joined += message[joined.size()];
+        }
+        QCOMPARE(joined, message);
+      }
     }
   }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "dictionary.h"
 #include "engine.h"
@@ -9,6 +10,21 @@
 
 namespace lumeta {
 namespace {
+
+// How many bytes at the end of `reading` are romaji not yet a kana: full-width letters Ａ..ｚ
+// ("かＫ": 2).
+std::size_t trailing_romaji(std::string_view reading) {
+  std::size_t end = reading.size();
+  while (end >= 2 &&
+         sjis::char_class(sjis::code_at(reading, end - 2)) == sjis::CharClass::full_width_letter)
+    end -= 2;
+  return reading.size() - end;
+}
+
+// Whether `reading` holds romaji alone, no kana yet: "Ｋ", "Ｋｙ".
+bool is_romaji_only(std::string_view reading) {
+  return trailing_romaji(reading) == reading.size();
+}
 
 // The first steps of a conversion: the reading settles (Engine::settle_reading) and its
 // candidates are looked up.
@@ -22,9 +38,11 @@ CandidateStrip candidate_strip(const Engine& engine, const ConversionSettings& s
   const EngineState& e = engine.state();
   CandidateStrip strip;
   if (e.input_mode != InputMode::romaji || engine.composition_length() == 0) return strip;
-  strip.active = true;
   const std::string reading =
       e.kana_text + (engine.lone_n() ? std::string("ん") : e.romaji_text) + e.kana_after_caret;
+  // A consonant alone (Ｋ) is no reading yet: the strip waits for its kana, saying nothing.
+  if (is_romaji_only(reading)) return strip;
+  strip.active = true;
   std::array<std::string, kCandidateSlots + 1> slots;
   const int count = settings.candidates(reading, slots);
   strip.candidates.assign(slots.begin() + 1, slots.begin() + 1 + count);
@@ -43,10 +61,7 @@ std::string typed_kana(const Engine& engine) {
   const EngineState& e = engine.state();
   if (!e.kana_after_caret.empty()) return {};
   std::string typed = e.kana_text + e.romaji_text;
-  // Full-width letters Ａ..ｚ are romaji not yet a kana.
-  while (typed.size() >= 2 && sjis::char_class(sjis::code_at(typed, typed.size() - 2)) ==
-                                  sjis::CharClass::full_width_letter)
-    typed.resize(typed.size() - 2);
+  typed.resize(typed.size() - trailing_romaji(typed));
   return typed;
 }
 

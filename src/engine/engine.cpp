@@ -365,6 +365,9 @@ void Engine::toggle_katakana() {
     show_katakana();
   } else {
     take_conversion_off(false);  // the caret stays where it stood in the reading
+    // The candidate is off display, as after クリア: the next ↓ starts the count again, so
+    // か い ↓ ↑ ↑ ↓ shows 回, not 会.
+    counted_reading.clear();
     show_romaji_mode();
   }
   update_caret_position();
@@ -385,14 +388,18 @@ void Engine::toggle_half_width_digits() {
 }
 
 void Engine::next_symbol_page() {
-  symbol_page = static_cast<SymbolPage>(static_cast<int>(symbol_page) % kSymbolPageCount + 1);
-  view.set_symbol_page_highlight(symbol_page);
+  turn_to_symbol_page(
+      static_cast<SymbolPage>(static_cast<int>(symbol_page) % kSymbolPageCount + 1));
 }
 
 void Engine::previous_symbol_page() {
-  symbol_page = symbol_page == SymbolPage::full_width
-                    ? SymbolPage::pictographs
-                    : static_cast<SymbolPage>(static_cast<int>(symbol_page) - 1);
+  turn_to_symbol_page(symbol_page == SymbolPage::full_width
+                          ? SymbolPage::pictographs
+                          : static_cast<SymbolPage>(static_cast<int>(symbol_page) - 1));
+}
+
+void Engine::turn_to_symbol_page(SymbolPage page) {
+  symbol_page = page;
   view.set_symbol_page_highlight(symbol_page);
 }
 

@@ -183,7 +183,8 @@ class Engine : protected EngineState {
   // Shows the reading in katakana; the reading itself stays as it is.
   void show_katakana();
   // ↑ on a pending reading: its katakana form on odd taps, the reading back in hiragana on
-  // even ones (the caret where it stood in the reading).
+  // even ones (the caret where it stood in the reading), which ends the count of ↓ presses:
+  // the next ↓ shows the first candidate.
   void toggle_katakana();
   // ↓ in full-width number mode with digits pending: １２ shows as 12 on odd taps, as １２ again
   // on even ones.
@@ -192,6 +193,8 @@ class Engine : protected EngineState {
   // highlight follows.
   void next_symbol_page();
   void previous_symbol_page();
+  // Symbol page `page` on display, the dialog's highlight with it: 絵文字 clicked.
+  void turn_to_symbol_page(SymbolPage page);
 
   // ---- Pending text ----------------------------------------------------------------------
   std::string reading() const;  // kana_text + romaji_text + kana_after_caret

@@ -253,6 +253,10 @@ void Keypad::pick_symbol(SymbolPage page, int index) {
   engine_.guarded([&] { insert_symbol(engine_, entries[index]); });
 }
 
+void Keypad::choose_symbol_page(SymbolPage page) {
+  if (view_.symbol_dialog_visible()) engine_.turn_to_symbol_page(page);
+}
+
 std::string Keypad::copy_text() const {
   // No trail byte is a CR, so a CR LF pair is found byte by byte.
   const std::string_view text = engine_.display().text();

@@ -109,6 +109,9 @@ class Keypad : private ChoiceListener {
   // A click on cell `index` (from 0) of the symbol dialog's page `page`; nothing while the
   // dialog is hidden or the page has no such cell.
   void pick_symbol(SymbolPage page, int index);
+  // A click on the name of the symbol dialog's page `page`: that page is shown, as ↓ and ↑
+  // would reach it; nothing while the dialog is hidden.
+  void choose_symbol_page(SymbolPage page);
 
   // What the copy key puts on the clipboard: the whole display text, each CR LF a lone LF
   // (Shift-JIS).

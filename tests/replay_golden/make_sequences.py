@@ -55,6 +55,9 @@ lines = [
     "T T A UP RET LEFT LEFT UP DOWN",
     "N N N DOWN DOWN DOWN BS LEFT A K I DOWN",
     "A RET N N N DOWN DOWN DOWN BS CARET:0 A K I DOWN",
+    # ↑ ↑ takes the candidate off display and ends the count: the next ↓ shows the first one.
+    "Z DOWN UP UP BS Z DOWN",
+    "K A I DOWN UP UP BS BS K A I DOWN",
 ]
 for n in range(60):  # short
     lines.append(" ".join(sequence(rng.randint(3, 25), 0.05, 0.01, 0.08)))

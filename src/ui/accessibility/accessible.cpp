@@ -4,10 +4,12 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <algorithm>
 #include <vector>
 
 #include "candidate_bar.h"
 #include "main_window.h"
+#include "message_label.h"
 #include "mode_status.h"
 #include "qt_text.h"
 #include "symbol_picker.h"
@@ -148,24 +150,23 @@ class PredictionAccessible : public ItemAccessible {
   int index_;  // from 1, in the strip's order
 };
 
-// The strip's children: its candidates, then its predictions.
+// The strip's children in the order they are drawn: its predictions, then its candidates.
 class CandidateBarAccessible : public QAccessibleWidget {
  public:
   explicit CandidateBarAccessible(CandidateBar* bar)
       : QAccessibleWidget(bar, QAccessible::List), bar_(bar) {}
 
   int childCount() const override {
-    return bar_->active() ? bar_->candidate_count() + bar_->prediction_count() : 0;
+    return bar_->active() ? bar_->prediction_count() + bar_->candidate_count() : 0;
   }
   QAccessibleInterface* child(int index) const override {
     if (index < 0 || index >= childCount()) return nullptr;
-    const int candidates = bar_->candidate_count();
-    if (index >= candidates) {
-      return predictions_.get(index - candidates, [&] {
-        return new PredictionAccessible(bar_, index - candidates + 1);
-      });
+    const int predictions = bar_->prediction_count();
+    if (index < predictions) {
+      return predictions_.get(index, [&] { return new PredictionAccessible(bar_, index + 1); });
     }
-    return children_.get(index, [&] { return new CandidateAccessible(bar_, index + 1); });
+    return children_.get(index - predictions,
+                         [&] { return new CandidateAccessible(bar_, index - predictions + 1); });
   }
   int indexOfChild(const QAccessibleInterface* child) const override {
     for (int i = 0; i < childCount(); ++i) {
@@ -175,13 +176,17 @@ class CandidateBarAccessible : public QAccessibleWidget {
   }
   QAccessibleInterface* childAt(int x, int y) const override {
     const QPoint at = bar_->mapFromGlobal(QPoint(x, y));
-    for (int i = 0; i < bar_->candidate_count(); ++i) {
-      if (bar_->candidate_rect(i + 1).contains(at)) return child(i);
-    }
     for (int i = 0; i < bar_->prediction_count(); ++i) {
-      if (bar_->prediction_rect(i + 1).contains(at)) return child(bar_->candidate_count() + i);
+      if (bar_->prediction_rect(i + 1).contains(at)) return child(i);
+    }
+    for (int i = 0; i < bar_->candidate_count(); ++i) {
+      if (bar_->candidate_rect(i + 1).contains(at)) return child(bar_->prediction_count() + i);
     }
     return nullptr;
+  }
+  // The child of candidate `index` (from 1), or null.
+  QAccessibleInterface* candidate(int index) const {
+    return index >= 1 ? child(bar_->prediction_count() + index - 1) : nullptr;
   }
 
  private:
@@ -205,8 +210,9 @@ class SymbolCellAccessible : public ItemAccessible, public QAccessibleTableCellI
     return spoken(
         symbol_page_entries(picker_->highlighted_page())[static_cast<std::size_t>(index_)]);
   }
+  // Nowhere while the picker is closed: its cells are not over the text then.
   QRect rect() const override {
-    if (!isValid()) return {};
+    if (!isValid() || !grid_->isVisible()) return {};
     const QRect local = grid_->visualRect(grid_->model()->index(rowIndex(), columnIndex()));
     return on_screen(grid_->viewport(), local);
   }
@@ -215,6 +221,7 @@ class SymbolCellAccessible : public ItemAccessible, public QAccessibleTableCellI
     QAccessible::State s;
     s.selectable = true;
     s.selected = isSelected();
+    s.invisible = !isValid() || !grid_->isVisible();
     s.offscreen = rect().isEmpty();
     return s;
   }
@@ -336,6 +343,51 @@ class ModeStatusAccessible : public QAccessibleWidget {
   QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 };
 
+// A message under the keys: a notification named by its message, which is also its text.
+class MessageAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+ public:
+  explicit MessageAccessible(MessageLabel* label)
+      : QAccessibleWidget(label, QAccessible::Notification), label_(label) {}
+
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+    return QAccessibleWidget::interface_cast(type);
+  }
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name) return label_->message();
+    return QAccessibleWidget::text(t);
+  }
+
+  QString text(int start, int end) const override {
+    const QString& all = label_->message();
+    start = std::clamp(start, 0, static_cast<int>(all.size()));
+    end = std::clamp(end, start, static_cast<int>(all.size()));
+    return all.mid(start, end - start);
+  }
+  int characterCount() const override { return static_cast<int>(label_->message().size()); }
+  // Read-only, without a caret or a selection; a character is somewhere in the label.
+  int cursorPosition() const override { return 0; }
+  void setCursorPosition(int) override {}
+  void selection(int, int* start, int* end) const override { *start = *end = 0; }
+  int selectionCount() const override { return 0; }
+  void addSelection(int, int) override {}
+  void removeSelection(int) override {}
+  void setSelection(int, int, int) override {}
+  QRect characterRect(int offset) const override {
+    return offset >= 0 && offset < characterCount() ? rect() : QRect();
+  }
+  int offsetAtPoint(const QPoint&) const override { return -1; }
+  void scrollToSubstring(int, int) override {}
+  QString attributes(int, int* start, int* end) const override {
+    *start = 0;
+    *end = characterCount();
+    return {};
+  }
+
+ private:
+  MessageLabel* label_;
+};
+
 // The symbol picker: a panel of the window.
 class PanelAccessible : public QAccessibleWidget {
  public:
@@ -357,6 +409,9 @@ QAccessibleInterface* factory(const QString& class_name, QObject* object) {
   if (class_name == QLatin1String(TextDisplay::staticMetaObject.className())) {
     return make_text_display_accessible(static_cast<TextDisplay*>(object));
   }
+  if (class_name == QLatin1String(MessageLabel::staticMetaObject.className())) {
+    return new MessageAccessible(static_cast<MessageLabel*>(object));
+  }
   if (class_name == QLatin1String(CandidateBar::staticMetaObject.className())) {
     return new CandidateBarAccessible(static_cast<CandidateBar*>(object));
   }
@@ -371,21 +426,43 @@ QAccessibleInterface* factory(const QString& class_name, QObject* object) {
 
 }  // namespace
 
-void accessible_strip_changed(CandidateBar* bar, int was_shown, bool candidates_changed) {
+// Qt 6.4's bridge sends the news of an ObjectReorder with the child's path as a string where
+// AT-SPI wants a variant ("siis(so)" for "siiv(so)"), and every client drops it. The news of
+// each child that goes (ObjectDestroyed) and comes (ObjectCreated) arrives whole.
+void accessible_strip_changing(CandidateBar* bar) {
   if (!QAccessible::isActive()) return;
   QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(bar);
+  for (int i = 0; strip && i < strip->childCount(); ++i) {
+    QAccessibleEvent gone(strip->child(i), QAccessible::ObjectDestroyed);
+    QAccessible::updateAccessibility(&gone);
+  }
+}
+
+void accessible_strip_changed(CandidateBar* bar, int was_shown, bool candidates_changed) {
+  if (!QAccessible::isActive()) return;
+  auto* strip = static_cast<CandidateBarAccessible*>(QAccessible::queryAccessibleInterface(bar));
   if (!strip) return;
   if (candidates_changed) {
-    QAccessibleEvent reorder(strip, QAccessible::ObjectReorder);
-    QAccessible::updateAccessibility(&reorder);
-  } else if (QAccessibleInterface* old = strip->child(was_shown - 1)) {
+    for (int i = 0; i < strip->childCount(); ++i) {
+      QAccessibleEvent added(strip->child(i), QAccessible::ObjectCreated);
+      QAccessible::updateAccessibility(&added);
+    }
+  } else if (QAccessibleInterface* old = strip->candidate(was_shown)) {
     QAccessibleEvent removed(old, QAccessible::SelectionRemove);
     QAccessible::updateAccessibility(&removed);
   }
-  if (QAccessibleInterface* now = strip->child(bar->shown() - 1)) {
+  if (QAccessibleInterface* now = strip->candidate(bar->shown())) {
     QAccessibleEvent added(now, QAccessible::SelectionAdd);
     QAccessible::updateAccessibility(&added);
   }
+}
+
+void accessible_message_said(MessageLabel* label) {
+  if (!QAccessible::isActive()) return;
+  QAccessibleEvent renamed(label, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&renamed);
+  QAccessibleEvent shown(label, QAccessible::ObjectShow);
+  QAccessible::updateAccessibility(&shown);
 }
 
 void name_scroll_bars(QAbstractScrollArea* area, const QString& what) {

@@ -1,6 +1,7 @@
 // The accessible interfaces Lumeta adds to what Qt gives every widget: the text display's text,
 // the candidate strip's candidates and the symbol picker's cells, each with a "Press" action;
-// the window as a frame, the mode status as a status bar, the symbol picker as a panel.
+// the window as a frame, the mode status as a status bar, the symbol picker as a panel, the
+// messages under the keys as notifications with a text.
 #pragma once
 
 class QAbstractScrollArea;
@@ -9,15 +10,22 @@ class QString;
 namespace lumeta {
 
 class CandidateBar;
+class MessageLabel;
 
 // Installs the factory that hands them out. Safe to call more than once; each of those widgets
 // calls it before it can be asked for its interface.
 void install_accessible_factory();
 
+// Tells assistive tools that the strip's children are about to go: before its predictions or
+// candidates change.
+void accessible_strip_changing(CandidateBar* bar);
 // Tells assistive tools that the strip's candidate on display moved from `was_shown` (1-based,
 // 0: none) to the one it shows now, as a selection moves, and when `candidates_changed`, that
-// its candidates are new.
+// its children are new.
 void accessible_strip_changed(CandidateBar* bar, int was_shown, bool candidates_changed);
+
+// Announces the message `label` shows now, as a notification that appears with that name.
+void accessible_message_said(MessageLabel* label);
 
 }  // namespace lumeta
 

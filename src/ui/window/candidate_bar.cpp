@@ -38,6 +38,7 @@ void CandidateBar::set_strip(const CandidateStrip& strip) {
   const bool moved = strip.shown != shown_;
   if (!changed && !moved) return;
   const int was_shown = shown_;
+  if (changed) accessible_strip_changing(this);
   active_ = strip.active;
   offers_ = strip.offers;
   shown_ = strip.shown;

@@ -1,4 +1,6 @@
+#include <sys/stat.h>
 #include <QApplication>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -22,8 +24,26 @@ constexpr const char* kHelp =
     "  --forget-learning     remove what was learned (the file\n"
     "                        $XDG_DATA_HOME/lumeta/learning.sqlite3) and exit\n"
     "  --help                print this help and exit\n"
+    "  --version             print the version and exit\n"
     "\n"
     "Qt's own options (-platform, -display, -style, ...) are accepted as well.\n";
+
+// --forget-learning: removes the store and says what it did, "lumeta: removed what was learned
+// (/home/u/.local/share/lumeta/learning.sqlite3)" or "lumeta: nothing was learned (no …)".
+int forget_learning() {
+  const std::string path = lumeta::LearningStore::default_path();
+  struct stat st {};
+  const bool there = lstat(path.c_str(), &st) == 0;
+  std::string error;
+  if (!lumeta::LearningStore::forget(path, error)) {
+    std::fprintf(stderr, "lumeta: cannot remove %s\n", error.c_str());
+    return 1;
+  }
+  std::printf(
+      there ? "lumeta: removed what was learned (%s)\n" : "lumeta: nothing was learned (no %s)\n",
+      path.c_str());
+  return 0;
+}
 
 }  // namespace
 
@@ -35,14 +55,11 @@ int main(int argc, char** argv) {
       std::fputs(kHelp, stdout);
       return 0;
     }
-    if (arg == "--forget-learning") {
-      std::string error;
-      if (!lumeta::LearningStore::forget(lumeta::LearningStore::default_path(), error)) {
-        std::fprintf(stderr, "lumeta: cannot remove %s\n", error.c_str());
-        return 1;
-      }
+    if (arg == "--version") {
+      std::fputs("Lumeta " LUMETA_VERSION "\n", stdout);
       return 0;
     }
+    if (arg == "--forget-learning") return forget_learning();
   }
   QApplication app(argc, argv);
   // Qt has taken its own options out of the arguments; the rest are Lumeta's.

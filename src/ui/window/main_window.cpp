@@ -104,27 +104,11 @@ MainWindow::MainWindow(Draft draft) {
   position_label_->adjustSize();
   position_caption_ = position_label_->text();
 
-  // In the free space right of the window keys and left of the keypad, wrapped to fit.
-  draft_label_ = new QLabel(this);
-  draft_label_->setGeometry(266, 466, 184, 84);
-  draft_label_->setWordWrap(true);
-  draft_label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  draft_label_->setFont(ui_font(12));
-  draft_label_->setStyleSheet(QStringLiteral("color: #666"));
-  draft_label_->hide();
-  learning_label_ = new QLabel(this);
-  learning_label_->move(456, 528);  // under the letter keys, apart from the draft note
-  learning_label_->setFont(ui_font(12));
-  learning_label_->setStyleSheet(QStringLiteral("color: #666"));
-  learning_label_->hide();
-
-  send_label_ = new QLabel(this);
-  send_label_->setGeometry(56, 504, 206, 52);  // under the window keys, beside the draft note
-  send_label_->setWordWrap(true);
-  send_label_->setFont(ui_font(12));
-  send_label_->setStyleSheet(QStringLiteral("color: #666"));
-  send_label_->setAccessibleName(QStringLiteral("送信の状況"));
-  send_label_->hide();
+  // In the free space right of the window keys and left of the keypad, under the letter keys,
+  // and under the window keys.
+  draft_label_ = new MessageLabel(this, QStringLiteral("下書きの状況"), {266, 466, 184, 84});
+  learning_label_ = new MessageLabel(this, QStringLiteral("学習の状況"), {456, 528, 214, 28});
+  send_label_ = new MessageLabel(this, QStringLiteral("送信の状況"), {56, 504, 206, 52});
 
   mode_status_ = new ModeStatus(this, QPoint(62, 394));
 
@@ -153,6 +137,8 @@ MainWindow::MainWindow(Draft draft) {
     before_key();
     keypad_.pick_symbol(page, index);
   });
+  connect(symbol_picker_, &SymbolPicker::page_chosen, this,
+          [this](SymbolPage page) { keypad_.choose_symbol_page(page); });
 
   text_display_->setAccessibleName(QStringLiteral("入力テキスト"));
   name_scroll_bars(text_display_, text_display_->accessibleName());
@@ -169,7 +155,7 @@ MainWindow::MainWindow(Draft draft) {
   }
   delivery_ = Delivery::for_platform(this);
   connect(delivery_.get(), &Delivery::progress, this, [this](int delivered, int total) {
-    show_send_message(QStringLiteral("送信中 %1 / %2 文字").arg(delivered).arg(total));
+    send_label_->say(QStringLiteral("送信中 %1 / %2 文字").arg(delivered).arg(total), {}, false);
   });
   connect(delivery_.get(), &Delivery::finished, this, &MainWindow::sending_finished);
   refresh_extras();
@@ -370,17 +356,12 @@ void MainWindow::save_draft() {
 }
 
 void MainWindow::show_draft_note(const QString& note, const QString& details) {
-  draft_label_->setText(note);
-  draft_label_->setToolTip(details);
-  draft_label_->setVisible(!note.isEmpty());
+  draft_label_->say(note, details);
 }
 
 void MainWindow::show_learning_problem(const LearningProblem& problem) {
   if (learning_label_->isVisible()) return;
-  learning_label_->setText(to_qstring(problem.message()));
-  learning_label_->setToolTip(QString::fromLocal8Bit(problem.details));
-  learning_label_->adjustSize();
-  learning_label_->show();
+  learning_label_->say(to_qstring(problem.message()), QString::fromLocal8Bit(problem.details));
 }
 
 // The candidate strip, the undo key, the keys' descriptions and the spoken mode follow the
@@ -460,8 +441,7 @@ void MainWindow::sending_finished(Delivery::Outcome outcome, int delivered, int 
 }
 
 void MainWindow::show_send_message(const QString& message) {
-  send_label_->setText(message);
-  send_label_->show();
+  send_label_->say(message);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -23,6 +23,7 @@
 #include "key_button.h"
 #include "keypad.h"
 #include "learning_store.h"
+#include "message_label.h"
 #include "mode_status.h"
 #include "symbol_picker.h"
 #include "text_display.h"
@@ -75,16 +76,16 @@ class MainWindow : public QWidget, public View {
   QPushButton* undo_key() const { return window_key(key::undo); }
   QPushButton* send_key() const { return window_key(key::send); }
   // What 送る last said: its progress, or how the delivery ended.
-  QLabel* send_label() const { return send_label_; }
+  MessageLabel* send_label() const { return send_label_; }
   Delivery* delivery() const { return delivery_.get(); }
   CandidateBar* candidate_bar() const { return candidate_bar_; }
   QLabel* position_label() const { return position_label_; }
   QLabel* about_label() const { return about_label_; }
-  QLabel* draft_label() const { return draft_label_; }
+  MessageLabel* draft_label() const { return draft_label_; }
   // Says quietly under the keys, once, what the learning store reported; the details in the
   // tooltip.
   void show_learning_problem(const LearningProblem& problem);
-  QLabel* learning_label() const { return learning_label_; }
+  MessageLabel* learning_label() const { return learning_label_; }
   // Writes the draft now and waits for it, if the text or its caret changed since the last
   // write (at quit, and for the tests).
   void save_draft();
@@ -137,11 +138,11 @@ class MainWindow : public QWidget, public View {
   QString position_caption_;
 
   std::unique_ptr<DraftKeeper> draft_keeper_;  // only when the draft is kept
-  QLabel* draft_label_;
-  QLabel* learning_label_;
+  MessageLabel* draft_label_;
+  MessageLabel* learning_label_;
 
   std::unique_ptr<Delivery> delivery_;
-  QLabel* send_label_;
+  MessageLabel* send_label_;
   QElapsedTimer interrupted_;  // since the last delivery stopped half-way
 
   Engine engine_{*this};

@@ -45,12 +45,14 @@ SymbolPicker::SymbolPicker(QWidget* parent, QSize size) : QWidget(parent) {
   constexpr int kGap = 4;
   const int panel_width = (size.width() - (kSymbolPageCount - 1) * kGap) / kSymbolPageCount;
   for (const SymbolPage page : kSymbolPages) {
-    QLabel* panel = new QLabel(to_qstring(symbol_page_name(page)), this);
+    auto* panel = new QPushButton(to_qstring(symbol_page_name(page)), this);
     panel->setGeometry(page_index(page) * (panel_width + kGap), 0, panel_width, kPanelHeight);
-    panel->setAlignment(Qt::AlignCenter);
     panel->setFont(ui_font(17, true));
-    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setFocusPolicy(Qt::NoFocus);
+    panel->setAccessibleName(panel->text());
     panel->setAutoFillBackground(true);
+    ClickFilter::install(panel, ClickFilter::Buttons::all_as_left);
+    connect(panel, &QPushButton::clicked, this, [this, page] { emit page_chosen(page); });
     panels_[page_index(page)] = panel;
   }
   grid_ = new QTableWidget(kSymbolRows, kSymbolColumns, this);
@@ -100,13 +102,15 @@ void SymbolPicker::set_page_highlight(SymbolPage page) {
   highlighted_ = page;
   if (turned || grid_->item(0, 0) == nullptr) fill_symbol_grid();
   for (const SymbolPage p : kSymbolPages) {
-    QLabel* panel = panels_[page_index(p)];
+    QPushButton* panel = panels_[page_index(p)];
     QPalette palette = panel->palette();
     const bool on = p == page;
-    palette.setColor(QPalette::Window, on ? QColor(Qt::black) : palette.color(QPalette::Button));
-    palette.setColor(QPalette::WindowText, on ? QColor(Qt::white) : QColor(Qt::black));
+    palette.setColor(QPalette::Button,
+                     on ? QColor(Qt::black) : this->palette().color(QPalette::Button));
+    palette.setColor(QPalette::ButtonText, on ? QColor(Qt::white) : QColor(Qt::black));
     panel->setPalette(palette);
-    panel->setAccessibleDescription(on ? QStringLiteral("表示中のページ") : QString());
+    panel->setAccessibleDescription(on ? QStringLiteral("表示中のページ")
+                                       : QStringLiteral("このページに切り替える"));
   }
   grid_->setAccessibleDescription(to_qstring(symbol_page_name(page)));
 }
