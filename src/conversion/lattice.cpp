@@ -72,6 +72,17 @@ bool has_letter(std::string_view spelling) {
   return false;
 }
 
+// Whether the model has seen words[i] after the words before it: the pair, and where the word
+// before is a one-kana ending, the triple (書 い た, not 買 い た: い ends 書い but not 買い).
+bool attested(const std::vector<Word>& words, std::size_t i) {
+  if (i == 0) return true;
+  const model::WordId before = words[i - 1].id, word = words[i].id;
+  if (before == model::kNoWord || word == model::kNoWord) return true;
+  if (!model::bigram_known(before, word)) return false;
+  if (i < 2 || words[i - 1].reading.size() != 2 || words[i - 2].id == model::kNoWord) return true;
+  return model::trigram_known(words[i - 2].id, before, word);
+}
+
 bool kana_reading(std::string_view reading) {
   if (reading.empty() || reading.size() % 2 != 0) return false;
   for (std::size_t i = 0; i < reading.size(); i += 2) {
@@ -123,10 +134,7 @@ class Search {
       std::reverse(phrase.words.begin(), phrase.words.end());
       for (std::size_t i = 0; i < phrase.words.size(); ++i) {
         phrase.spelling += phrase.words[i].spelling;
-        const model::WordId before = i ? phrase.words[i - 1].id : model::kNoWord;
-        if (i && before != model::kNoWord && phrase.words[i].id != model::kNoWord &&
-            !model::bigram_known(before, phrase.words[i].id))
-          phrase.attested = false;
+        if (!attested(phrase.words, i)) phrase.attested = false;
       }
       const bool seen = std::any_of(out.begin(), out.end(), [&phrase](const Phrase& o) {
         return o.spelling == phrase.spelling;

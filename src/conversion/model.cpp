@@ -107,6 +107,15 @@ bool bigram_known(WordId before, WordId word) {
   return valid(before) && valid(word) && bigram_index(before, word) >= 0;
 }
 
+bool trigram_known(WordId before_that, WordId before, WordId word) {
+  if (!valid(before_that) || !valid(before) || !valid(word)) return false;
+  const int64_t pair = bigram_index(before_that, before);
+  if (pair < 0) return false;
+  const uint32_t* first = section<uint32_t>(header().trigram_first);
+  const uint32_t* next = section<uint32_t>(header().trigram_next);
+  return std::binary_search(next + first[pair], next + first[pair + 1], word);
+}
+
 int unigram_cost(WordId word) {
   return valid(word) ? word_at(word).cost : unknown_cost();
 }

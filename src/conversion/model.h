@@ -48,6 +48,8 @@ int trigram_cost(WordId before_that, WordId before, WordId word);
 int unknown_cost();
 // Whether the model has seen `word` right after `before` (今日 は: yes; 画 ぞ: no).
 bool bigram_known(WordId before, WordId word);
+// Whether it has seen the three in a row (書 い た: yes; 買 い た: no).
+bool trigram_known(WordId before_that, WordId before, WordId word);
 
 // Number of words in the table (0 when the table is missing) and its longest reading in kana.
 std::size_t size();

@@ -23,7 +23,8 @@ class LearnedWords {
       if (asked_.contains(std::string(first))) continue;
       asked_.emplace(first, true);
       for (Learning::Choice& c : learning->choices(first, 256)) {
-        if (!reading.substr(at).starts_with(c.reading)) continue;
+        // A choice for the whole reading leaves ↓'s order alone (predictions offer it first).
+        if (c.reading == reading || !reading.substr(at).starts_with(c.reading)) continue;
         const int times = static_cast<int>(std::min<int64_t>(c.count, 3));
         bonus_[{std::move(c.reading), std::move(c.spelling)}] = -kLearnedBonus * times;
       }

@@ -26,7 +26,9 @@ inline constexpr int kUnattestedMargin = model::kDecade / 2;
 inline constexpr int kLearnedBonus = model::kDecade;
 
 // The offered spellings of `reading` (Shift-JIS hiragana), best first, at most `limit`; never
-// the reading itself. `learning` (may be null) favours the words chosen before.
+// the reading itself. `learning` (may be null) favours the words chosen before as parts of a
+// longer reading (京 learned: きょうと → 京と first); a choice for the whole reading leaves the
+// order as it is, since predictions offer it first.
 std::vector<std::string> spellings(std::string_view reading, std::size_t limit,
                                    const Learning* learning);
 

@@ -5,6 +5,7 @@
 #include "dictionary.h"
 #include "learning.h"
 #include "lexicon.h"
+#include "phrases.h"
 
 namespace lumeta {
 namespace {
@@ -50,6 +51,14 @@ void remember_choice(std::string_view reading, std::string_view spelling) {
   if (!g_learning || dictionaries_in_use() == Dictionaries::builtin) return;
   if (!is_hiragana_reading(reading) || spelling.empty() || spelling == reading) return;
   g_learning->record_choice(reading, spelling);
+  // A phrase is learned word by word too (今日はいい天気です: 今日, 天気 …), so each word comes
+  // first when it is typed alone or in another phrase.
+  const std::vector<lattice::Word> words = phrases::words_of(reading, spelling, g_learning);
+  if (words.size() < 2) return;
+  for (const lattice::Word& w : words) {
+    if (w.spelling != w.reading && is_hiragana_reading(w.reading))
+      g_learning->record_choice(w.reading, w.spelling);
+  }
 }
 
 std::vector<Prediction> predictions_for(std::string_view typed, std::span<const std::string> exact,
