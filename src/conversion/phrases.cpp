@@ -2,27 +2,31 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <utility>
 
 #include "learning.h"
+#include "text_helpers.h"
 
 namespace lumeta::phrases {
 namespace {
 
 // How many paths the converter reads back before filtering: enough for a strip's pages.
 constexpr std::size_t kPaths = 40;
+// Learned words asked for each two kana of the reading.
+constexpr std::size_t kLearnedPerPrefix = 16;
 
 // The user's learned spellings for the words of `reading`, as a cost change for the lattice:
-// looked up once per starting kana (the store answers by reading prefix).
+// asked once for each two kana a word may start with (the store answers by reading prefix), a
+// few words each, so a key's lookup stays quick with a full store.
 class LearnedWords {
  public:
   LearnedWords(std::string_view reading, const Learning* learning) {
     if (!learning) return;
-    for (std::size_t at = 0; at + 2 <= reading.size(); at += 2) {
-      const std::string_view first = reading.substr(at, 2);
-      if (asked_.contains(std::string(first))) continue;
-      asked_.emplace(first, true);
-      for (Learning::Choice& c : learning->choices(first, 256)) {
+    for (std::size_t at = 0; at + 4 <= reading.size(); at += 2) {
+      const std::string_view first = reading.substr(at, 4);
+      if (!asked_.emplace(first).second) continue;
+      for (Learning::Choice& c : learning->choices(first, kLearnedPerPrefix)) {
         // A choice for the whole reading leaves ↓'s order alone (predictions offer it first).
         if (c.reading == reading || !reading.substr(at).starts_with(c.reading)) continue;
         const int times = static_cast<int>(std::min<int64_t>(c.count, 3));
@@ -39,7 +43,7 @@ class LearnedWords {
   }
 
  private:
-  std::map<std::string, bool> asked_;
+  std::set<std::string, std::less<>> asked_;
   std::map<std::pair<std::string, std::string>, int> bonus_;
 };
 
@@ -48,6 +52,14 @@ std::vector<lattice::Phrase> offered(std::string_view reading, const Learning* l
   std::vector<lattice::Phrase> all = lattice::convert(reading, kPaths, learned.adjust());
   if (all.empty()) return all;
   const int best = all.front().cost;
+  // Where the reading is best left in kana (いる, なる), its katakana form (イル) is no likelier
+  // a choice than the rest: it goes last (↑ gives it too).
+  if (all.front().spelling == reading) {
+    const std::string katakana = text::hiragana_to_katakana(reading);
+    const auto it = std::find_if(all.begin(), all.end(),
+                                 [&](const lattice::Phrase& p) { return p.spelling == katakana; });
+    if (it != all.end()) std::rotate(it, it + 1, all.end());
+  }
   std::erase_if(all, [&](const lattice::Phrase& p) {
     return p.spelling == reading || p.cost > best + kMargin ||
            (!p.attested && p.cost > best + kUnattestedMargin);
