@@ -52,9 +52,13 @@ std::vector<lattice::Phrase> offered(std::string_view reading, const Learning* l
   std::vector<lattice::Phrase> all = lattice::convert(reading, kPaths, learned.adjust());
   if (all.empty()) return all;
   const int best = all.front().cost;
-  // Where the reading is best left in kana (いる, なる), its katakana form (イル) is no likelier
-  // a choice than the rest: it goes last (↑ gives it too).
-  if (all.front().spelling == reading) {
+  // Where the reading may well be left in kana (いる, なる: the kana nearly as likely as the
+  // best), its katakana form (イル) is no likelier a choice than the rest: it goes last (↑ gives
+  // it too). ボタン, far likelier than ぼたん, keeps its place.
+  const bool kana_likely = std::any_of(all.begin(), all.end(), [&](const lattice::Phrase& p) {
+    return p.spelling == reading && p.cost <= best + kMargin;
+  });
+  if (kana_likely) {
     const std::string katakana = text::hiragana_to_katakana(reading);
     const auto it = std::find_if(all.begin(), all.end(),
                                  [&](const lattice::Phrase& p) { return p.spelling == katakana; });
