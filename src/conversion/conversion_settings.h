@@ -32,7 +32,7 @@ struct ConversionSettings : CandidateSource {
     return dictionaries == Dictionaries::builtin ? nullptr : learning;
   }
   int candidates(std::string_view reading, std::span<std::string> out) const override {
-    return lookup_candidates(dictionaries, reading, out);
+    return lookup_candidates(dictionaries, reading, out, learning_in_use());
   }
 };
 

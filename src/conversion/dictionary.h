@@ -9,6 +9,8 @@
 
 namespace lumeta {
 
+class Learning;
+
 class Engine;
 
 struct DictionaryEntry {
@@ -33,8 +35,10 @@ enum class Dictionaries { builtin, builtin_and_large };
 // Then, with the large dictionary in use and only kana in the reading, in one ranking
 // (lexicon.h), the large dictionary's candidates for the whole reading and the lexicon's
 // spellings of real words and short word sequences for it (つかった: 使った; かいた: 書いた,
-// 描いた, 欠いた). No candidate comes twice; at most out.size() - 1.
-int lookup_candidates(Dictionaries which, std::string_view reading, std::span<std::string> out);
+// 描いた, 欠いた). No candidate comes twice; at most out.size() - 1. `learning` (may be null)
+// favours words chosen before within a longer reading (京 learned: きょうと → 京と first).
+int lookup_candidates(Dictionaries which, std::string_view reading, std::span<std::string> out,
+                      const Learning* learning = nullptr);
 
 // Looks the reading up into the engine's candidate and candidate_count, in the dictionaries
 // of the engine's candidate source (none: the built-in table alone).

@@ -5,6 +5,7 @@
 #include "dictionary.h"
 #include "learning.h"
 #include "lexicon.h"
+#include "phrases.h"
 #include "sjis.h"
 
 namespace lumeta {
@@ -27,6 +28,14 @@ void remember_choice(const ConversionSettings& settings, std::string_view readin
   if (!learning) return;
   if (!sjis::is_reading(reading) || spelling.empty() || spelling == reading) return;
   learning->record_choice(reading, spelling);
+  // A phrase is learned word by word too (今日はいい天気です: 今日, 天気 …), so each word comes
+  // first when it is typed alone or in another phrase.
+  const std::vector<lattice::Word> words = phrases::words_of(reading, spelling, learning);
+  if (words.size() < 2) return;
+  for (const lattice::Word& w : words) {
+    if (w.spelling != w.reading && sjis::is_reading(w.reading))
+      learning->record_choice(w.reading, w.spelling);
+  }
 }
 
 std::vector<Prediction> predictions_for(const ConversionSettings& settings, std::string_view typed,

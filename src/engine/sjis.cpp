@@ -117,7 +117,9 @@ bool no_pending_romaji(std::string_view s) {
 bool has_letter(std::string_view s) {
   for (std::size_t i = 0; i + 1 < s.size(); i = next_boundary(s, i)) {
     const CharClass kind = char_class(code_at(s, i));
-    if (kind == CharClass::hiragana || kind == CharClass::kana_or_kanji) return true;
+    if (kind == CharClass::hiragana || kind == CharClass::katakana_and_more ||
+        kind == CharClass::kanji)
+      return true;
   }
   return false;
 }

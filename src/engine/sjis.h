@@ -44,7 +44,7 @@ bool is_valid(std::string_view cp932);
 // ---- Character classes ---------------------------------------------------------------------
 // What conversion tells apart among two-byte characters, by their code (lead byte << 8 | trail):
 // か is 0x82A9, a hiragana; ー is 0x815B, the long-vowel mark; Ａ is 0x8260, a full-width letter.
-enum class CharClass { other, full_width_letter, hiragana, long_vowel, kana_or_kanji };
+enum class CharClass { other, full_width_letter, hiragana, long_vowel, katakana_and_more, kanji };
 
 // The code of the two-byte character at `i` (0 when fewer than two bytes are left or the byte
 // at `i` is no lead byte).
@@ -63,7 +63,8 @@ inline constexpr CharRange kCharRanges[] = {
     {0x815B, 0x815B, CharClass::long_vowel},         // ー
     {0x8260, 0x829A, CharClass::full_width_letter},  // Ａ..Ｚ, ａ..ｚ (romaji still pending)
     {0x829F, 0x82F1, CharClass::hiragana},           // ぁ..ん
-    {0x82F2, 0xFCFC, CharClass::kana_or_kanji},      // katakana, Greek, Cyrillic, kanji, …
+    {0x82F2, 0x889E, CharClass::katakana_and_more},  // katakana, Greek, Cyrillic, box lines, …
+    {0x889F, 0xFCFC, CharClass::kanji},              // 亜 onwards
 };
 
 constexpr CharClass char_class(unsigned code) {
