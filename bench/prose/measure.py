@@ -20,7 +20,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from presses import CLICK, CONFIRM, kana_presses, whole_reading_cost  # noqa: E402
+from presses import AS_TYPED, CLICK, CONFIRM, kana_presses, whole_reading_cost  # noqa: E402
 
 
 def read_corpus(path, most):
@@ -69,14 +69,21 @@ def word_cost(spelling, reading, answers):
     early = False
     for typed in prefixes(reading):
         if spelling in answers[typed].get("predictions", []):
-            cost = kana_presses(typed) + CLICK
+            cost = kana_presses(typed, AS_TYPED) + CLICK
             if best is None or cost < best:
                 best = cost
             if 2 * len(typed) <= len(reading):
                 early = True
     if best is None:
-        best = kana_presses(reading) + CONFIRM  # not offered: left in hiragana
+        best = kana_presses(reading, AS_TYPED) + CONFIRM  # not offered: left in hiragana
     return best, early
+
+
+def typed_on(run, reading):
+    """Presses to type the kana `reading` on after `run`, the kana typed before it in the same
+    reading, all to be confirmed as typed: the ん ending `run` and the → between two letters
+    on one key depend on what follows (ほん then や: ほんや)."""
+    return kana_presses(run + reading, AS_TYPED) - kana_presses(run, AS_TYPED)
 
 
 def measure(sentences, answers_for):
@@ -84,16 +91,16 @@ def measure(sentences, answers_for):
     presses = characters = kanji_words = kanji_presses = early = 0
     index = 0
     for words in sentences:
-        pending = False  # typed kana waiting for 決定
+        pending = ""  # typed kana waiting for 決定
         for spelling, reading, _ in words:
             characters += len(spelling)
             if typed_as_is(spelling, reading):
-                presses += kana_presses(reading)
-                pending = True
+                presses += typed_on(pending, reading)
+                pending += reading
                 continue
             if pending:
                 presses += CONFIRM
-                pending = False
+                pending = ""
             cost, clicked_early = word_cost(spelling, reading, answers_for(index, reading))
             index += 1
             presses += cost
@@ -145,23 +152,23 @@ def measure_with_offers(replay, sentences):
 
     presses = characters = kanji_words = kanji_presses = early = clicked = 0
     for words in sentences:
-        pending = 0  # kana words typed and waiting for 決定
+        pending = []  # kana words typed and waiting for 決定
         for k, (spelling, reading, _) in enumerate(words):
             characters += len(spelling)
             offers = next(stream)["predictions"] if k > 0 else []
             click = None
-            if spelling in offers and pending <= 1:
+            if spelling in offers and len(pending) <= 1:
                 click = CLICK + (CONFIRM if pending else 0)
             kanji = any("\u4e00" <= c <= "\u9fff" for c in spelling)
             if typed_as_is(spelling, reading):
-                typed = kana_presses(reading)
+                typed = typed_on("".join(pending), reading)
                 if click is not None and click <= typed:
                     presses += click
                     clicked += 1
-                    pending = 0
+                    pending = []
                 else:
                     presses += typed
-                    pending += 1
+                    pending.append(reading)
                 continue
             answers = {p: next(stream) for p in prefixes(reading)}
             cost, clicked_early = word_cost(spelling, reading, answers)
@@ -170,7 +177,7 @@ def measure_with_offers(replay, sentences):
                 cost, clicked_early = click, True
                 clicked += 1
             presses += cost
-            pending = 0
+            pending = []
             if kanji:
                 kanji_words += 1
                 kanji_presses += cost
