@@ -171,6 +171,40 @@ TEST(Predictions, EveryWayOfConfirmingIsLearnedAndNothingElse) {
   EXPECT_EQ(learned("かい").size(), 1u);
 }
 
+TEST(Predictions, TheWordsWrittenAfterTheWordBeforeLeadOnceTheirFirstKanaAreTyped) {
+  UsingLargeDictionary large;
+  Learning learning;
+  Lumeta earlier;
+  // 画像表示される, then 必要 on a line of its own: chosen last, so the most recent choice.
+  earlier.keys("K K A S S O U DOWN H Y O U S S S I DOWN S A R E R U RET RET");
+  earlier.keys("H I T U Y O U DOWN RET RET");
+  ASSERT_EQ(earlier.text(), "画像表示される\r\n必要\r\n");
+
+  Lumeta lumeta;
+  lumeta.keys("H I");  // ひ on its own: the most recent choice leads
+  ASSERT_FALSE(offered(lumeta).empty());
+  EXPECT_EQ(offered(lumeta).front(), "必要");
+  lumeta.keys("BS K K A S S O U DOWN RET H");
+  EXPECT_TRUE(offered(lumeta).empty());  // ｈ: no kana typed yet
+  lumeta.keys("I");                      // ひ after 画像: 表示, written after it, leads
+  EXPECT_EQ(offered(lumeta).front(), "表示");
+  EXPECT_TRUE(contains(offered(lumeta), "必要"));
+  lumeta.keys("BS S A");  // さ after 画像: される followed 表示, not 画像
+  EXPECT_FALSE(contains(offered(lumeta), "される"));
+  EXPECT_FALSE(contains(offered(lumeta), "表示"));
+  // A line break ends the chain: ひ is led by the most recent choice again.
+  lumeta.keys("BS RET H I");
+  EXPECT_EQ(offered(lumeta).front(), "必要");
+
+  // A kana word is offered too, and a click types it, confirmed.
+  lumeta.keys("BS H Y O U S S S I DOWN RET S A");
+  ASSERT_FALSE(offered(lumeta).empty());
+  EXPECT_EQ(offered(lumeta).front(), "される");
+  lumeta.keypad.choose_prediction(1);
+  EXPECT_EQ(lumeta.text(), "画像\r\n表示される");
+  EXPECT_EQ(lumeta.engine.composition_length(), 0);
+}
+
 TEST(Predictions, TheBuiltInTableAloneOffersAndLearnsNothing) {
   Learning learning;
   Lumeta lumeta;  // the tests' default: the built-in table alone

@@ -454,7 +454,8 @@ void run_lookup(std::istream& in, std::ostream& out) {
     j["reading"] = line;
     j["candidates"] = candidates;
     if (predicting) {
-      if (reading) strip.predictions = predictions_for(*reading, strip.candidates);
+      if (reading)
+        strip.predictions = predictions_for(*reading, strip.candidates, kMostPredictions, previous);
       const auto pages = lay_out_strip(strip);
       Json predictions = Json::array();
       int beside = 0;

@@ -17,7 +17,7 @@ void look_up_reading(Engine& e) {
 
 }  // namespace
 
-CandidateStrip candidate_strip(const Engine& engine) {
+CandidateStrip candidate_strip(const Engine& engine, std::string_view previous) {
   const EngineState& e = engine.state();
   CandidateStrip strip;
   if (e.input_mode != InputMode::romaji || engine.composition_length() == 0) return strip;
@@ -33,7 +33,8 @@ CandidateStrip candidate_strip(const Engine& engine) {
   }
   // Once ↓ was pressed for this reading the strip follows the ↓ list alone.
   if (!e.candidate_shown && !e.katakana_shown && e.candidate_index == 0) {
-    strip.predictions = predictions_for(typed_kana(engine), strip.candidates);
+    strip.predictions =
+        predictions_for(typed_kana(engine), strip.candidates, kMostPredictions, previous);
   }
   return strip;
 }

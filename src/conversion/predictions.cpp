@@ -1,6 +1,7 @@
 #include "predictions.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "dictionary.h"
 #include "learning.h"
@@ -21,6 +22,21 @@ bool is_hiragana_reading(std::string_view s) {
     if ((code < 0x829F || code > 0x82F1) && code != 0x815B) return false;
   }
   return true;
+}
+
+// How many of the words learned after the previous word are looked through for the kana typed.
+constexpr std::size_t kFollowersSearched = 64;
+
+// The reading of `word`, learned after the previous word, as far as `learned` (the learned
+// choices whose reading begins with the kana typed) knows it: 表示 → ひょうじ; a hiragana word
+// is its own reading (される); empty when unknown.
+std::string reading_of_follower(const std::string& word,
+                                std::span<const Learning::Choice> learned) {
+  if (is_hiragana_reading(word)) return word;
+  for (const Learning::Choice& c : learned) {
+    if (c.spelling == word) return c.reading;
+  }
+  return {};
 }
 
 // The lexicon's single words whose reading is `prefix` or longer, best first:
@@ -53,7 +69,7 @@ void remember_choice(std::string_view reading, std::string_view spelling) {
 }
 
 std::vector<Prediction> predictions_for(std::string_view typed, std::span<const std::string> exact,
-                                        std::size_t limit) {
+                                        std::size_t limit, std::string_view previous) {
   std::vector<Prediction> out;
   if (!g_offered || dictionaries_in_use() == Dictionaries::builtin) return out;
   if (!is_hiragana_reading(typed)) return out;
@@ -62,8 +78,21 @@ std::vector<Prediction> predictions_for(std::string_view typed, std::span<const 
                        [&](const Prediction& p) { return p.spelling == spelling; });
   };
   if (g_learning) {
-    for (Learning::Choice& c : g_learning->choices(typed, limit)) {
-      if (!taken(c.spelling)) out.push_back({std::move(c.reading), std::move(c.spelling), true});
+    // Every learned choice under the typed kana, most recent first: the first `limit` are
+    // offered, all of them tell the followers' readings.
+    std::vector<Learning::Choice> learned = g_learning->choices(typed, SIZE_MAX);
+    if (!previous.empty()) {
+      for (std::string& word : g_learning->followers(previous, kFollowersSearched)) {
+        if (out.size() >= limit) break;
+        std::string reading = reading_of_follower(word, learned);
+        if (!reading.starts_with(typed) || word == typed || taken(word)) continue;
+        out.push_back({std::move(reading), std::move(word), true});
+      }
+    }
+    for (std::size_t i = 0; i < learned.size() && i < limit; ++i) {
+      if (out.size() >= limit) break;
+      if (!taken(learned[i].spelling))
+        out.push_back({std::move(learned[i].reading), std::move(learned[i].spelling), true});
     }
   }
   for (Prediction& p : dictionary_words(typed, limit + exact.size() + out.size())) {
