@@ -85,6 +85,25 @@ TEST(Predictions, TheWordsBeingWrittenAreOfferedBeforeAnyDown) {
   EXPECT_GE(candidates_on_page, kCandidatesKept);
 }
 
+TEST(Predictions, EverydayWordsNotTheNamesOnlyTheirOwnersWrite) {
+  UsingLargeDictionary large;
+  const auto predicted = [](std::string_view keys) { return offered(Lumeta().keys(keys)); };
+  // がぞ: 画像 first, no company (画像技研) or obscure place (峨蔵越) at all.
+  const std::vector<std::string> gazo = predicted("K K A S S O");
+  ASSERT_FALSE(gazo.empty());
+  EXPECT_EQ(gazo.front(), "画像");
+  EXPECT_FALSE(contains(gazo, "画像技研") || contains(gazo, "峨蔵越"));
+  EXPECT_FALSE(contains(predicted("O RIGHT O K I S A"), "大木産業"));
+  // がっこう, あした: the word itself (学校, 明日) leads the strip, before any river or family.
+  for (std::string_view keys : {"K K A Y Y K O U", "A S I T A"}) {
+    Lumeta lumeta;
+    lumeta.keys(keys);
+    EXPECT_TRUE(offered(lumeta).empty()) << keys;
+  }
+  // The names everyone writes stay: とうきょ → 東京.
+  EXPECT_TRUE(contains(predicted("T O U K Y O"), "東京"));
+}
+
 TEST(Predictions, AClickOnAPredictionConfirmsItInPlaceOfTheReading) {
   UsingLargeDictionary large;
   Lumeta lumeta;
