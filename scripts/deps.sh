@@ -6,7 +6,7 @@ packages=(build-essential cmake pkg-config qt6-base-dev libgtest-dev libgmock-de
   nlohmann-json3-dev fonts-ipafont-gothic xvfb xauth dpkg-dev desktop-file-utils appstream
   skkdic mecab-ipadic xdotool x11-utils xclip at-spi2-core dbus-daemon dbus-bin libglib2.0-bin
   python3 libx11-dev libxtst-dev libxdamage-dev openbox sway wtype qt6-wayland libwayland-dev
-  libwayland-bin python3-tk libsqlite3-dev sqlite3)
+  libwayland-bin python3-tk libsqlite3-dev sqlite3 libkkc-data libmarisa-dev)
 
 missing=()
 for p in "${packages[@]}"; do
