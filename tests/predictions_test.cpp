@@ -102,6 +102,11 @@ TEST(Predictions, EverydayWordsNotTheNamesOnlyTheirOwnersWrite) {
   }
   // The names everyone writes stay: とうきょ → 東京.
   EXPECT_TRUE(contains(predicted("T O U K Y O"), "東京"));
+  // The likeliest words lead, as the conversion model counts them: が → 学校 (not 学会),
+  // ひょう → 表示 (not 評議), あたら → 新しい before its spelling in kana.
+  EXPECT_EQ(predicted("K K A").front(), "学校");
+  EXPECT_EQ(predicted("H Y O U").front(), "表示");
+  EXPECT_EQ(predicted("A T A R A").front(), "新しい");
 }
 
 TEST(Predictions, AClickOnAPredictionConfirmsItInPlaceOfTheReading) {
