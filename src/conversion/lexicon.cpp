@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <tuple>
 
 #include "large_dictionary.h"
 #include "lexicon_format.h"
+#include "model.h"
 
 // The table, linked in by lexicon.S.
 extern "C" const unsigned char lumeta_lexicon[];
@@ -387,15 +389,21 @@ std::vector<std::string> likely_next(std::string_view reading, std::string_view 
     }
     return list;
   }();
-  std::vector<std::pair<int, std::string_view>> scored;
+  // Ranked by how often the conversion model saw each after the word, where it knows the word
+  // (画像 → を の が …, する → と の が, not たり or つつ), then by the lexicon's connection cost
+  // (a verb with its kana, 使う, is two words of the model: 使 + う).
+  const model::WordId before = model::find(reading, spelling);
+  std::vector<std::tuple<int, int, std::string_view>> scored;
   for (uint32_t i : followers) {
     const Row& r = rows()[i];
     if (!may_follow({word}, r)) continue;
-    scored.push_back({connection(word->right, r.left) + r.cost, spelling_of(r)});
+    const std::string_view s = spelling_of(r);
+    const model::WordId next = before == model::kNoWord ? model::kNoWord : model::find(s, s);
+    const int seen = next == model::kNoWord ? INT_MAX : model::bigram_cost(before, next);
+    scored.push_back({seen, connection(word->right, r.left) + r.cost, s});
   }
-  std::stable_sort(scored.begin(), scored.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const auto& [score, s] : scored) {
+  std::stable_sort(scored.begin(), scored.end());
+  for (const auto& [seen, score, s] : scored) {
     if (out.size() == limit) break;
     if (std::find(out.begin(), out.end(), s) == out.end()) out.emplace_back(s);
   }
