@@ -6,6 +6,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <random>
+#include <tuple>
 #include <utility>
 
 #include "lumeta_fixture.h"
@@ -187,6 +188,39 @@ TEST(NextWordOffers, KeysTypedInsteadActExactlyAsBefore) {
   }
   EXPECT_GT(offered, 100);
   EXPECT_FALSE(learned.pairs.empty());
+}
+
+// The lexicon's own offers, as the process's sources give them: what a writer writes next.
+TEST(NextWordOffers, TheLexiconOffersWhatAWriterWritesNext) {
+  UsingLargeDictionary large;
+  const NextWordSources sources = next_word_sources(test_conversion());
+  const auto offers = [&](std::string_view reading, std::string_view spelling) {
+    return next_word_offers(sources, reading, spelling);
+  };
+  const auto has = [](const std::vector<std::string>& list, std::string_view word) {
+    return std::find(list.begin(), list.end(), word) != list.end();
+  };
+  // A word of its own follows a particle, never another particle (を まで, を など).
+  EXPECT_TRUE(offers("を", "を").empty());
+  EXPECT_TRUE(offers("が", "が").empty());
+  // する after a verbal noun; the sentence's end after a verb in its dictionary form.
+  for (auto [reading, spelling, first] :
+       {std::tuple("せんたく", "選択", "する"), std::tuple("ひょうじ", "表示", "する"),
+        std::tuple("つかう", "使う", "。"), std::tuple("つかった", "使った", "。")}) {
+    const std::vector<std::string> after = offers(reading, spelling);
+    ASSERT_FALSE(after.empty()) << spelling;
+    EXPECT_EQ(after.front(), first);
+  }
+  // A noun's commonest particles first (as often as the conversion model saw them after it),
+  // and it is never taken for a verb.
+  std::vector<std::string> gazou = offers("がぞう", "画像");
+  ASSERT_GE(gazou.size(), 3u);
+  gazou.resize(3);
+  EXPECT_TRUE(has(gazou, "を") && has(gazou, "の") && has(gazou, "が"));
+  EXPECT_FALSE(has(offers("がぞう", "画像"), "。") || has(offers("がぞう", "画像"), "する"));
+  // Nothing that needs another form of the verb: する is never followed by たり or つつ.
+  const std::vector<std::string> suru = offers("する", "する");
+  EXPECT_FALSE(has(suru, "たり") || has(suru, "つつ"));
 }
 
 // The replay with a learning file: --lookup learns consecutive words as pairs (never across an

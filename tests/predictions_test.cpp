@@ -85,6 +85,30 @@ TEST(Predictions, TheWordsBeingWrittenAreOfferedBeforeAnyDown) {
   EXPECT_GE(candidates_on_page, kCandidatesKept);
 }
 
+TEST(Predictions, EverydayWordsNotTheNamesOnlyTheirOwnersWrite) {
+  UsingLargeDictionary large;
+  const auto predicted = [](std::string_view keys) { return offered(Lumeta().keys(keys)); };
+  // がぞ: 画像 first, no company (画像技研) or obscure place (峨蔵越) at all.
+  const std::vector<std::string> gazo = predicted("K K A S S O");
+  ASSERT_FALSE(gazo.empty());
+  EXPECT_EQ(gazo.front(), "画像");
+  EXPECT_FALSE(contains(gazo, "画像技研") || contains(gazo, "峨蔵越"));
+  EXPECT_FALSE(contains(predicted("O RIGHT O K I S A"), "大木産業"));
+  // がっこう, あした: the word itself (学校, 明日) leads the strip, before any river or family.
+  for (std::string_view keys : {"K K A Y Y K O U", "A S I T A"}) {
+    Lumeta lumeta;
+    lumeta.keys(keys);
+    EXPECT_TRUE(offered(lumeta).empty()) << keys;
+  }
+  // The names everyone writes stay: とうきょ → 東京.
+  EXPECT_TRUE(contains(predicted("T O U K Y O"), "東京"));
+  // The likeliest words lead, as the conversion model counts them: が → 学校 (not 学会),
+  // ひょう → 表示 (not 評議), あたら → 新しい before its spelling in kana.
+  EXPECT_EQ(predicted("K K A").front(), "学校");
+  EXPECT_EQ(predicted("H Y O U").front(), "表示");
+  EXPECT_EQ(predicted("A T A R A").front(), "新しい");
+}
+
 TEST(Predictions, AClickOnAPredictionConfirmsItInPlaceOfTheReading) {
   UsingLargeDictionary large;
   Lumeta lumeta;
@@ -169,6 +193,40 @@ TEST(Predictions, EveryWayOfConfirmingIsLearnedAndNothingElse) {
   EXPECT_EQ(learned("あい").size(), 1u);
   lumeta.keys("K A I DOWN MODE");
   EXPECT_EQ(learned("かい").size(), 1u);
+}
+
+TEST(Predictions, TheWordsWrittenAfterTheWordBeforeLeadOnceTheirFirstKanaAreTyped) {
+  UsingLargeDictionary large;
+  Learning learning;
+  Lumeta earlier;
+  // 画像表示される, then 必要 on a line of its own: chosen last, so the most recent choice.
+  earlier.keys("K K A S S O U DOWN H Y O U S S S I DOWN S A R E R U RET RET");
+  earlier.keys("H I T U Y O U DOWN RET RET");
+  ASSERT_EQ(earlier.text(), "画像表示される\r\n必要\r\n");
+
+  Lumeta lumeta;
+  lumeta.keys("H I");  // ひ on its own: the most recent choice leads
+  ASSERT_FALSE(offered(lumeta).empty());
+  EXPECT_EQ(offered(lumeta).front(), "必要");
+  lumeta.keys("BS K K A S S O U DOWN RET H");
+  EXPECT_TRUE(offered(lumeta).empty());  // ｈ: no kana typed yet
+  lumeta.keys("I");                      // ひ after 画像: 表示, written after it, leads
+  EXPECT_EQ(offered(lumeta).front(), "表示");
+  EXPECT_TRUE(contains(offered(lumeta), "必要"));
+  lumeta.keys("BS S A");  // さ after 画像: される followed 表示, not 画像
+  EXPECT_FALSE(contains(offered(lumeta), "される"));
+  EXPECT_FALSE(contains(offered(lumeta), "表示"));
+  // A line break ends the chain: ひ is led by the most recent choice again.
+  lumeta.keys("BS RET H I");
+  EXPECT_EQ(offered(lumeta).front(), "必要");
+
+  // A kana word is offered too, and a click types it, confirmed.
+  lumeta.keys("BS H Y O U S S S I DOWN RET S A");
+  ASSERT_FALSE(offered(lumeta).empty());
+  EXPECT_EQ(offered(lumeta).front(), "される");
+  lumeta.keypad.choose_prediction(1);
+  EXPECT_EQ(lumeta.text(), "画像\r\n表示される");
+  EXPECT_EQ(lumeta.engine.composition_length(), 0);
 }
 
 TEST(Predictions, TheBuiltInTableAloneOffersAndLearnsNothing) {

@@ -455,7 +455,9 @@ void run_lookup(const ConversionSettings& settings, std::istream& in, std::ostre
     j["reading"] = line;
     j["candidates"] = candidates;
     if (predicting) {
-      if (reading) strip.predictions = predictions_for(settings, *reading, strip.candidates);
+      if (reading)
+        strip.predictions =
+            predictions_for(settings, *reading, strip.candidates, kMostPredictions, previous);
       const auto pages = lay_out_strip(strip);
       Json predictions = Json::array();
       int beside = 0;

@@ -1,4 +1,5 @@
-"""Sentences of the Japanese manual pages, analysed by mecab, as make_corpus.sh describes."""
+"""Sentences of the Japanese manual pages, analysed by mecab, as make_corpus.sh describes;
+with `chunks`, the phrase chunks of those sentences."""
 import glob
 import gzip
 import re
@@ -44,6 +45,15 @@ def hiragana(katakana):
     return "".join(chr(ord(c) - 0x60) if "\u30a1" <= c <= "\u30f6" else c for c in katakana)
 
 
+def tokens(analysis):
+    """mecab's lines up to EOS as (surface, features) pairs."""
+    for line in analysis.splitlines():
+        if line == "EOS":
+            break
+        surface, _, features = line.partition("\t")
+        yield surface, features.split(",")
+
+
 # Tokens that stay with the verb or adjective before them: endings and conjunctive particles.
 def is_ending(pos):
     return (pos[0] == "助動詞" or (pos[0] == "助詞" and pos[1] == "接続助詞")
@@ -52,11 +62,7 @@ def is_ending(pos):
 
 def words(analysis):
     unit = None
-    for line in analysis.splitlines():
-        if line == "EOS":
-            break
-        surface, _, features = line.partition("\t")
-        f = features.split(",")
+    for surface, f in analysis:
         reading = hiragana(f[7]) if len(f) > 7 and f[7] != "*" else surface
         if unit and unit["open"] and is_ending(f):
             unit["reading"] += reading
@@ -70,8 +76,46 @@ def words(analysis):
         yield unit
 
 
+# Phrase chunks (bunsetsu), the usual rule: a chunk is a content word and the function words
+# after it. Particles, endings and suffixes stay with the chunk before them (画像 の, 大き さ
+# が, 表示 さ れ ます); nouns in a row make one compound (検索 結果); a prefix opens a chunk;
+# する after a verbal noun stays with it (選択 する); a symbol ends the chunk and is left out.
+def is_function_word(f, previous):
+    if f[0] in ("助詞", "助動詞"):
+        return True
+    if f[0] in ("動詞", "形容詞") and f[1] in ("非自立", "接尾"):
+        return True
+    if f[0] == "名詞" and f[1] == "接尾":
+        return True
+    return (f[0] == "動詞" and len(f) > 6 and f[6] == "する" and previous is not None
+            and previous[0] == "名詞" and previous[1] == "サ変接続")
+
+
+def chunks(analysis):
+    """The chunks of one sentence, each a list of (surface, features) tokens."""
+    chunk, previous, closed = [], None, False  # closed: a function word came since its content
+    for surface, f in analysis:
+        if f[0] == "記号":
+            if chunk:
+                yield chunk
+            chunk, previous, closed = [], None, False
+            continue
+        if chunk and not is_function_word(f, previous):
+            compound = (f[0] == "名詞" and previous[0] in ("名詞", "接頭詞")) or previous[0] == "接頭詞"
+            if closed or not compound:
+                yield chunk
+                chunk, closed = [], False
+        elif chunk:
+            closed = True
+        chunk.append((surface, f))
+        previous = f
+    if chunk:
+        yield chunk
+
+
 def main():
     limit = int(sys.argv[1])
+    as_chunks = len(sys.argv) > 2 and sys.argv[2] == "chunks"
     found = []
     for path in sorted(glob.glob("/usr/share/man/ja/man*/*.gz")):
         with gzip.open(path, "rt", encoding="utf-8", errors="replace") as f:
@@ -85,9 +129,12 @@ def main():
     for block in analysis.split("EOS\n"):
         if not block.strip():
             continue
-        for w in words(block + "EOS"):
-            out.write(f"{w['reading']}\t{w['spelling']}\t{w['pos']}\n")
-        out.write("\n")
+        parts = chunks(tokens(block)) if as_chunks else [tokens(block)]
+        for part in parts:
+            for w in words(part):
+                out.write(f"{w['reading']}\t{w['spelling']}\t{w['pos']}\n")
+            out.write("\n")
 
 
-main()
+if __name__ == "__main__":
+    main()

@@ -34,7 +34,8 @@ void look_up_reading(Engine& e) {
 
 }  // namespace
 
-CandidateStrip candidate_strip(const Engine& engine, const ConversionSettings& settings) {
+CandidateStrip candidate_strip(const Engine& engine, const ConversionSettings& settings,
+                               std::string_view previous) {
   const EngineState& e = engine.state();
   CandidateStrip strip;
   if (e.input_mode != InputMode::romaji || engine.composition_length() == 0) return strip;
@@ -52,7 +53,8 @@ CandidateStrip candidate_strip(const Engine& engine, const ConversionSettings& s
   }
   // Once ↓ was pressed for this reading the strip follows the ↓ list alone.
   if (!e.candidate_shown && !e.katakana_shown && e.candidate_index == 0) {
-    strip.predictions = predictions_for(settings, typed_kana(engine), strip.candidates);
+    strip.predictions = predictions_for(settings, typed_kana(engine), strip.candidates,
+                                        kMostPredictions, previous);
   }
   return strip;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "conversion_settings.h"
@@ -18,7 +19,8 @@ class Engine;
 // (nothing converted on display) also the predictions for the kana typed so far, offered
 // first: がぞ → 画像 画素 …, then the candidates of がぞ itself.
 // Right after a word is confirmed it holds instead the words offered to follow it (`offers`
-// set, nothing shown, no predictions).
+// set, nothing shown, no predictions). `previous` is the word confirmed just before the reading
+// began, whose learned followers lead the predictions (predictions_for).
 struct CandidateStrip {
   bool active = false;
   std::vector<std::string> candidates;  // Shift-JIS
@@ -26,7 +28,8 @@ struct CandidateStrip {
   std::vector<Prediction> predictions;
   bool offers = false;
 };
-CandidateStrip candidate_strip(const Engine& engine, const ConversionSettings& settings);
+CandidateStrip candidate_strip(const Engine& engine, const ConversionSettings& settings,
+                               std::string_view previous = {});
 
 // Shows candidate `index` (1-based) of the pending reading, as if ↓ had reached it.
 void show_candidate(Engine& engine, int index);

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <tuple>
 
 #include "large_dictionary.h"
 #include "lexicon_format.h"
+#include "model.h"
 
 // The table, linked in by lexicon.S.
 extern "C" const unsigned char lumeta_lexicon[];
@@ -80,6 +82,17 @@ bool written_with_kanji(const Row& r) {
 
 bool late(const Row& r) {
   return r.flags & (format::kProperNoun | format::kKanaOfKanji);
+}
+
+// IPAdic gives the names everyone writes low costs (東京 3,003, 大阪 4,257) and the rest of its
+// place, company and family names 6,000 and more (画像技研 6,839, 月光川 8,538, 愛鷹 7,620).
+constexpr int kEverydayNameCost = 5000;
+
+// Whether predictions offer row `r`: every word but the proper nouns only their owners write
+// (がぞ offers 画像, not 画像技研 or 峨蔵越; とうきょ still offers 東京). The user's own choices
+// are offered whatever they are (predictions.h).
+bool predictable(const Row& r) {
+  return !(r.flags & format::kProperNoun) || r.cost < kEverydayNameCost;
 }
 
 // Index of the first reading not less than `key`.
@@ -305,6 +318,7 @@ std::vector<Prediction> predictions(std::string_view prefix, std::size_t limit) 
     const uint32_t* list = section<uint32_t>(header().prefix_rows);
     for (uint32_t i = prefixes[low].first_row; i < prefixes[low + 1].first_row; ++i) {
       if (out.size() == limit) break;
+      if (!predictable(rows()[list[i]])) continue;
       out.push_back({std::string(reading_of(list[i])), std::string(spelling_of(rows()[list[i]]))});
     }
     return out;
@@ -316,7 +330,8 @@ std::vector<Prediction> predictions(std::string_view prefix, std::size_t limit) 
        i < header().reading_count && text_at(readings()[i].text).starts_with(prefix); ++i) {
     for (uint32_t j = readings()[i].first_row; j < readings()[i + 1].first_row; ++j) {
       const Row& r = rows()[j];
-      if (r.kind != format::kContent || !(r.traits & format::kHeadword)) continue;
+      if (r.kind != format::kContent || !(r.traits & format::kHeadword) || !predictable(r))
+        continue;
       ranked.push_back({{late(r) ? 1 : 0, r.listed, r.by_stem, r.cost}, j});
     }
   }
@@ -348,6 +363,17 @@ std::vector<std::string> likely_next(std::string_view reading, std::string_view 
     word = Search(reading, spelling).target_last;
   }
   if (!word) return out;
+  // After a particle comes a word of its own (を → 使う, 画像), never another particle (を →
+  // まで): the costs here rank particles and endings only, so nothing is offered.
+  if (word->kind == format::kParticle) return out;
+  // A verbal noun is most often followed by する (選択 → する); a verb, adjective or ending in
+  // its dictionary form often ends the sentence (使う → 。, 使った → 。).
+  if (word->flags & format::kVerbalNoun) {
+    out.emplace_back("する");
+  } else if ((word->flags & format::kConjugates) && word->form == format::kWhole &&
+             (word->traits & format::kHeadword) && word->kind != format::kPrefix) {
+    out.emplace_back("。");
+  }
   // The words that may follow: particles and endings of one or two kana in the form a
   // dictionary lists them under, and する.
   static const std::vector<uint32_t> followers = [] {
@@ -363,15 +389,21 @@ std::vector<std::string> likely_next(std::string_view reading, std::string_view 
     }
     return list;
   }();
-  std::vector<std::pair<int, std::string_view>> scored;
+  // Ranked by how often the conversion model saw each after the word, where it knows the word
+  // (画像 → を の が …, する → と の が, not たり or つつ), then by the lexicon's connection cost
+  // (a verb with its kana, 使う, is two words of the model: 使 + う).
+  const model::WordId before = model::find(reading, spelling);
+  std::vector<std::tuple<int, int, std::string_view>> scored;
   for (uint32_t i : followers) {
     const Row& r = rows()[i];
     if (!may_follow({word}, r)) continue;
-    scored.push_back({connection(word->right, r.left) + r.cost, spelling_of(r)});
+    const std::string_view s = spelling_of(r);
+    const model::WordId next = before == model::kNoWord ? model::kNoWord : model::find(s, s);
+    const int seen = next == model::kNoWord ? INT_MAX : model::bigram_cost(before, next);
+    scored.push_back({seen, connection(word->right, r.left) + r.cost, s});
   }
-  std::stable_sort(scored.begin(), scored.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const auto& [score, s] : scored) {
+  std::stable_sort(scored.begin(), scored.end());
+  for (const auto& [seen, score, s] : scored) {
     if (out.size() == limit) break;
     if (std::find(out.begin(), out.end(), s) == out.end()) out.emplace_back(s);
   }

@@ -40,7 +40,7 @@ std::vector<Ranked> ranked_spellings(std::string_view reading, std::size_t limit
 
 // Single lexicon words (kanji and katakana spellings alike) whose reading begins with
 // `prefix` (the prefix itself included), best first by the same ranking, at most `limit`:
-// がぞ → 画像 …, れいや → レイヤ …
+// がぞ → 画像 …, れいや → レイヤ …; no proper noun but the everyday ones (東京, not 画像技研).
 struct Prediction {
   std::string reading;
   std::string spelling;
@@ -49,7 +49,9 @@ std::vector<Prediction> predictions(std::string_view prefix, std::size_t limit);
 
 // Words the lexicon makes likely right after the word `spelling` read `reading`: particles and
 // endings (を に が の は です する …) ranked by the connection cost from that word's right
-// context id (its best-ranked row for that reading/spelling); empty if the word is unknown.
+// context id (its best-ranked row for that reading/spelling), after する for a verbal noun
+// (選択) and 。 for a word in its dictionary form (使う); empty if the word is unknown or is
+// itself a particle (を).
 std::vector<std::string> likely_next(std::string_view reading, std::string_view spelling,
                                      std::size_t limit);
 

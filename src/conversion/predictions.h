@@ -34,8 +34,13 @@ void remember_choice(const ConversionSettings& settings, std::string_view readin
 // whose reading is longer and begins with it, best first, none of them one of `exact` (the
 // candidates ↓ shows for `typed` itself, offered beside the predictions). No spelling twice,
 // never the typed kana themselves. Empty with the built-in table alone or predictions off.
+// With `previous`, the word confirmed just before the reading began, the words learned after
+// it come first, the most frequent first, where their reading begins with `typed` (kana words
+// too): after 表示 with される learned after it, さ offers される first, and after 画像 with 表示
+// (read ひょうじ) learned after it, ひ offers 表示 before the more recent 必要.
 std::vector<Prediction> predictions_for(const ConversionSettings& settings, std::string_view typed,
                                         std::span<const std::string> exact,
-                                        std::size_t limit = kMostPredictions);
+                                        std::size_t limit = kMostPredictions,
+                                        std::string_view previous = {});
 
 }  // namespace lumeta

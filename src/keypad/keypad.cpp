@@ -228,7 +228,8 @@ void Keypad::choose_prediction(int index) {
 }
 
 CandidateStrip Keypad::strip() const {
-  if (next_words_.offers().empty()) return offered_strip(candidate_strip(engine_, conversion_));
+  if (next_words_.offers().empty())
+    return offered_strip(candidate_strip(engine_, conversion_, next_words_.previous()));
   return {.active = true,
           .candidates = next_words_.offers(),
           .shown = 0,
