@@ -169,7 +169,7 @@ def main():
     app = Lumeta(state)
     app.press("キー K", "キー A", "キー I", "下", "決定", "決定", "モード", "キー A", "キー H",
               "キー H", "キー T", "キー T", "キー T", "モード")
-    symbol = app.pick_symbol(114)  # 「
+    symbol = app.pick_symbol(113)  # 「
     app.press("決定")  # leaves symbol mode
     wanted = "回\nABC" + symbol
     check("Lumeta holds the text to send", wait_for(app.text, wanted), wanted)

@@ -208,6 +208,24 @@ check "Lumeta's text is empty after sending" "" "$(copied_text)"
 tap UNDO
 check "元に戻す brings the sent text back" "$wanted" "$(copied_text)"
 check "IBus is back on the engine it had" "xkb:us::eng" "$(ibus engine 2>&1)"
+
+# A Tk field takes nothing from an input method: after IBus's short wait the next route, XTest,
+# types the text.
+/usr/bin/python3 "$here/send_target.py" "$scratch/tk.txt" > "$scratch/tk.log" 2>&1 &
+pids+=($!)
+tk=$(timeout 30 xdotool search --sync --onlyvisible --class '^Tk$' | head -n 1)
+sleep 0.5
+xdotool windowactivate --sync "$tk"
+sleep 0.5
+: > "$scratch/lumeta.log"
+tap SEND
+wanted_tk=$(for _ in $(seq 200); do
+  got=$(cat "$scratch/tk.txt" 2> /dev/null || true)
+  [ "$got" = "$wanted" ] && break
+  sleep 0.1
+done; printf '%s' "$got")
+check "a Tk field, which takes no input method's text, got it through XTest" "$wanted" "$wanted_tk"
+check "the GTK field got nothing more" "$wanted" "$(cat "$scratch/received.txt")"
 quit_lumeta
 
 # The X11 part's daemon goes; GNOME Shell starts its own.

@@ -4,6 +4,7 @@
 
 #include "ibus_delivery.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 
 namespace lumeta {
@@ -239,16 +240,25 @@ void IBusDelivery::finish(Outcome outcome) {
     ibus_bus_set_global_engine_async(glib_->bus, previous_engine_.c_str(), -1, nullptr, nullptr,
                                      nullptr);
   }
-  if (!closing_) come_back();
+  // On X11 a text nothing took goes on to XTest, which must find the target still focused; on
+  // Wayland the next routes want Lumeta in front (the clipboard is set by the focused client).
+  if (!closing_) {
+    come_back(outcome != Outcome::not_taken ||
+              QGuiApplication::platformName() != QLatin1String("xcb"));
+  }
   const int total = static_cast<int>(text_.size());
   const int delivered = static_cast<int>(committed_);
   text_.clear();
   emit finished(outcome, delivered, total);
 }
 
-// Lumeta's window comes back in front, so the user can go on typing.
-void IBusDelivery::come_back() {
+// Lumeta's window comes back, in front and with the focus, so the user can go on typing; or,
+// when `activate` is false, behind the focused window.
+void IBusDelivery::come_back(bool activate) {
+  window_->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
   window_->show();
+  window_->setAttribute(Qt::WA_ShowWithoutActivating, false);
+  if (!activate) return;
   window_->raise();
   window_->activateWindow();
 }

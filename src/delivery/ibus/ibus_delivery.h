@@ -57,7 +57,7 @@ class IBusDelivery : public Delivery {
   bool register_engine();
   void commit_chunk();
   void finish(Outcome outcome);
-  void come_back();
+  void come_back(bool activate);
 
   QWidget* window_;
   std::unique_ptr<Glib> glib_;
