@@ -10,6 +10,7 @@ import re
 import subprocess
 import sys
 import time
+import traceback
 
 from gi.repository import Gio, GLib
 
@@ -220,5 +221,17 @@ def main():
     return 1 if failures else 0
 
 
+def last_words():
+    with open(os.path.join(work, "lumeta.log"), encoding="utf-8", errors="replace") as log:
+        print("the last Lumeta said:\n" + log.read()[-2000:], flush=True)
+
+
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        status = main()
+    except (GLib.Error, RuntimeError, KeyError):
+        traceback.print_exc()
+        status = 1
+    if status:
+        last_words()
+    sys.exit(status)
