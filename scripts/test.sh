@@ -3,7 +3,7 @@
 # then one with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
+bash scripts/deps.sh --tests
 
 jobs=$(nproc)
 for variant in release asan; do

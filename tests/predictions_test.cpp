@@ -197,7 +197,7 @@ TEST(Predictions, EveryWayOfConfirmingIsLearnedAndNothingElse) {
 
 TEST(Predictions, TheWordsWrittenAfterTheWordBeforeLeadOnceTheirFirstKanaAreTyped) {
   UsingLargeDictionary large;
-  Learning learning;
+  LearningFolder learning;
   Lumeta earlier;
   // 画像表示される, then 必要 on a line of its own: chosen last, so the most recent choice.
   earlier.keys("K K A S S O U DOWN H Y O U S S S I DOWN S A R E R U RET RET");

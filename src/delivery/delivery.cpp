@@ -3,6 +3,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#ifdef LUMETA_WITH_IBUS
+#include "ibus_delivery.h"
+#endif
 #ifdef LUMETA_WITH_WAYLAND
 #include "wayland_delivery.h"
 #endif
@@ -12,18 +15,29 @@
 
 namespace lumeta {
 
-std::unique_ptr<Delivery> Delivery::for_platform(QWidget* window) {
-#ifdef LUMETA_WITH_X11
-  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-    if (auto x11 = X11Delivery::open(window)) return x11;
+std::vector<std::unique_ptr<Delivery>> Delivery::routes(QWidget* window, SendVia via) {
+  std::vector<std::unique_ptr<Delivery>> routes;
+  [[maybe_unused]] const auto allowed = [via](SendVia route) {
+    return via == SendVia::automatic || via == route;
+  };
+  [[maybe_unused]] const QString platform = QGuiApplication::platformName();
+#ifdef LUMETA_WITH_IBUS
+  if (allowed(SendVia::ibus)) {
+    if (auto ibus = IBusDelivery::open(window)) routes.push_back(std::move(ibus));
   }
 #endif
 #ifdef LUMETA_WITH_WAYLAND
-  if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-    if (auto wayland = WaylandDelivery::open(window)) return wayland;
+  if (allowed(SendVia::wayland) && platform.startsWith(QLatin1String("wayland"))) {
+    if (auto wayland = WaylandDelivery::open(window)) routes.push_back(std::move(wayland));
   }
 #endif
-  return std::make_unique<ClipboardDelivery>();
+#ifdef LUMETA_WITH_X11
+  if (allowed(SendVia::x11) && platform == QLatin1String("xcb")) {
+    if (auto x11 = X11Delivery::open(window)) routes.push_back(std::move(x11));
+  }
+#endif
+  routes.push_back(std::make_unique<ClipboardDelivery>());
+  return routes;
 }
 
 QString Delivery::message(Outcome outcome, int delivered, int total) {
@@ -34,6 +48,8 @@ QString Delivery::message(Outcome outcome, int delivered, int total) {
       return QStringLiteral("%1 文字中 %2 文字を送って止めました。残りはここにあります")
           .arg(total)
           .arg(delivered);
+    case Outcome::not_taken:
+      return QStringLiteral("送り先が文字を受け取りませんでした");
     case Outcome::no_target:
       return QStringLiteral("送り先がありません。送り先のウィンドウを選んでから送ってください");
     case Outcome::target_gone:

@@ -1,16 +1,21 @@
 // 送る: delivering the text into the application the user was working in last. The window
-// asks for a delivery and is told how it ended; what is typed where is the platform's
-// (x11_delivery.*, wayland_delivery.*), and where no platform way exists the text goes on the
-// clipboard.
+// asks for a delivery and is told how it ended; what is typed where is the route's (IBus in
+// ibus/, the Wayland virtual keyboard in wayland/, XTest in x11/), and where no route takes the
+// text it goes on the clipboard. send_control.h decides which route runs.
 #pragma once
 
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <vector>
 
 class QWidget;
 
 namespace lumeta {
+
+// Which routes 送る may use (`--send-via`): all that the desktop offers, in order, or one alone
+// (then the clipboard when it cannot take the text).
+enum class SendVia { automatic, ibus, wayland, x11, clipboard };
 
 class Delivery : public QObject {
   Q_OBJECT
@@ -18,9 +23,12 @@ class Delivery : public QObject {
  public:
   // How a delivery ended. `delivered` and `stopped` typed into the target (in whole, or up
   // to where it stopped); `no_target`, `target_gone`, `no_focus` and `unsupported` typed
-  // nothing anywhere; `on_clipboard` put the text on the clipboard instead.
+  // nothing anywhere; `on_clipboard` put the text on the clipboard instead; `not_taken` typed
+  // nothing because nothing there takes text this way (no IBus daemon, or no input context took
+  // the focus), and the next route is tried.
   enum class Outcome {
     delivered,
+    not_taken,
     stopped,
     no_target,
     target_gone,
@@ -29,10 +37,12 @@ class Delivery : public QObject {
     on_clipboard
   };
 
-  // The way of the platform the application runs on: X11 through XTest; Wayland through a
-  // virtual keyboard where the compositor offers one and its window list; elsewhere the
-  // clipboard. `window` is Lumeta's main window, brought back to the front afterwards.
-  static std::unique_ptr<Delivery> for_platform(QWidget* window);
+  // The routes `via` allows on this desktop, in the order they are tried: IBus wherever its
+  // library is built in (whether its daemon is reachable is seen at each 送る); the Wayland
+  // virtual keyboard where the compositor offers one and its window list (wlroots); XTest on
+  // X11; the clipboard last, always. `window` is Lumeta's main window, hidden or lowered while
+  // a route types into another window and brought back to the front afterwards.
+  static std::vector<std::unique_ptr<Delivery>> routes(QWidget* window, SendVia via);
 
   // Starts delivering `text` (line breaks as LF); progress() and then finished() follow,
   // finished() possibly before start() returns.

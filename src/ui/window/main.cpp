@@ -23,6 +23,11 @@ constexpr const char* kHelp =
     "  --no-learning         learn nothing and offer nothing learned in this run\n"
     "  --forget-learning     remove what was learned (the file\n"
     "                        $XDG_DATA_HOME/lumeta/learning.sqlite3) and exit\n"
+    "  --send-via=ROUTE      how 送る types into the application used last: auto (the\n"
+    "                        default: IBus, then the Wayland virtual keyboard, then\n"
+    "                        XTest on X11, as the desktop offers them), ibus, wayland,\n"
+    "                        x11, or clipboard; the clipboard is used when the route\n"
+    "                        cannot take the text\n"
     "  --help                print this help and exit\n"
     "  --version             print the version and exit\n"
     "\n"
@@ -66,12 +71,22 @@ int main(int argc, char** argv) {
   const QStringList args = QApplication::arguments();
   bool learning = true;
   lumeta::Dictionaries dictionaries = lumeta::Dictionaries::builtin_and_large;
+  lumeta::SendVia send_via = lumeta::SendVia::automatic;
+  const QLatin1String send_via_option("--send-via=");
   for (qsizetype i = 1; i < args.size(); ++i) {
     if (args[i] == QLatin1String("--builtin-dictionary")) {
       dictionaries = lumeta::Dictionaries::builtin;
       learning = false;
     } else if (args[i] == QLatin1String("--no-learning")) {
       learning = false;
+    } else if (args[i].startsWith(send_via_option)) {
+      const auto via = lumeta::parse_send_via(QStringView(args[i]).mid(send_via_option.size()));
+      if (!via) {
+        std::fprintf(stderr, "lumeta: unknown route: %s\nTry 'lumeta --help'.\n",
+                     qPrintable(args[i]));
+        return 2;
+      }
+      send_via = *via;
     } else {
       std::fprintf(stderr, "lumeta: unknown option: %s\nTry 'lumeta --help'.\n",
                    qPrintable(args[i]));
@@ -80,6 +95,7 @@ int main(int argc, char** argv) {
   }
   lumeta::MainWindow window(lumeta::MainWindow::Draft::kept);
   window.keypad().conversion().dictionaries = dictionaries;
+  lumeta::MainWindow window(lumeta::MainWindow::Draft::kept, send_via);
   std::unique_ptr<lumeta::LearningStore> store;
   if (learning) {
     // The store reports from its own thread; the window hears of it in its own.

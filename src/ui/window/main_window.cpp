@@ -52,7 +52,7 @@ const QString kAboutText = QStringLiteral("Lumeta " LUMETA_VERSION
 
 }  // namespace
 
-MainWindow::MainWindow(Draft draft) {
+MainWindow::MainWindow(Draft draft, SendVia send_via) {
   setWindowTitle(QStringLiteral("Lumeta"));
   setFixedSize(kClientSize);
   move(6, 1);
@@ -153,11 +153,11 @@ MainWindow::MainWindow(Draft draft) {
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::save_draft);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::save_draft);
   }
-  delivery_ = Delivery::for_platform(this);
-  connect(delivery_.get(), &Delivery::progress, this, [this](int delivered, int total) {
+  send_control_ = std::make_unique<SendControl>(Delivery::routes(this, send_via));
+  connect(send_control_.get(), &SendControl::progress, this, [this](int delivered, int total) {
     send_label_->say(QStringLiteral("送信中 %1 / %2 文字").arg(delivered).arg(total), {}, false);
   });
-  connect(delivery_.get(), &Delivery::finished, this, &MainWindow::sending_finished);
+  connect(send_control_.get(), &SendControl::finished, this, &MainWindow::sending_finished);
   refresh_extras();
 
   if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
@@ -196,13 +196,13 @@ QPushButton* MainWindow::window_key(int number) const {
 }
 
 // Quit, copy and 送る are the window's own; delete-all and 元に戻す go to the keypad. Any key
-// but 送る stops a delivery first, so it acts on the text as the delivery left it.
+// but 送る stops a delivery first (SendControl::key_pressed).
 void MainWindow::window_key_pressed(int number) {
   if (number == key::send) {
     send_text();
     return;
   }
-  stop_sending();
+  send_control_->key_pressed();
   switch (number) {
     case key::quit:
       close();
@@ -275,7 +275,7 @@ void MainWindow::key_refused() {
 
 // Every key, click and pick stops a delivery and ends the sign of a refused key.
 void MainWindow::before_key() {
-  stop_sending();
+  if (send_control_) send_control_->key_pressed();
   if (!limit_sign_) return;
   limit_sign_ = false;
   position_label_->setText(position_caption_);
@@ -402,13 +402,7 @@ void MainWindow::copy_to_clipboard() {
 // ---- 送る ------------------------------------------------------------------------------------
 
 void MainWindow::send_text() {
-  if (delivery_->running()) {
-    stop_sending();
-    return;
-  }
-  // The click that stops a delivery takes the focus from the target first, which may stop the
-  // delivery before the click arrives: it must not start the rest anew.
-  if (interrupted_.isValid() && interrupted_.elapsed() < 1000) return;
+  if (!send_control_->clicked()) return;
   before_key();
   const QString text = to_qstring(keypad_.begin_send());
   refresh_extras();
@@ -417,22 +411,13 @@ void MainWindow::send_text() {
     return;
   }
   send_key()->setText(QStringLiteral("止める(&S)"));
-  delivery_->start(text);
-}
-
-void MainWindow::stop_sending() {
-  if (delivery_ && delivery_->running()) delivery_->stop();
+  send_control_->start(text);
 }
 
 // What arrived leaves the text as after 消去 (元に戻す brings it back); the rest stays.
 void MainWindow::sending_finished(Delivery::Outcome outcome, int delivered, int total) {
   send_key()->setText(from_utf8(find_key(key::send)->caption));
   keypad_.sent(static_cast<std::size_t>(delivered));
-  if (outcome == Delivery::Outcome::stopped) {
-    interrupted_.start();
-  } else {
-    interrupted_.invalidate();
-  }
   refresh_extras();
   const QString message = Delivery::message(outcome, delivered, total);
   show_send_message(message);
@@ -445,7 +430,7 @@ void MainWindow::show_send_message(const QString& message) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  stop_sending();
+  send_control_->key_pressed();
   // The draft is written for the last time: its lock goes, for the next start.
   if (draft_keeper_) draft_keeper_->close();
   key_bitmap = QPixmap();  // no face is painted after this

@@ -25,6 +25,7 @@
 #include "learning_store.h"
 #include "message_label.h"
 #include "mode_status.h"
+#include "send_control.h"
 #include "symbol_picker.h"
 #include "text_display.h"
 #include "view.h"
@@ -38,7 +39,8 @@ class MainWindow : public QWidget, public View {
   // The program keeps the user's draft (DraftKeeper); tools, benchmarks and demonstrations
   // that type into a window of their own leave it alone.
   enum class Draft { none, kept };
-  explicit MainWindow(Draft draft = Draft::none);
+  // `send_via` names the routes 送る may use (all the desktop offers, by default).
+  explicit MainWindow(Draft draft = Draft::none, SendVia send_via = SendVia::automatic);
   ~MainWindow() override;
 
   // View.
@@ -77,7 +79,7 @@ class MainWindow : public QWidget, public View {
   QPushButton* send_key() const { return window_key(key::send); }
   // What 送る last said: its progress, or how the delivery ended.
   MessageLabel* send_label() const { return send_label_; }
-  Delivery* delivery() const { return delivery_.get(); }
+  SendControl* send_control() const { return send_control_.get(); }
   CandidateBar* candidate_bar() const { return candidate_bar_; }
   QLabel* position_label() const { return position_label_; }
   QLabel* about_label() const { return about_label_; }
@@ -104,7 +106,6 @@ class MainWindow : public QWidget, public View {
   void copy_to_clipboard();
   // 送る: starts a delivery of the whole text, or stops the one that runs.
   void send_text();
-  void stop_sending();
   void sending_finished(Delivery::Outcome outcome, int delivered, int total);
   void show_send_message(const QString& message);
   void clear_key_bitmap();
@@ -141,9 +142,8 @@ class MainWindow : public QWidget, public View {
   MessageLabel* draft_label_;
   MessageLabel* learning_label_;
 
-  std::unique_ptr<Delivery> delivery_;
+  std::unique_ptr<SendControl> send_control_;
   MessageLabel* send_label_;
-  QElapsedTimer interrupted_;  // since the last delivery stopped half-way
 
   Engine engine_{*this};
   Keypad keypad_{engine_, *this};
