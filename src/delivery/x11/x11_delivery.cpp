@@ -352,7 +352,8 @@ void X11Delivery::start(const QString& text) {
   due_.clear();
   pings_.clear();
   busy_until_ms_ = 0;
-  taken_ = answered_ = typed_at_map_ = 0;
+  taken_ = answered_ = 0;
+  came_back_ = false;
   clock_.start();
   next_stamp_ = server_time();
   pings_answered_ = answers_pings();
@@ -408,16 +409,22 @@ void X11Delivery::type_chunk() {
   const std::size_t typed = typer_->typed();
   const std::size_t taken = taken_in();
   if (typer_->done()) {
-    // Keys of the map's own need no waiting: nothing was lent, nothing is given back.
+    // Lumeta comes back to the front at once, so the user can go on: the keys already typed
+    // belong to the target whatever has the focus when it gets to them. Keys of the map's own
+    // need no waiting: nothing was lent, nothing is given back.
+    if (!came_back_) {
+      came_back_ = true;
+      come_back(3);
+    }
     if (taken >= typed || !typer_->lending()) finish(Outcome::delivered, typed);
     return;
   }
   if (!typer_->ready()) {
-    // Batches take the spare codes by halves: the half mapped now held the batch before the
-    // last one, which the target must have taken in.
-    if (taken < typed_at_map_) return;
+    // Batches take the spare codes by halves, so the half mapped now held the batch before the
+    // last one; the target must have taken in everything typed, the last batch too, for a
+    // margin of a whole batch over a slow client's pace.
+    if (taken < typed) return;
     typer_->map_next();
-    typed_at_map_ = typed;
     // A character no spare key code can take (none left on this keyboard) ends it here.
     if (!typer_->ready()) {
       finish(Outcome::stopped, typed);
@@ -459,11 +466,10 @@ void X11Delivery::finish(Outcome outcome, std::size_t delivered) {
   // The borrowed key codes go back once the target has taken in the last keys typed with them.
   restore_timer_.start();
   give_back_when_taken();
-  // Lumeta comes back to the front meanwhile, so the user can go on: the keys already typed
-  // belong to the target whatever has the focus when it gets to them.
-  QTimer::singleShot(kSettleMs, this, [this] {
-    if (!running()) come_back(3);
-  });
+  if (!came_back_) {
+    came_back_ = true;
+    come_back(3);
+  }
   emit finished(outcome, static_cast<int>(delivered), static_cast<int>(text_.size()));
 }
 

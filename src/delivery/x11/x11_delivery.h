@@ -116,7 +116,7 @@ class X11Delivery : public Delivery, public QAbstractNativeEventFilter {
   unsigned long next_stamp_ = 0;
   bool pings_answered_ = false;  // the target lists _NET_WM_PING
   bool focus_answered_ = false;  // the ping after the focus came back
-  std::size_t typed_at_map_ = 0;
+  bool came_back_ = false;       // Lumeta has asked to be active again
 };
 
 }  // namespace lumeta
