@@ -112,6 +112,11 @@ stop_target() {
   kill "${pids[-1]}"
   wait "${pids[-1]}" 2> /dev/null || true
   unset 'pids[-1]'
+  # Until its window is gone: xdotool's search fails on a window that goes while it looks.
+  for _ in $(seq 100); do
+    [ -z "$(xdotool search --name '^send-target$' 2> /dev/null || true)" ] && break
+    sleep 0.05
+  done
 }
 
 # What the target holds once it has taken in every key sent to it (nothing new for a second).

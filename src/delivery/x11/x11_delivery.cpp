@@ -58,6 +58,9 @@ constexpr qint64 kPerKeyMs = 10;
 // How many keys typed with lent codes may be ahead of what the target has taken in: the
 // keyboard is whole at most 150 + 32 × 10 = 470 ms after the last one.
 constexpr std::size_t kMostAhead = 32;
+// How often Lumeta asks to be active again while the target keeps the focus, 300 ms apart: a
+// target busy with its keys on a loaded machine may take its own focus in late.
+constexpr int kComeBackTries = 7;
 // How long Lumeta closing waits for the target before the key codes are given back.
 constexpr int kQuitWaitMs = 1000;
 // How often a delivery looks again while it waits for the focus or for the target.
@@ -414,7 +417,7 @@ void X11Delivery::type_chunk() {
     // need no waiting: nothing was lent, nothing is given back.
     if (!came_back_) {
       came_back_ = true;
-      come_back(3);
+      come_back(kComeBackTries);
     }
     if (taken >= typed || !typer_->lending()) finish(Outcome::delivered, typed);
     return;
@@ -468,7 +471,7 @@ void X11Delivery::finish(Outcome outcome, std::size_t delivered) {
   give_back_when_taken();
   if (!came_back_) {
     came_back_ = true;
-    come_back(3);
+    come_back(kComeBackTries);
   }
   emit finished(outcome, static_cast<int>(delivered), static_cast<int>(text_.size()));
 }
@@ -500,7 +503,8 @@ void X11Delivery::come_back(int tries) {
   activate(static_cast<Window>(window_->window()->winId()));
   if (tries <= 1) return;
   QTimer::singleShot(300, this, [this, tries] {
-    if (!running() && target_ && exists(target_) && focus_in(target_)) come_back(tries - 1);
+    const bool typing = running() && !(typer_ && typer_->done());  // a new delivery's
+    if (!typing && target_ && exists(target_) && focus_in(target_)) come_back(tries - 1);
   });
 }
 
