@@ -438,7 +438,7 @@ void X11Delivery::type_chunk() {
   if (typer_->lending()) {
     const std::size_t ahead = typed - std::min(taken, typed);
     if (ahead >= kMostAhead) return;
-    most = std::min(kPacedChunk, kMostAhead - ahead);
+    most = std::min(pings_answered_ ? kChunk : kPacedChunk, kMostAhead - ahead);
   }
   // Nothing changes the focus while the server is grabbed: what is typed goes to the target.
   XGrabServer(display_);
