@@ -48,8 +48,9 @@ trap cleanup EXIT
 
 openbox --sm-disable > "$scratch/openbox.log" 2>&1 &
 pids+=($!)
-# Ready once it says it keeps the active window (it says so a moment after it shows itself).
-for _ in $(seq 100); do
+# Ready once it says it keeps the active window (it says so a moment after it shows itself;
+# on a loaded machine that may take more than ten seconds).
+for _ in $(seq 300); do
   xprop -root _NET_SUPPORTED 2> /dev/null | grep -q '_NET_ACTIVE_WINDOW' && break
   sleep 0.1
 done

@@ -411,6 +411,8 @@ void X11Delivery::type_chunk() {
   }
   const std::size_t typed = typer_->typed();
   const std::size_t taken = taken_in();
+  // Waiting for the target looks again a moment later; typing goes on at once.
+  step_timer_.setInterval(kWaitStepMs);
   if (typer_->done()) {
     // Lumeta comes back to the front at once, so the user can go on: the keys already typed
     // belong to the target whatever has the focus when it gets to them. Keys of the map's own
@@ -456,6 +458,7 @@ void X11Delivery::type_chunk() {
     return;
   }
   sent(count);
+  step_timer_.setInterval(0);
   emit progress(static_cast<int>(typer_->typed()), static_cast<int>(text_.size()));
 }
 
