@@ -6,7 +6,8 @@
 # On Wayland (headless sway) a Qt text field (send_target_qt.cpp) is the application typed into.
 #
 # Usage: send_test.sh path/to/lumeta [path/to/send_target_qt]   the test
-#        send_test.sh path/to/lumeta --bench    1,000 mixed characters sent, and the time taken
+#        send_test.sh path/to/lumeta --bench [path/to/send_target_qt]   1,000 mixed characters
+#        sent into the Tk field (and the Qt one), the time to the last one and to the key map
 # With LUMETA_SEND_KEEP=PREFIX the texts of a failed comparison are kept in PREFIX.* files.
 set -euo pipefail
 # shellcheck source=tests/desktop_lib.sh
@@ -34,6 +35,8 @@ chmod 755 "$scratch"  # the Wayland part runs as an unprivileged user
 export XDG_STATE_HOME=$scratch/state
 export XDG_DATA_HOME=$scratch/data  # nothing the test types is learned for the user
 export XDG_CONFIG_HOME=$scratch/config
+export XDG_RUNTIME_DIR=$scratch/run  # where Lumeta keeps what 送る lends of the keyboard
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 export HOME=$scratch  # openbox keeps its session files there
 pids=()
 lumeta_pid=""
@@ -45,14 +48,20 @@ trap cleanup EXIT
 
 openbox --sm-disable > "$scratch/openbox.log" 2>&1 &
 pids+=($!)
-# Ready once it says it keeps the active window (it says so a moment after it shows itself).
-for _ in $(seq 100); do
+# Ready once it says it keeps the active window (it says so a moment after it shows itself;
+# on a loaded machine that may take more than ten seconds).
+for _ in $(seq 300); do
   xprop -root _NET_SUPPORTED 2> /dev/null | grep -q '_NET_ACTIVE_WINDOW' && break
   sleep 0.1
 done
 
-start_target() {
-  /usr/bin/python3 "$here/send_target.py" "$scratch/received.txt" > "$scratch/target.log" 2>&1 &
+start_target() {  # start_target [qt]: the Tk field, or the Qt one (it answers pings)
+  rm -f "$scratch/received.txt"
+  if [ "${1:-}" = qt ]; then
+    "$qt_target" "$scratch/received.txt" > "$scratch/target.log" 2>&1 &
+  else
+    /usr/bin/python3 "$here/send_target.py" "$scratch/received.txt" > "$scratch/target.log" 2>&1 &
+  fi
   pids+=($!)
   target=$(timeout 30 xdotool search --sync --onlyvisible --name '^send-target$' | head -n 1)
   sleep 0.5
@@ -110,6 +119,11 @@ stop_target() {
   kill "${pids[-1]}"
   wait "${pids[-1]}" 2> /dev/null || true
   unset 'pids[-1]'
+  # Until its window is gone: xdotool's search fails on a window that goes while it looks.
+  for _ in $(seq 100); do
+    [ -z "$(xdotool search --name '^send-target$' 2> /dev/null || true)" ] && break
+    sleep 0.05
+  done
 }
 
 # What the target holds once it has taken in every key sent to it (nothing new for a second).
@@ -136,7 +150,8 @@ check() {  # check DESCRIPTION WANTED GOT
 
 if [ "$mode" = --bench ]; then
   # 1,000 characters of kanji, kana, full-width signs, ASCII and line breaks, offered to Lumeta
-  # as its draft, brought back with 元に戻す and sent.
+  # as its draft, brought back with 元に戻す and sent; the time to the last one received and to
+  # the key map being as before.
   text=$(/usr/bin/python3 - << 'EOF'
 import random
 random.seed(7)
@@ -149,22 +164,37 @@ out = out[:999] + "。"  # the shell would drop a line break at the end
 print(out, end="")
 EOF
 )
-  offer_draft "$text"
-  start_target
-  start_lumeta
-  xdotool windowactivate --sync "$target"
-  sleep 0.5
-  tap UNDO
-  start=$(date +%s%N)
-  xdotool mousemove --window "$window" ${key[SEND]} click 1
-  got=$(received "$text")
-  end=$(date +%s%N)
-  check "1,000 characters received exactly" "$text" "$got"
-  if [ "$text" != "$got" ] && [ -n "${LUMETA_SEND_KEEP:-}" ]; then
-    printf '%s' "$text" > "$LUMETA_SEND_KEEP.wanted"
-    printf '%s' "$got" > "$LUMETA_SEND_KEEP.got"
-  fi
-  echo "characters: $(printf '%s' "$text" | wc -m), from the click on 送る to the last one received: $(((end - start) / 1000000)) ms"
+  keyboard=$(xmodmap -pke)
+  for kind in tk ${qt_target:+qt}; do
+    offer_draft "$text"
+    start_target "$kind"
+    start_lumeta
+    xdotool windowactivate --sync "$target"
+    sleep 0.5
+    tap UNDO
+    start=$(date +%s%N)
+    xdotool mousemove --window "$window" ${key[SEND]} click 1
+    got=""
+    for _ in $(seq 3000); do
+      got=$(cat "$scratch/received.txt" 2> /dev/null || true)
+      [ "$got" = "$text" ] && break
+      sleep 0.02
+    done
+    end=$(date +%s%N)
+    for _ in $(seq 500); do
+      [ "$(xmodmap -pke)" = "$keyboard" ] && break
+      sleep 0.02
+    done
+    restored=$(date +%s%N)
+    check "$kind: 1,000 characters received exactly" "$text" "$got"
+    if [ "$text" != "$got" ] && [ -n "${LUMETA_SEND_KEEP:-}" ]; then
+      printf '%s' "$text" > "$LUMETA_SEND_KEEP.wanted"
+      printf '%s' "$got" > "$LUMETA_SEND_KEEP.got"
+    fi
+    echo "$kind: characters: $(printf '%s' "$text" | wc -m), from the click on 送る to the last one received: $(((end - start) / 1000000)) ms, to the key map restored: $(((restored - start) / 1000000)) ms"
+    quit_lumeta
+    stop_target
+  done
   [ "$failures" -eq 0 ]
   exit
 fi
@@ -256,6 +286,167 @@ grep -q '送って止めました' "$scratch/lumeta.log" || {
 tap UNDO
 check "元に戻す after a stop gives the whole text" "$text" "$(copied_text)"
 quit_lumeta
+
+# ---- The keyboard given back ------------------------------------------------------------------
+# Lent key codes go back within a second of the last character's arrival, when Lumeta is ended
+# by a signal, and, after kill -9, as soon as the next Lumeta starts on the display.
+quit_lumeta
+stop_target
+keyboard_before=$(xmodmap -pke)
+
+# Waits until the target holds `wanted` (60 s at most) and prints the moment, in ns.
+arrival() {
+  local wanted=$1
+  for _ in $(seq 3000); do
+    [ "$(cat "$scratch/received.txt" 2> /dev/null || true)" = "$wanted" ] && break
+    sleep 0.02
+  done
+  date +%s%N
+}
+
+# Waits until the key map is as it was before any delivery, at most LIMIT ms after SINCE (ns),
+# and prints how long after SINCE it was, or "never".
+keyboard_back() {  # keyboard_back LIMIT SINCE
+  local now
+  while :; do
+    now=$(date +%s%N)
+    if [ "$(xmodmap -pke)" = "$keyboard_before" ]; then
+      echo "$(((now - $2) / 1000000)) ms"
+      return
+    fi
+    if [ $(((now - $2) / 1000000)) -gt "$1" ]; then
+      echo never
+      return
+    fi
+    sleep 0.02
+  done
+}
+
+# 1,000 characters with 300 different kanji (a mapping every 32 of them), kana, ASCII and line
+# breaks.
+kanji_text() {  # kanji_text LENGTH KANJI
+  /usr/bin/python3 -c '
+import sys
+length, count = int(sys.argv[1]), int(sys.argv[2])
+kanji = [chr(c) for c in range(0x4E00, 0x9FA0) if len(chr(c).encode("cp932", "ignore")) == 2]
+filler = "あいうえおかきくけこabc 、。\nテスト"
+out, i = "", 0
+while len(out) < length:
+    out += kanji[i % count] + filler[i % len(filler)] + filler[(i * 7) % len(filler)]
+    i += 1
+print(out[:length - 1] + "。", end="")' "$1" "$2"
+}
+text=$(kanji_text 1000 300)
+offer_draft "$text"
+start_target
+start_lumeta
+xdotool windowactivate --sync "$target"
+sleep 0.5
+tap UNDO
+xdotool mousemove --window "$window" ${key[SEND]} click 1
+arrived_at=$(arrival "$text")
+back=$(keyboard_back 1000 "$arrived_at")
+check "1,000 characters with 300 different kanji received exactly" "$text" \
+  "$(cat "$scratch/received.txt")"
+if [ "$back" != never ]; then
+  echo "ok: the key map was as before $back after the last character arrived"
+else
+  echo "FAILED: the key map was not as before within 1 s of the last character: $(diff \
+    <(echo "$keyboard_before") <(xmodmap -pke) | head -n 6)"
+  failures=$((failures + 1))
+fi
+
+# SIGTERM 0.1 s after the last character arrived: the keys go back before Lumeta exits, and the
+# draft keeps what was on display (あ, typed just before).
+stop_target
+start_target
+xdotool windowactivate --sync "$target"
+sleep 0.5
+tap UNDO
+xdotool mousemove --window "$window" ${key[SEND]} click 1
+arrival "$text" > /dev/null
+xdotool mousemove --window "$window" ${key[A]} click 1
+sleep 0.1
+kill -TERM "$lumeta_pid"
+wait "$lumeta_pid" 2> /dev/null || true
+exited_at=$(date +%s%N)
+lumeta_pid=""
+back=$(keyboard_back 1000 "$exited_at")
+if [ "$back" != never ]; then
+  echo "ok: after SIGTERM the key map was as before $back after Lumeta exited"
+else
+  echo "FAILED: after SIGTERM the key map was not as before within 1 s"
+  failures=$((failures + 1))
+fi
+if grep -q 'あ$' "$XDG_STATE_HOME/lumeta/draft.txt"; then
+  echo "ok: SIGTERM saved the draft"
+else
+  echo "FAILED: SIGTERM did not save the draft: $(tail -c 40 "$XDG_STATE_HOME/lumeta/draft.txt")"
+  failures=$((failures + 1))
+fi
+
+# kill -9 half-way through a delivery: the codes stay lent until the next Lumeta starts.
+offer_draft "$(kanji_text 600 300)"
+stop_target
+start_target
+start_lumeta
+xdotool windowactivate --sync "$target"
+sleep 0.5
+tap UNDO
+xdotool mousemove --window "$window" ${key[SEND]} click 1
+for _ in $(seq 500); do
+  [ "$(wc -m < "$scratch/received.txt")" -ge 40 ] && break
+  sleep 0.02
+done
+kill -KILL "$lumeta_pid"
+wait "$lumeta_pid" 2> /dev/null || true
+lumeta_pid=""
+[ "$(xmodmap -pke)" != "$keyboard_before" ] || echo "(the keys were back before the kill)"
+started_at=$(date +%s%N)
+start_lumeta
+back=$(keyboard_back 5000 "$started_at")
+if [ "$back" != never ]; then
+  echo "ok: after kill -9 the next Lumeta put the key map back $back after it was started"
+else
+  echo "FAILED: after kill -9 the next Lumeta did not put the key map back within 5 s"
+  failures=$((failures + 1))
+fi
+quit_lumeta
+
+# The target closed 0.8 s into a delivery of 3,000 characters: Lumeta says so and keeps at least
+# all that did not arrive.
+text=$(kanji_text 3000 300)
+offer_draft "$text"
+stop_target
+start_target
+start_lumeta
+xdotool windowactivate --sync "$target"
+sleep 0.5
+tap UNDO
+xdotool mousemove --window "$window" ${key[SEND]} click 1
+sleep 0.8
+stop_target
+for _ in $(seq 200); do
+  grep -q 'なくなりました' "$scratch/lumeta.log" && break
+  sleep 0.05
+done
+said=$(grep 'なくなりました' "$scratch/lumeta.log" || true)
+arrived=$(cat "$scratch/received.txt")
+rest=$(copied_text)
+if [ -n "$said" ] && [ -n "$rest" ] && [ "${text%"$rest"}" != "$text" ] &&
+  [ "${text#"$arrived"}" != "$text" ] && [ $((${#arrived} + ${#rest})) -ge ${#text} ]; then
+  echo "ok: the target closed after ${#arrived} characters; Lumeta said '$said' and keeps ${#rest}"
+else
+  echo "FAILED: the target closed half-way: said '$said', arrived ${#arrived}, kept ${#rest} of ${#text}"
+  failures=$((failures + 1))
+fi
+back=$(keyboard_back 1000 "$(date +%s%N)")
+[ "$back" != never ] || {
+  echo "FAILED: the key map was not as before after the target went away"
+  failures=$((failures + 1))
+}
+quit_lumeta
+start_target
 
 # The target closed meanwhile: nothing is typed, the text stays, and Lumeta says so.
 start_lumeta

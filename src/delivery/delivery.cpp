@@ -54,6 +54,17 @@ QString Delivery::message(Outcome outcome, int delivered, int total) {
       return QStringLiteral("送り先がありません。送り先のウィンドウを選んでから送ってください");
     case Outcome::target_gone:
       return QStringLiteral("送り先のウィンドウがなくなったため送れません");
+    case Outcome::target_lost:
+      if (delivered == 0) {
+        return QStringLiteral(
+            "送っている間に送り先のウィンドウがなくなりました。届いたか分からないため、文章はここに"
+            "残しています");
+      }
+      return QStringLiteral(
+                 "送っている間に送り先のウィンドウがなくなりました。%1 文字中 %2 文字が届き、"
+                 "残りはここにあります")
+          .arg(total)
+          .arg(delivered);
     case Outcome::no_focus:
       return QStringLiteral("送り先のウィンドウに入力できないため送れません");
     case Outcome::unsupported:

@@ -23,15 +23,17 @@ class Delivery : public QObject {
  public:
   // How a delivery ended. `delivered` and `stopped` typed into the target (in whole, or up
   // to where it stopped); `no_target`, `target_gone`, `no_focus` and `unsupported` typed
-  // nothing anywhere; `on_clipboard` put the text on the clipboard instead; `not_taken` typed
-  // nothing because nothing there takes text this way (no IBus daemon, or no input context took
-  // the focus), and the next route is tried.
+  // nothing anywhere; `target_lost` typed into a target that went away meanwhile, and counts
+  // only what it is known to have taken in; `on_clipboard` put the text on the clipboard
+  // instead; `not_taken` typed nothing because nothing there takes text this way (no IBus
+  // daemon, or no input context took the focus), and the next route is tried.
   enum class Outcome {
     delivered,
     not_taken,
     stopped,
     no_target,
     target_gone,
+    target_lost,
     no_focus,
     unsupported,
     on_clipboard

@@ -213,20 +213,87 @@ void XTyper::restore() {
   next_ = text_.size();
   mapped_.clear();
   if (used_.empty()) return;
-  if (original_xkb_) {
-    XkbMapChangesRec changes{};
-    changes.changed = XkbKeySymsMask;
-    changes.first_key_sym = *used_.begin();
-    changes.num_key_syms = static_cast<unsigned char>(*used_.rbegin() - *used_.begin() + 1);
-    XkbChangeMap(display_, original_xkb_, &changes);
-  } else {
-    for (const KeyCode code : used_) {
+  put_back(display_, saved(used_));
+  used_.clear();
+}
+
+std::vector<SavedKey> XTyper::lendable() const {
+  return saved(std::set<KeyCode>(spare_.begin(), spare_.end()));
+}
+
+std::vector<SavedKey> XTyper::saved(const std::set<KeyCode>& codes) const {
+  std::vector<SavedKey> keys;
+  for (const KeyCode code : codes) {
+    SavedKey key;
+    key.code = code;
+    if (original_xkb_ && original_xkb_->map) {
+      const XkbSymMapRec& map = original_xkb_->map->key_sym_map[code];
+      key.group_info = map.group_info;
+      for (int group = 0; group < XkbNumKbdGroups; ++group)
+        key.types[static_cast<std::size_t>(group)] = map.kt_index[group];
+      key.width = map.width;
+      const KeySym* syms = XkbKeySymsPtr(original_xkb_, code);
+      key.syms.assign(syms, syms + XkbKeyNumSyms(original_xkb_, code));
+    } else {
+      key.xkb = false;
       const std::size_t offset = static_cast<std::size_t>(code - min_code_) * per_code_;
-      XChangeKeyboardMapping(display_, code, per_code_, &original_[offset], 1);
+      key.syms.assign(original_.begin() + static_cast<std::ptrdiff_t>(offset),
+                      original_.begin() + static_cast<std::ptrdiff_t>(offset + per_code_));
+    }
+    keys.push_back(std::move(key));
+  }
+  return keys;
+}
+
+void XTyper::put_back(Display* display, const std::vector<SavedKey>& keys) {
+  if (keys.empty()) return;
+  XkbDescPtr xkb = nullptr;
+  if (keys.front().xkb) {
+    int opcode, event_base, error_base, major = XkbMajorVersion, minor = XkbMinorVersion;
+    if (XkbQueryExtension(display, &opcode, &event_base, &error_base, &major, &minor))
+      xkb = XkbGetMap(display, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
+  }
+  if (xkb) {
+    unsigned lowest = 255, highest = 0;
+    for (const SavedKey& key : keys) {
+      if (!key.xkb || key.code < xkb->min_key_code || key.code > xkb->max_key_code) continue;
+      const auto code = static_cast<KeyCode>(key.code);
+      KeySym* syms = XkbResizeKeySyms(xkb, code, static_cast<int>(key.syms.size()));
+      if (!syms && !key.syms.empty()) continue;
+      XkbSymMapRec& map = xkb->map->key_sym_map[code];
+      for (int group = 0; group < XkbNumKbdGroups; ++group)
+        map.kt_index[group] =
+            static_cast<unsigned char>(key.types[static_cast<std::size_t>(group)]);
+      map.group_info = static_cast<unsigned char>(key.group_info);
+      map.width = static_cast<unsigned char>(key.width);
+      std::copy(key.syms.begin(), key.syms.end(), syms);
+      lowest = std::min(lowest, key.code);
+      highest = std::max(highest, key.code);
+    }
+    if (lowest <= highest) {
+      XkbMapChangesRec changes{};
+      changes.changed = XkbKeySymsMask;
+      changes.first_key_sym = static_cast<KeyCode>(lowest);
+      changes.num_key_syms = static_cast<unsigned char>(highest - lowest + 1);
+      XkbChangeMap(display, xkb, &changes);
+    }
+    XkbFreeKeyboard(xkb, XkbAllComponentsMask, True);
+  } else {
+    for (const SavedKey& key : keys) {
+      if (key.xkb || key.syms.empty()) continue;
+      std::vector<KeySym> syms(key.syms.begin(), key.syms.end());
+      XChangeKeyboardMapping(display, static_cast<int>(key.code), static_cast<int>(syms.size()),
+                             syms.data(), 1);
     }
   }
-  used_.clear();
-  XSync(display_, False);
+  XSync(display, False);
+}
+
+KeySym XTyper::original_keysym(KeyCode code, bool shift) const {
+  const int level = shift && per_code_ > 1 ? 1 : 0;
+  if (code < min_code_ || per_code_ == 0) return NoSymbol;
+  const std::size_t at = static_cast<std::size_t>(code - min_code_) * per_code_ + level;
+  return at < original_.size() ? original_[at] : NoSymbol;
 }
 
 }  // namespace lumeta

@@ -7,7 +7,8 @@
 // leaves empty, or one borrowed from a key the text does not use (q when the text has no q or
 // Q, F20). A batch of distinct characters is mapped at once with a single mapping change (one
 // XKB request), typed, and then the next batch is mapped. restore() gives every code back its
-// own keysyms. Xlib only, no Qt.
+// own keysyms; lendable() tells beforehand what they are, for a record that outlives a crash
+// (borrowed_keys.h), and put_back() gives them back from such a record. Xlib only, no Qt.
 #pragma once
 
 #include <X11/XKBlib.h>
@@ -18,6 +19,8 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "borrowed_keys.h"
 
 namespace lumeta {
 
@@ -58,6 +61,18 @@ class XTyper {
   // Puts the spare key codes back as they were. Nothing more is typed after it.
   void restore();
 
+  // Every code the text may borrow, as it is before any is: what restore() would give back,
+  // had every one been used.
+  std::vector<SavedKey> lendable() const;
+  // Gives the keys of `keys` back their keysyms, in one mapping change.
+  static void put_back(Display* display, const std::vector<SavedKey>& keys);
+  // Whether `code` holds a character of the text now, and what it held before: the keysym
+  // without Shift (`shift` false) or with it. Example: with q lent out for 漢,
+  // lent(24) is true and original_keysym(24, false) is XK_q.
+  bool lent(KeyCode code) const { return used_.contains(code); }
+  bool lending() const { return !used_.empty(); }
+  KeySym original_keysym(KeyCode code, bool shift) const;
+
  private:
   // A key to press, with Shift held or not.
   struct Stroke {
@@ -66,6 +81,7 @@ class XTyper {
   };
   void choose_codes();
   bool typable(KeySym keysym) const;
+  std::vector<SavedKey> saved(const std::set<KeyCode>& codes) const;
   Stroke stroke_of(KeySym keysym) const;
 
   Display* display_;

@@ -10,6 +10,7 @@
 #include "learning_store.h"
 #include "main_window.h"
 #include "predictions.h"
+#include "quit_signals.h"
 
 namespace {
 
@@ -107,6 +108,9 @@ int main(int argc, char** argv) {
         });
     window.keypad().conversion().learning = store.get();
   }
+  // A signal to end closes the window as 終了 does, so the draft is saved and 送る's borrowed
+  // keys go back (as the window and its delivery are destroyed) before the process exits.
+  lumeta::QuitSignals quit_signals([&window] { window.close(); });
   window.show();
   const int status = app.exec();
   window.keypad().conversion().learning = nullptr;
