@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "access_input.h"
 #include "dictionary.h"
 #include "learning_store.h"
 #include "main_window.h"
@@ -21,6 +23,12 @@ constexpr const char* kHelp =
     "  --no-learning         learn nothing and offer nothing learned in this run\n"
     "  --forget-learning     remove what was learned (the file\n"
     "                        $XDG_DATA_HOME/lumeta/learning.sqlite3) and exit\n"
+    "  --dwell=SECONDS       press a key by resting the pointer on it that long (0: off)\n"
+    "  --scan=MODE           scan the keys with switches: one-switch (Space or a mouse\n"
+    "                        button picks), two-switch (Space steps, Enter picks) or off\n"
+    "  --scan-interval=SECONDS  the one-switch scan's step (1.0)\n"
+    "                        These three override $XDG_CONFIG_HOME/lumeta/lumeta.conf for\n"
+    "                        this run; the window's 設定 key changes and keeps them.\n"
     "  --help                print this help and exit\n"
     "\n"
     "Qt's own options (-platform, -display, -style, ...) are accepted as well.\n";
@@ -48,7 +56,35 @@ int main(int argc, char** argv) {
   // Qt has taken its own options out of the arguments; the rest are Lumeta's.
   const QStringList args = QApplication::arguments();
   bool learning = true;
+  const QString settings_path = lumeta::SettingsFile::default_path();
+  const lumeta::AccessSettings kept = lumeta::SettingsFile::load(settings_path);
+  lumeta::AccessSettings settings = kept;
+  // "--dwell=0.8" → 0.8; false for a value that is not a number in [low, high].
+  const auto seconds = [&args](qsizetype i, QLatin1String option, double low, double high,
+                               double& out) {
+    if (!args[i].startsWith(option)) return false;
+    bool ok = false;
+    const double value = args[i].mid(option.size()).toDouble(&ok);
+    if (!ok || value < low || value > high) {
+      std::fprintf(stderr, "lumeta: bad value: %s\n", qPrintable(args[i]));
+      std::exit(2);
+    }
+    out = value;
+    return true;
+  };
   for (qsizetype i = 1; i < args.size(); ++i) {
+    if (seconds(i, QLatin1String("--dwell="), 0, 10, settings.dwell_seconds) ||
+        seconds(i, QLatin1String("--scan-interval="), 0.1, 10, settings.scan_interval_seconds)) {
+      continue;
+    }
+    if (args[i].startsWith(QLatin1String("--scan="))) {
+      settings.scan = args[i].mid(7);
+      if (!lumeta::parse_scan_mode(settings.scan.toStdString())) {
+        std::fprintf(stderr, "lumeta: bad value: %s\n", qPrintable(args[i]));
+        return 2;
+      }
+      continue;
+    }
     if (args[i] == QLatin1String("--builtin-dictionary")) {
       lumeta::use_dictionaries(lumeta::Dictionaries::builtin);
       learning = false;
@@ -61,6 +97,7 @@ int main(int argc, char** argv) {
     }
   }
   lumeta::MainWindow window(lumeta::MainWindow::Draft::kept);
+  lumeta::AccessInput access(window, settings, settings_path, kept);
   std::unique_ptr<lumeta::LearningStore> store;
   if (learning) {
     // The store reports from its own thread; the window hears of it in its own.
