@@ -83,14 +83,13 @@ ScanScene scene_of(const CandidateStrip& strip, int strip_page,
                                               : TargetKind::candidate;
       const std::string label = strip_label(strip, item.prediction, item.index);
       scene.strip.push_back({kind, item.index, sjis::to_utf8(label).value_or(""), {}});
-      if (item.prediction) scene.strip_offers = true;
     }
     if (pages.size() > 1) {
       scene.strip.push_back({TargetKind::strip_page, -1, "前のページ", {}});
       scene.strip.push_back({TargetKind::strip_page, 1, "次のページ", {}});
     }
   }
-  scene.strip_offers = scene.strip_offers || strip.offers;
+  scene.strip_offers = strip.offers;
   if (picker_page) {
     const auto entries = symbol_page_entries(*picker_page);
     for (std::size_t i = 0; i < entries.size(); ++i) {

@@ -3,11 +3,13 @@
 // window (or the replay tool, or a test) tells it the time in milliseconds.
 //
 // Groups are rows. After start and after each pick the first group is the keypad row A K H —
-// or, while the strip holds predictions or next-word offers, the strip, so a word it offers is
-// two picks away. Then the other keypad rows, the strip when it shows candidates, the control
-// block (モード ↑ ← 決定 → ↓ 数字／小文字 クリア) and the window keys. While the symbol picker is
-// shown it comes first (its page names, then its grid row by row, each a group of its own);
-// while the settings panel is open its items are all there is.
+// or, while the strip holds next-word offers, the strip, so a word it offers is two picks away.
+// Then the other keypad rows, the strip when it shows predictions or candidates, the control
+// block (モード ↑ ← 決定 → ↓ 数字／小文字 クリア) and the window keys. (On real prose the strip
+// first with offers alone costs fewer steps than first with predictions too, which makes each
+// letter of a word a step dearer: bench/prose/scan_measure.py.) While the symbol picker is
+// shown it comes first, its grid row by row, each row a group of its own; while the settings
+// panel is open its items are all there is.
 //
 // Two switches: Space steps (step), Enter picks (pick). One switch: the highlight steps by
 // itself every interval (tick) and Space picks. Inside a group the last entry is 戻る, and
@@ -34,7 +36,7 @@ std::string_view scan_mode_name(ScanMode mode);
 // What the window shows beside the key list.
 struct ScanScene {
   std::vector<Target> strip;  // the strip's entries on its page in order, then ▲ ▼ if any
-  bool strip_offers = false;  // they are predictions or next-word offers
+  bool strip_offers = false;  // they are next-word offers
   std::vector<Target> picker_pages;              // while the picker is shown
   std::vector<std::vector<Target>> picker_rows;  // its grid, row by row
   std::vector<Target> panel;                     // while the settings panel is open
