@@ -229,6 +229,7 @@ void AccessInput::work(const Target& target) {
 }
 
 void AccessInput::press_switch(bool pick) {
+  tick();  // the switch acts on the groups of what is shown now
   if (!pick) {
     scanner_->step(now());
   } else if (const std::optional<Target> picked = scanner_->pick(now())) {

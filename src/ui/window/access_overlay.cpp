@@ -33,6 +33,7 @@ AccessOverlay::AccessOverlay(QWidget* window) : QWidget(window) {
   setAttribute(Qt::WA_NoSystemBackground);
   setFocusPolicy(Qt::NoFocus);
   setGeometry(window->rect());
+  show();  // also when made after the window was shown
 }
 
 void AccessOverlay::set_frame(const QRect& frame, bool dashed) {
