@@ -148,10 +148,10 @@ expect_draft "two switches: Space Enter Space Enter" "あＳ"
 stop
 
 # ---- One switch ----------------------------------------------------------------------------
-# The highlight moves by itself; after two rounds over the seven groups (7 s) it rests on the
-# first until a press wakes it.
+# The highlight moves by itself; after two rounds over the seven groups (7 s, more on a busy
+# machine) it rests on the first until a press wakes it.
 start one --builtin-dictionary --scan=one-switch --scan-interval=0.5
-sleep 7
+sleep 9
 xdotool key --window "$window" space  # wakes it on the row A K H
 sleep 0.1
 xdotool key --window "$window" space
@@ -160,7 +160,7 @@ xdotool key --window "$window" space
 expect_draft "one switch at 0.5 s: woken, Space then Space" "あ"
 # Any mouse button is the switch too: woken by a click, a click picks the row, another A —
 # A's second tap, so あ becomes ぁ.
-sleep 7
+sleep 9
 xdotool mousemove --window "$window" 200 250 click 1
 sleep 0.1
 xdotool click 3

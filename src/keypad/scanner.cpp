@@ -208,7 +208,8 @@ std::optional<Target> Scanner::pick(int64_t now) {
 bool Scanner::tick(int64_t now) {
   if (mode_ != ScanMode::one_switch || paused_ || now - moved_at_ < interval_ms_) return false;
   move_on(false);
-  moved_at_ = now;
+  // The rhythm holds when a tick comes late; after a long stall it starts again from now.
+  moved_at_ = now - moved_at_ < 2 * interval_ms_ ? moved_at_ + interval_ms_ : now;
   return true;
 }
 
