@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <iostream>
 #include <iterator>
 #include <limits>
@@ -11,12 +12,14 @@
 #include <vector>
 
 #include "dictionary.h"
+#include "dwell.h"
 #include "engine.h"
 #include "headless_view.h"
 #include "keypad.h"
 #include "learning_store.h"
 #include "next_words.h"
 #include "predictions.h"
+#include "scanner.h"
 #include "sjis.h"
 #include "strip_layout.h"
 
@@ -31,6 +34,12 @@ constexpr std::string_view kPredictionPrefix = "PRED:";
 constexpr std::string_view kLearningFile = "--learning-file";
 constexpr std::string_view kSymbolPrefix = "SYM:";
 constexpr std::string_view kNextPrefix = "NEXT:";
+constexpr std::string_view kDwellPrefix = "DWELL:";
+constexpr std::string_view kDwellOption = "--dwell=";
+constexpr std::string_view kScanOption = "--scan=";
+constexpr std::string_view kScanIntervalOption = "--scan-interval=";
+// The window's timer reports the pointer and moves the one-switch highlight this often.
+constexpr int kTickMs = 10;
 constexpr std::array<const char*, kIndicatorCount> kIndicatorCaptions = {
     "全", "半", "ローマ", "数", "英", "大", "小", "記"};
 constexpr std::array<const char*, 6> kColourNames = {"plain", "letter", "romaji",
@@ -46,6 +55,9 @@ struct Options {
   bool help = false;
   bool no_predictions = false;
   std::string learning_file;  // --learning-file PATH: learn into PATH and predict from it
+  int dwell_ms = 0;           // --dwell=SECONDS; 0: off
+  ScanMode scan = ScanMode::off;
+  int scan_interval_ms = 1000;
 };
 
 struct OptionInfo {
@@ -122,13 +134,19 @@ void print_help(std::ostream& out) {
                  ", CARET:n (a click in the text at byte position n), PICK:n (a click on "
                  "candidate n of the strip), PRED:n (a click on prediction n of the strip), "
                  "NEXT:n (a click on word n the strip offers right after a confirmation) and "
-                 "SYM:n (a click on cell n of the symbol picker's page).",
+                 "SYM:n (a click on cell n of the symbol picker's page); with --dwell or --scan "
+                 "also DWELL:n (n milliseconds pass), SWITCH and STEP (the switches).",
              88)
       << "\n\nOptions:\n";
   for (const OptionInfo& option : kOptions) {
     out << "  " << option.name << std::string(22 - option.name.size(), ' ') << option.help << '\n';
   }
   out << "  " << kLearningFile << " PATH\n" << std::string(24, ' ') << kLearningFileHelp << '\n';
+  out << "  --dwell=SECONDS       press by resting the pointer: a key token moves the pointer\n"
+         "                        onto the key, DWELL:n lets n milliseconds pass\n"
+         "  --scan=MODE           scan with one-switch or two-switch: SWITCH picks what is\n"
+         "                        highlighted, STEP steps (one switch: one interval passes)\n"
+         "  --scan-interval=SECONDS  the one-switch scan's step (1.0)\n";
   out << "\nExit status:\n"
          "  0  the state was printed\n"
          "  1  the output could not be written\n"
@@ -188,12 +206,12 @@ std::string printable(std::string_view token) {
 // One step of the replay: a key of the key list (every key but quit), a click in the display,
 // on a candidate or prediction of the strip, on a word it offers after a confirmation or on a
 // cell of the symbol picker.
-enum class Action { key, caret, pick, prediction, symbol, next };
+enum class Action { key, caret, pick, prediction, symbol, next, dwell, pick_switch, step_switch };
 struct Step {
   std::string token;
   Action action = Action::key;
   int key = 0;
-  int number = 0;  // the caret position, or the candidate, offer or cell numbered from 1
+  int number = 0;  // the caret position, the candidate, offer or cell numbered from 1, or ms
 };
 
 // The decimal number after `prefix`, digits only; past the largest int it stays the largest.
@@ -215,6 +233,13 @@ std::optional<Step> parse_token(const std::string& token) {
     if (!position) return std::nullopt;
     return Step{token, Action::caret, 0, *position};
   }
+  if (token.starts_with(kDwellPrefix)) {
+    const std::optional<int> ms = number_after(token, kDwellPrefix);
+    if (!ms) return std::nullopt;
+    return Step{token, Action::dwell, 0, *ms};
+  }
+  if (token == "SWITCH") return Step{token, Action::pick_switch};
+  if (token == "STEP") return Step{token, Action::step_switch};
   // Candidates, offers and cells are numbered from 1, so 0 names none.
   for (const auto& [prefix, action] :
        {std::pair{kPickPrefix, Action::pick}, std::pair{kPredictionPrefix, Action::prediction},
@@ -475,6 +500,45 @@ void run_lookup(const ConversionSettings& settings, std::istream& in, std::ostre
   }
 }
 
+// "0.8" seconds → 800 ms; nothing for a negative, empty or malformed number.
+std::optional<int> milliseconds(std::string_view seconds) {
+  double value = 0;
+  const auto [end, ec] = std::from_chars(seconds.data(), seconds.data() + seconds.size(), value);
+  if (ec != std::errc() || end != seconds.data() + seconds.size() || !(value >= 0) ||
+      value > 3600) {
+    return std::nullopt;
+  }
+  return static_cast<int>(value * 1000 + 0.5);
+}
+
+// The --dwell, --scan and --scan-interval options; false for a malformed one.
+bool access_option(std::string_view arg, Options& options) {
+  if (arg.starts_with(kDwellOption)) {
+    const std::optional<int> ms = milliseconds(arg.substr(kDwellOption.size()));
+    if (ms) options.dwell_ms = *ms;
+    return ms.has_value();
+  }
+  if (arg.starts_with(kScanIntervalOption)) {
+    const std::optional<int> ms = milliseconds(arg.substr(kScanIntervalOption.size()));
+    if (ms && *ms > 0) options.scan_interval_ms = *ms;
+    return ms && *ms > 0;
+  }
+  const std::optional<ScanMode> mode = parse_scan_mode(arg.substr(kScanOption.size()));
+  if (mode) options.scan = *mode;
+  return mode.has_value();
+}
+
+// What dwell rests on and how far it has run: {"on": "A", "progress": 0.5}.
+Json dwell_json(const Dwell& dwell, int64_t now) {
+  Json j = Json::object();
+  const Target* on = dwell.current();
+  const KeyInfo* key = on && on->kind == TargetKind::key ? find_key(on->number) : nullptr;
+  j["on"] = key ? Json(key->token) : on ? Json(on->name) : Json(nullptr);
+  j["progress"] = std::round(dwell.progress(now) * 100) / 100;
+  if (dwell.paused()) j["paused"] = true;
+  return j;
+}
+
 }  // namespace
 
 int run_replay(std::span<const std::string> args, std::istream& in, std::ostream& out,
@@ -485,6 +549,14 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
     const std::string& arg = args[i];
     if (!arg.starts_with('-')) {
       tokens.push_back(arg);
+      continue;
+    }
+    if (arg.starts_with(kDwellOption) || arg.starts_with(kScanOption) ||
+        arg.starts_with(kScanIntervalOption)) {
+      if (!access_option(arg, options)) {
+        err << "lumeta-replay: bad value: " << printable(arg) << "\nTry 'lumeta-replay --help'.\n";
+        return kExitUsage;
+      }
       continue;
     }
     if (arg == kLearningFile) {
@@ -556,7 +628,27 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
   engine.initialise();
   std::optional<std::string> copied;  // what the last COPY put on the clipboard
   std::optional<std::string> sent;    // what the last SEND delivered
-  for (const Step& step : steps) {
+  // Dwell and scanning on a simulated clock, in milliseconds from the start.
+  int64_t now = 0;
+  std::optional<Dwell> dwell;
+  int pointer_x = -1, pointer_y = -1;  // where the last key token left the pointer
+  if (options.dwell_ms > 0) dwell.emplace(options.dwell_ms, kWindowWidth, kWindowHeight);
+  std::optional<Scanner> scanner;
+  if (options.scan != ScanMode::off) scanner.emplace(options.scan, options.scan_interval_ms);
+  // The state, with what dwell rests on and what the scan highlights when they are on.
+  const auto access_state = [&](Json j) {
+    if (dwell) j["dwell"] = dwell_json(*dwell, now);
+    if (scanner) j["scan"] = scanner->spoken();
+    return j;
+  };
+  const auto scene = [&] {
+    if (!scanner) return;
+    const std::optional<SymbolPage> picker =
+        view.symbol_dialog_visible() ? std::optional(view.page_highlight()) : std::nullopt;
+    scanner->set_scene(scene_of(keypad.strip(), 0, picker), now);
+  };
+  scene();
+  const auto run = [&](const Step& step) {
     switch (step.action) {
       case Action::key:
         // Headless, the copy key's clipboard text goes into the JSON.
@@ -585,11 +677,91 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
       case Action::next:
         keypad.choose_offer(step.number);
         break;
+      default:
+        break;
+    }
+  };
+  // A target dwell or a switch picked, worked as its click would be.
+  const auto work = [&](const Target& target) {
+    switch (target.kind) {
+      case TargetKind::key:
+        if (target.number == key::pause && dwell) {
+          dwell->toggle_pause();
+        } else if (target.number != key::quit) {
+          run({"", Action::key, target.number});
+        }
+        break;
+      case TargetKind::candidate:
+        run({"", Action::pick, 0, target.number});
+        break;
+      case TargetKind::prediction:
+        run({"", Action::prediction, 0, target.number});
+        break;
+      case TargetKind::offer:
+        run({"", Action::next, 0, target.number});
+        break;
+      case TargetKind::symbol:
+        run({"", Action::symbol, 0, target.number + 1});
+        break;
+      default:
+        break;  // the strip's pages and the settings panel are the window's
     }
     keypad.idle();
-    if (options.trace) print_line(state_json(engine, view, &step.token, copied, sent), out);
+    scene();
+  };
+  // Time passes tick by tick, as the window's timer sees it.
+  const auto pass = [&](int ms) {
+    for (const int64_t end = now + ms; now < end;) {
+      now = std::min<int64_t>(now + kTickMs, end);
+      if (dwell) {
+        if (const std::optional<Target> target = dwell->pointer(pointer_x, pointer_y, now)) {
+          work(*target);
+        }
+      }
+      if (scanner) scanner->tick(now);
+    }
+  };
+  for (const Step& step : steps) {
+    switch (step.action) {
+      case Action::dwell:
+        pass(step.number);
+        break;
+      case Action::pick_switch:
+        if (scanner) {
+          if (const std::optional<Target> target = scanner->pick(now)) work(*target);
+        }
+        break;
+      case Action::step_switch:
+        if (scanner && scanner->mode() == ScanMode::one_switch) {
+          pass(scanner->interval_ms());
+        } else if (scanner) {
+          scanner->step(now);
+        }
+        break;
+      case Action::key:
+        // With dwell on, a key token moves the pointer onto the key; dwell does the rest.
+        if (dwell) {
+          const KeyPlace& p = find_key(step.key)->place;
+          pointer_x = p.left + p.width / 2;
+          pointer_y = p.top + p.height / 2;
+          if (const std::optional<Target> target = dwell->pointer(pointer_x, pointer_y, now)) {
+            work(*target);
+          }
+          break;
+        }
+        [[fallthrough]];
+      default:
+        run(step);
+        keypad.idle();
+        scene();
+        break;
+    }
+    if (options.trace) {
+      print_line(access_state(state_json(engine, view, &step.token, copied, sent)), out);
+    }
   }
-  if (!options.trace) print_line(state_json(engine, view, nullptr, copied, sent), out);
+  if (!options.trace)
+    print_line(access_state(state_json(engine, view, nullptr, copied, sent)), out);
   return finish(out, err);
 }
 

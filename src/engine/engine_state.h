@@ -41,8 +41,9 @@ inline constexpr int mode = 20;
 inline constexpr int left = 21, right = 22, up = 23, down = 24;
 inline constexpr int last_keypad = down;  // the keypad's keys are 1..24; they count taps
 inline constexpr int quit = 31, copy = 32, delete_all = 33, undo = 34,
-                     send = 35;    // the window's own keys
-inline constexpr int last = send;  // the highest key number
+                     send = 35;                  // the window's own keys
+inline constexpr int pause = 36, settings = 37;  // dwell's pause and the settings panel
+inline constexpr int last = settings;            // the highest key number
 
 constexpr bool is_letter(int number) {
   return number >= first_letter && number <= last_letter;

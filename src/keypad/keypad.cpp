@@ -74,6 +74,10 @@ constexpr KeyInfo kKeys[] = {
      "元に戻す", "最後に消去した文章を元に戻す", false, CaptionLook::small},
     {key::send, "SEND", kWindow, nullptr, {}, "送る(&S)", {256, 432, 65, 33},
      "送る", "全文を直前に使っていたアプリケーションに入力する（元に戻すキーで戻せる）"},
+    {key::pause, "PAUSE", kWindow, nullptr, {}, "休止", {448, 64, 42, 50},
+     "休止", "停留による入力を止める。もう一度で再開", false, CaptionLook::small},
+    {key::settings, "SETTINGS", kWindow, nullptr, {}, "設定", {600, 8, 65, 40},
+     "設定", "停留時間と走査の設定を開く"},
 };
 // clang-format on
 
@@ -109,7 +113,8 @@ const KeyInfo* find_key_by_keyboard(int qt_key) {
 
 void Keypad::press(int number) {
   const KeyInfo* key = find_key(number);
-  if (!key) return;
+  // 休止 and 設定 work dwell and the settings panel, which are the window's.
+  if (!key || number == key::pause || number == key::settings) return;
   next_words_.before_key(engine_);
   switch (key->kind) {
     case KeyKind::letter: {

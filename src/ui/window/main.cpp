@@ -2,10 +2,12 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "access_input.h"
 #include "dictionary.h"
 #include "learning_store.h"
 #include "main_window.h"
@@ -29,6 +31,12 @@ constexpr const char* kHelp =
     "                        XTest on X11, as the desktop offers them), ibus, wayland,\n"
     "                        x11, or clipboard; the clipboard is used when the route\n"
     "                        cannot take the text\n"
+    "  --dwell=SECONDS       press a key by resting the pointer on it that long (0: off)\n"
+    "  --scan=MODE           scan the keys with switches: one-switch (Space or a mouse\n"
+    "                        button picks), two-switch (Space steps, Enter picks) or off\n"
+    "  --scan-interval=SECONDS  the one-switch scan's step (1.0)\n"
+    "                        These three override $XDG_CONFIG_HOME/lumeta/lumeta.conf for\n"
+    "                        this run; the window's 設定 key changes and keeps them.\n"
     "  --help                print this help and exit\n"
     "  --version             print the version and exit\n"
     "\n"
@@ -74,7 +82,35 @@ int main(int argc, char** argv) {
   lumeta::Dictionaries dictionaries = lumeta::Dictionaries::builtin_and_large;
   lumeta::SendVia send_via = lumeta::SendVia::automatic;
   const QLatin1String send_via_option("--send-via=");
+  const QString settings_path = lumeta::SettingsFile::default_path();
+  const lumeta::AccessSettings kept = lumeta::SettingsFile::load(settings_path);
+  lumeta::AccessSettings settings = kept;
+  // "--dwell=0.8" → 0.8; false for a value that is not a number in [low, high].
+  const auto seconds = [&args](qsizetype i, QLatin1String option, double low, double high,
+                               double& out) {
+    if (!args[i].startsWith(option)) return false;
+    bool ok = false;
+    const double value = args[i].mid(option.size()).toDouble(&ok);
+    if (!ok || value < low || value > high) {
+      std::fprintf(stderr, "lumeta: bad value: %s\n", qPrintable(args[i]));
+      std::exit(2);
+    }
+    out = value;
+    return true;
+  };
   for (qsizetype i = 1; i < args.size(); ++i) {
+    if (seconds(i, QLatin1String("--dwell="), 0, 10, settings.dwell_seconds) ||
+        seconds(i, QLatin1String("--scan-interval="), 0.1, 10, settings.scan_interval_seconds)) {
+      continue;
+    }
+    if (args[i].startsWith(QLatin1String("--scan="))) {
+      settings.scan = args[i].mid(7);
+      if (!lumeta::parse_scan_mode(settings.scan.toStdString())) {
+        std::fprintf(stderr, "lumeta: bad value: %s\n", qPrintable(args[i]));
+        return 2;
+      }
+      continue;
+    }
     if (args[i] == QLatin1String("--builtin-dictionary")) {
       dictionaries = lumeta::Dictionaries::builtin;
       learning = false;
@@ -94,9 +130,9 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  lumeta::MainWindow window(lumeta::MainWindow::Draft::kept);
-  window.keypad().conversion().dictionaries = dictionaries;
   lumeta::MainWindow window(lumeta::MainWindow::Draft::kept, send_via);
+  window.keypad().conversion().dictionaries = dictionaries;
+  lumeta::AccessInput access(window, settings, settings_path, kept);
   std::unique_ptr<lumeta::LearningStore> store;
   if (learning) {
     // The store reports from its own thread; the window hears of it in its own.

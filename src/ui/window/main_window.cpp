@@ -198,6 +198,7 @@ QPushButton* MainWindow::window_key(int number) const {
 // Quit, copy and 送る are the window's own; delete-all and 元に戻す go to the keypad. Any key
 // but 送る stops a delivery first (SendControl::key_pressed).
 void MainWindow::window_key_pressed(int number) {
+  if (number == key::pause || number == key::settings) return;  // AccessInput's own
   if (number == key::send) {
     send_text();
     return;
