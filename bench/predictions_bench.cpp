@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "candidate_strip_layout.h"
 #include "dictionary.h"
 #include "engine_state.h"
 #include "large_dictionary.h"
 #include "learning_store.h"
 #include "predictions.h"
-#include "strip_layout.h"
 
 namespace {
 

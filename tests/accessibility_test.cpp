@@ -255,7 +255,7 @@ class AccessibilityTest : public QObject {
 
   void candidatesAreChildrenPressedToPick() {
     QAccessibleInterface* strip =
-        QAccessible::queryAccessibleInterface(main_window->candidate_bar());
+        QAccessible::queryAccessibleInterface(main_window->candidate_strip_widget());
     QVERIFY(strip);
     QCOMPARE(strip->role(), QAccessible::List);
     QCOMPARE(strip->childCount(), 0);
@@ -286,7 +286,7 @@ class AccessibilityTest : public QObject {
     QCOMPARE(shown(), chosen);  // a candidate no longer shown picks nothing
     // A candidate on a page of the strip not in view can be picked all the same.
     clicks({key::K, key::Y, key::O, key::U});  // きょう
-    QVERIFY(main_window->candidate_bar()->page_count() > 1);
+    QVERIFY(main_window->candidate_strip_widget()->page_count() > 1);
     QAccessibleInterface* last = strip->child(strip->childCount() - 1);
     QVERIFY(last->state().offscreen);
     const QString candidate = last->text(QAccessible::Name).section(QLatin1Char(' '), 1);
@@ -298,19 +298,20 @@ class AccessibilityTest : public QObject {
   void predictionsAreChildrenPressedToChoose() {
     main_window->keypad().conversion().dictionaries = Dictionaries::builtin_and_large;
     QAccessibleInterface* strip =
-        QAccessible::queryAccessibleInterface(main_window->candidate_bar());
-    clicks({key::K, key::K, key::A, key::S, key::S, key::O});  // がぞ
+        QAccessible::queryAccessibleInterface(main_window->candidate_strip_widget());
+    clicks({key::K, key::A, key::I});  // かい
     // The children come as the strip draws them: the predictions, then the candidates, each
     // shown child right of or under the one before it.
-    const int predictions = main_window->candidate_bar()->prediction_count();
+    const int predictions = main_window->candidate_strip_widget()->prediction_count();
     QVERIFY(predictions > 0);
-    QAccessibleInterface* gazou = nullptr;
+    QAccessibleInterface* kaigi = nullptr;
     for (int i = 0; i < predictions; ++i) {
       QCOMPARE(strip->child(i)->text(QAccessible::Description), QStringLiteral("予測"));
-      if (strip->child(i)->text(QAccessible::Name) == QStringLiteral("画像"))
-        gazou = strip->child(i);
+      if (strip->child(i)->text(QAccessible::Name) == QStringLiteral("会議"))
+        kaigi = strip->child(i);
     }
-    QVERIFY(gazou);
+    QVERIFY(kaigi);
+    QVERIFY(strip->childCount() > predictions);
     QCOMPARE(strip->child(predictions)->text(QAccessible::Name).section(QLatin1Char(' '), 0, 0),
              QStringLiteral("1"));
     QRect before;
@@ -322,25 +323,25 @@ class AccessibilityTest : public QObject {
       QCOMPARE(strip->childAt(place.center().x(), place.center().y()), strip->child(i));
       before = place;
     }
-    const QRect place = gazou->rect();
-    QCOMPARE(strip->childAt(place.center().x(), place.center().y()), gazou);
-    press(gazou);
+    const QRect place = kaigi->rect();
+    QCOMPARE(strip->childAt(place.center().x(), place.center().y()), kaigi);
+    press(kaigi);
     main_window->idle_pass();
-    QCOMPARE(shown(), QStringLiteral("画像"));
-    QCOMPARE(to_qstring(main_window->engine().state().front_fixed), QStringLiteral("画像"));
-    // Then the strip's children are the words offered to follow 画像, pressed to insert one.
-    QVERIFY(main_window->candidate_bar()->offers());
-    QCOMPARE(strip->childCount(), main_window->candidate_bar()->candidate_count());
+    QCOMPARE(shown(), QStringLiteral("会議"));
+    QCOMPARE(to_qstring(main_window->engine().state().front_fixed), QStringLiteral("会議"));
+    // Then the strip's children are the words offered to follow 会議, pressed to insert one.
+    QVERIFY(main_window->candidate_strip_widget()->offers());
+    QCOMPARE(strip->childCount(), main_window->candidate_strip_widget()->candidate_count());
     QVERIFY(strip->childCount() > 0);
     const QString offered = strip->child(0)->text(QAccessible::Name).section(QLatin1Char(' '), 1);
     press(strip->child(0));
     main_window->idle_pass();
-    QCOMPARE(shown(), QStringLiteral("画像") + offered);
+    QCOMPARE(shown(), QStringLiteral("会議") + offered);
   }
 
   void symbolCellsArePressedToInsert() {
     clicks({key::A, key::centre, key::mode, key::mode});  // あ confirmed, symbol mode
-    SymbolPicker* picker = main_window->symbol_dialog();
+    SymbolPicker* picker = main_window->symbol_picker();
     QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(picker->grid());
     QVERIFY(grid);
     QCOMPARE(grid->role(), QAccessible::Table);
@@ -386,7 +387,7 @@ class AccessibilityTest : public QObject {
   // While the picker is closed its cells are hidden and nowhere, not over the text; its page
   // names are buttons that turn to their page.
   void closedPickerShowsNoCellsAndPageNamesTurnPages() {
-    SymbolPicker* picker = main_window->symbol_dialog();
+    SymbolPicker* picker = main_window->symbol_picker();
     QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(picker->grid());
     const auto hidden = [&] {
       for (int i = 0; i < grid->childCount(); ++i) {
@@ -438,7 +439,7 @@ class AccessibilityTest : public QObject {
     QCOMPARE(said->textInterface()->textAtOffset(0, QAccessible::CharBoundary, &start, &end),
              QStringLiteral("送"));
     main_window->show_learning_problem(
-        *sjis::from_utf8("学習を保存できません: No space left on device"));
+        {LearningProblem::Kind::cannot_write, "learning.sqlite3: No space left on device"});
     QAccessibleInterface* learning =
         QAccessible::queryAccessibleInterface(main_window->learning_label());
     QCOMPARE(learning->role(), QAccessible::Notification);

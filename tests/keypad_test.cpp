@@ -176,7 +176,7 @@ TEST(IdlePass, RefreshesTheLabelForAMovedCaret) {
   EXPECT_EQ(t.label(), "1行 6列");
   t.keypad.idle();
   EXPECT_EQ(t.label(), "1行 2列");
-  EXPECT_EQ(t.keypad.last_sel_start(), 2);
+  EXPECT_EQ(t.keypad.last_caret(), 2);
   EXPECT_EQ(t.engine.state().goal_column, 6);  // the idle pass leaves the goal column alone
   t.keypad.place_caret(3);                     // inside い: before it
   EXPECT_EQ(t.caret(), 2);
@@ -279,10 +279,10 @@ TEST(UndoDeleteAll, PendingTextComesBackConfirmed) {
 TEST(PickSymbol, OnlyACellOfTheDialogOnScreen) {
   Lumeta t;
   t.keys("MODE MODE");
-  t.view.hide_symbol_dialog();  // Ctrl closed it; the mode stays
+  t.view.hide_symbol_picker();  // Ctrl closed it; the mode stays
   t.keypad.pick_symbol(SymbolPage::full_width, 0);
   EXPECT_EQ(t.text(), "");
-  t.view.show_symbol_dialog();
+  t.view.show_symbol_picker();
   t.keypad.pick_symbol(SymbolPage::full_width, 0);
   EXPECT_EQ(t.text(), "○");
   t.keypad.pick_symbol(SymbolPage::full_width, -1);

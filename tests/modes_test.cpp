@@ -41,12 +41,12 @@ TEST(Modes, ModeKeyCyclesRomajiAlphabetSymbol) {
   t.keys("MODE");
   EXPECT_EQ(t.engine.state().input_mode, InputMode::symbol);
   EXPECT_EQ(lit(t), (Lit{I::symbol}));
-  EXPECT_TRUE(t.view.symbol_dialog_visible());
+  EXPECT_TRUE(t.view.symbol_picker_visible());
   EXPECT_EQ(t.view.grid_fills(), 1);
   EXPECT_TRUE(t.view.face(key::U).blank());
   t.keys("MODE");
   EXPECT_EQ(t.engine.state().input_mode, InputMode::romaji);
-  EXPECT_FALSE(t.view.symbol_dialog_visible());
+  EXPECT_FALSE(t.view.symbol_picker_visible());
 }
 
 TEST(Modes, CaseKeyInRomajiStepsThroughFullWidthDigits) {
@@ -149,7 +149,7 @@ TEST(Modes, CaseKeyInSymbolModeChangesNothing) {
   Lumeta t;
   t.keys("MODE MODE CAPS");
   EXPECT_EQ(t.engine.state().input_mode, InputMode::symbol);
-  EXPECT_TRUE(t.view.symbol_dialog_visible());
+  EXPECT_TRUE(t.view.symbol_picker_visible());
 }
 
 TEST(Modes, NoKeySequenceReachesFullWidthAlphabet) {
@@ -181,7 +181,7 @@ TEST(SymbolMode, PagesStepAndTheCentreKeyLeaves) {
   t.keys("RET");
   EXPECT_EQ(t.engine.state().input_mode, InputMode::romaji);
   EXPECT_EQ(t.engine.state().symbol_page, SymbolPage::full_width);
-  EXPECT_FALSE(t.view.symbol_dialog_visible());
+  EXPECT_FALSE(t.view.symbol_picker_visible());
   t.keys("MODE MODE");  // shown again: the highlight matches the page
   EXPECT_EQ(t.view.page_highlight(), SymbolPage::full_width);
   EXPECT_EQ(t.view.grid_fills(), 2);

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "candidate_strip_layout.h"
 #include "learning_store.h"
 #include "lumeta_fixture.h"
-#include "strip_layout.h"
 
 namespace lumeta::testing {
 namespace {

@@ -1,5 +1,5 @@
 // The window under the offscreen platform: pointer clicks, key faces, the physical keyboard,
-// copy, delete-all, the labels and the symbol dialog.
+// copy, delete-all, the labels and the symbol picker.
 #include <sys/stat.h>
 #include <QAccessible>
 #include <QApplication>
@@ -147,13 +147,13 @@ class WindowTest : public QObject {
       QCOMPARE(copies.count(), 2);
     }
     clicks({key::K, key::A, key::I});  // かい: a double click on a candidate chooses it once
-    CandidateBar* bar = main_window->candidate_bar();
+    CandidateStripWidget* bar = main_window->candidate_strip_widget();
     double_click(bar, bar->candidate_rect(2).center(), Qt::LeftButton, false);
     main_window->idle_pass();
     QCOMPARE(text(), to_qstring(main_window->engine().state().candidate[2]));
     click(key::centre);
     clicks({key::mode, key::mode});  // symbol mode: a cell clicked twice gives its symbol twice
-    QTableWidget* grid = main_window->symbol_dialog()->grid();
+    QTableWidget* grid = main_window->symbol_picker()->grid();
     const QPoint cell = grid->visualItemRect(grid->item(0, 1)).center();
     double_click(grid->viewport(), cell, Qt::LeftButton, false);
     double_click(grid->viewport(), cell, Qt::RightButton, true);
@@ -261,10 +261,10 @@ class WindowTest : public QObject {
     QVERIFY(lit(Indicator::half_width) && lit(Indicator::alphabet) && lit(Indicator::capital));
     click(key::mode);
     QVERIFY(lit(Indicator::symbol) && !lit(Indicator::half_width));
-    QVERIFY(main_window->symbol_dialog()->isVisible());
+    QVERIFY(main_window->symbol_picker()->isVisible());
     click(key::mode);
     QVERIFY(lit(Indicator::romaji));
-    QVERIFY(!main_window->symbol_dialog()->isVisible());
+    QVERIFY(!main_window->symbol_picker()->isVisible());
     click(key::caps);
     QVERIFY(lit(Indicator::full_width) && lit(Indicator::number) && !lit(Indicator::capital));
     click(key::caps);
@@ -452,7 +452,7 @@ class WindowTest : public QObject {
   // meanwhile work their on-screen keys.
   void symbolPickerTakesTheDisplaysPlace() {
     clicks({key::mode, key::mode});
-    SymbolPicker* picker = main_window->symbol_dialog();
+    SymbolPicker* picker = main_window->symbol_picker();
     QVERIFY(picker->isVisible() && !picker->isWindow());
     QCOMPARE(picker->geometry(), main_window->display()->geometry());
     QVERIFY(!main_window->display()->isVisible());
@@ -479,7 +479,7 @@ class WindowTest : public QObject {
 
   void symbolPickerInsertsTheClickedSymbol() {
     clicks({key::A, key::centre, key::mode, key::mode});  // あ confirmed, symbol mode
-    SymbolPicker* dialog = main_window->symbol_dialog();
+    SymbolPicker* dialog = main_window->symbol_picker();
     QTableWidget* grid = dialog->grid();
     QVERIFY(dialog->height() > 249);  // grown to show the grid
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
@@ -500,7 +500,7 @@ class WindowTest : public QObject {
   }
 
   void candidateStripFollowsAndConfirmsOnClick() {
-    CandidateBar* bar = main_window->candidate_bar();
+    CandidateStripWidget* bar = main_window->candidate_strip_widget();
     clicks({key::K, key::A, key::I});  // かい
     QVERIFY(!bar->candidate_rect(1).isEmpty());
     click(key::down);
@@ -531,7 +531,7 @@ class WindowTest : public QObject {
 
   void candidateStripPagesThroughTheLargeDictionary() {
     const LargeDictionary large(*main_window);
-    CandidateBar* bar = main_window->candidate_bar();
+    CandidateStripWidget* bar = main_window->candidate_strip_widget();
     clicks({key::K, key::A,
             key::I});  // かい: its ten built-in candidates, then the large dictionary's
     // The predictions first, then the candidates.
@@ -569,7 +569,7 @@ class WindowTest : public QObject {
   // on exactly one page.
   void candidateStripShowsEveryCandidateInsideItsBand() {
     const LargeDictionary large(*main_window);
-    CandidateBar* bar = main_window->candidate_bar();
+    CandidateStripWidget* bar = main_window->candidate_strip_widget();
     const QRect band = bar->rect();
     QVERIFY(bar->geometry().bottom() < main_window->display()->geometry().top());
     QVERIFY(main_window->rect().contains(bar->geometry()));
@@ -678,30 +678,39 @@ class WindowTest : public QObject {
 
   void aClickOnAPredictionConfirmsIt() {
     const LargeDictionary large(*main_window);
-    CandidateBar* bar = main_window->candidate_bar();
-    clicks({key::K, key::K, key::A, key::S, key::S, key::O});  // がぞ
-    int index = 0;
-    for (int i = 1; i <= bar->prediction_count(); ++i) {
-      if (bar->prediction_label(i) == QStringLiteral("画像")) index = i;
-    }
-    QVERIFY(index > 0);
-    QVERIFY(!bar->prediction_rect(index).isEmpty());
-    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->prediction_rect(index).center());
-    main_window->idle_pass();
+    CandidateStripWidget* bar = main_window->candidate_strip_widget();
+    // がぞ, then a click on the prediction 画像.
+    const auto write_gazou = [&] {
+      clicks({key::K, key::K, key::A, key::S, key::S, key::O});
+      int index = 0;
+      for (int i = 1; i <= bar->prediction_count(); ++i) {
+        if (bar->prediction_label(i) == QStringLiteral("画像")) index = i;
+      }
+      QVERIFY(index > 0);
+      QVERIFY(!bar->prediction_rect(index).isEmpty());
+      QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->prediction_rect(index).center());
+      main_window->idle_pass();
+    };
+    write_gazou();
     QCOMPARE(text(), QStringLiteral("画像"));
     QCOMPARE(main_window->engine().composition_length(), 0);
     // Nothing pending: the strip offers the words that may follow 画像, and a click on one
     // inserts it confirmed.
     QVERIFY(bar->active() && bar->offers());
     const QString offered = bar->label(1).section(QLatin1Char(' '), 1);  // "1 を": を
+    QCOMPARE(offered, QStringLiteral("を"));
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->candidate_rect(1).center());
     main_window->idle_pass();
-    QCOMPARE(text(), QStringLiteral("画像") + offered);
+    QCOMPARE(text(), QStringLiteral("画像を"));
     QCOMPARE(to_qstring(main_window->engine().state().front_fixed), text());
+    // What follows a particle is the writer's own word: nothing is offered after を.
+    QVERIFY(!bar->offers());
+    // The first key typed instead of an offer makes the offers go away.
+    write_gazou();
     QVERIFY(bar->offers());
-    // The first key typed instead makes the offers go away.
     clicks({key::K});
     QVERIFY(!bar->offers());
+    QVERIFY(text().startsWith(QStringLiteral("画像を画像")));
   }
 
   void undoKeyBringsBackWhatDeleteAllErased() {
@@ -761,7 +770,7 @@ class WindowTest : public QObject {
     clicks({key::mode, key::mode});
     QTest::mouseClick(main_window->quit_key(), Qt::LeftButton);
     QVERIFY(!main_window->isVisible());
-    QVERIFY(!main_window->symbol_dialog()->isVisible());
+    QVERIFY(!main_window->symbol_picker()->isVisible());
   }
 };
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "candidate_strip_layout.h"
 #include "dictionary.h"
 #include "dwell.h"
 #include "engine.h"
@@ -21,7 +22,6 @@
 #include "predictions.h"
 #include "scanner.h"
 #include "sjis.h"
-#include "strip_layout.h"
 
 namespace lumeta {
 namespace {
@@ -336,7 +336,7 @@ constexpr Field kFields[] = {
     {"candidate_index", [](const Engine& e, const HeadlessView&) { return Json(e.state().candidate_index); }},
     {"candidate_count", [](const Engine& e, const HeadlessView&) { return Json(e.state().candidate_count); }},
     {"symbol_page", [](const Engine& e, const HeadlessView&) { return Json(static_cast<int>(e.state().symbol_page)); }},
-    {"symbol_dialog", [](const Engine&, const HeadlessView& v) { return Json(v.symbol_dialog_visible()); }},
+    {"symbol_dialog", [](const Engine&, const HeadlessView& v) { return Json(v.symbol_picker_visible()); }},
     {"caret_line", [](const Engine& e, const HeadlessView&) { return Json(e.state().caret_line); }},
     {"caret_column", [](const Engine& e, const HeadlessView&) { return Json(e.state().caret_column); }},
     {"goal_column", [](const Engine& e, const HeadlessView&) { return Json(e.state().goal_column); }},
@@ -644,7 +644,7 @@ int run_replay(std::span<const std::string> args, std::istream& in, std::ostream
   const auto scene = [&] {
     if (!scanner) return;
     const std::optional<SymbolPage> picker =
-        view.symbol_dialog_visible() ? std::optional(view.page_highlight()) : std::nullopt;
+        view.symbol_picker_visible() ? std::optional(view.page_highlight()) : std::nullopt;
     scanner->set_scene(scene_of(keypad.strip(), 0, picker), now);
   };
   scene();

@@ -33,9 +33,9 @@ class HeadlessView : public View {
   void set_caption_held(int key, bool held) override;
 
   void fill_symbol_grid() override { ++grid_fills_; }
-  void show_symbol_dialog() override { dialog_visible_ = true; }
-  void hide_symbol_dialog() override { dialog_visible_ = false; }
-  bool symbol_dialog_visible() const override { return dialog_visible_; }
+  void show_symbol_picker() override { picker_visible_ = true; }
+  void hide_symbol_picker() override { picker_visible_ = false; }
+  bool symbol_picker_visible() const override { return picker_visible_; }
   void set_symbol_page_highlight(SymbolPage page) override { page_highlight_ = page; }
 
   // What is on display.
@@ -79,7 +79,7 @@ class HeadlessView : public View {
   std::array<IndicatorLook, kIndicatorCount> indicators_{};
   std::array<Face, kKeyCount + 1> faces_{};  // by key number
   std::array<bool, key::last + 1> held_{};   // by key number
-  bool dialog_visible_ = false;
+  bool picker_visible_ = false;
   SymbolPage page_highlight_ = SymbolPage::full_width;
   int grid_fills_ = 0;
 };

@@ -58,7 +58,7 @@ void Engine::set_indicators(InputMode mode) {
 }
 
 void Engine::change_mode(InputMode mode) {
-  if (view.symbol_dialog_visible()) view.hide_symbol_dialog();
+  if (view.symbol_picker_visible()) view.hide_symbol_picker();
   confirm_shown();  // whatever is pending is confirmed as shown; nothing is discarded
   if (mode == InputMode::full_alphabet) capitals = true;
   const ModeLook& look = look_of(mode);
@@ -69,7 +69,7 @@ void Engine::change_mode(InputMode mode) {
   paint_centre_or_case_face(key::centre, look.centre_caption, false);
   if (mode == InputMode::symbol) {
     view.fill_symbol_grid();
-    view.show_symbol_dialog();
+    view.show_symbol_picker();
     view.set_symbol_page_highlight(symbol_page);
   }
 }

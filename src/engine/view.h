@@ -1,5 +1,5 @@
 // What the engine needs of the screen: the text display, the labels, the key faces and the
-// symbol dialog. The window, the headless replay display and the tests implement it.
+// symbol picker. The window, the headless replay display and the tests implement it.
 //
 // All text handed over is Shift-JIS (CP932); positions are byte offsets into the display text.
 #pragma once
@@ -77,11 +77,11 @@ class View {
   virtual void set_key_face(int key, const Face& face) = 0;
   virtual void set_caption_held(int key, bool held) = 0;
 
-  // The symbol dialog.
+  // The symbol picker: a panel over the text, in the window.
   virtual void fill_symbol_grid() = 0;
-  virtual void show_symbol_dialog() = 0;
-  virtual void hide_symbol_dialog() = 0;
-  virtual bool symbol_dialog_visible() const = 0;
+  virtual void show_symbol_picker() = 0;
+  virtual void hide_symbol_picker() = 0;
+  virtual bool symbol_picker_visible() const = 0;
   virtual void set_symbol_page_highlight(SymbolPage page) = 0;
 };
 

@@ -2,10 +2,10 @@
 
 #include <array>
 
+#include "candidate_strip_layout.h"
 #include "conversion.h"
 #include "key_faces.h"
 #include "sjis.h"
-#include "strip_layout.h"
 #include "symbols.h"
 
 namespace lumeta {
@@ -253,14 +253,14 @@ void Keypad::choice_confirmed(std::string_view reading, std::string_view spellin
 }
 
 void Keypad::pick_symbol(SymbolPage page, int index) {
-  if (!view_.symbol_dialog_visible()) return;
+  if (!view_.symbol_picker_visible()) return;
   const auto entries = symbol_page_entries(page);
   if (index < 0 || index >= static_cast<int>(entries.size())) return;
   engine_.guarded([&] { insert_symbol(engine_, entries[index]); });
 }
 
 void Keypad::choose_symbol_page(SymbolPage page) {
-  if (view_.symbol_dialog_visible()) engine_.turn_to_symbol_page(page);
+  if (view_.symbol_picker_visible()) engine_.turn_to_symbol_page(page);
 }
 
 std::string Keypad::copy_text() const {
@@ -292,8 +292,8 @@ void Keypad::sent(std::size_t chars) {
 
 void Keypad::idle() {
   const int caret = view_.caret();
-  if (caret == last_sel_start_) return;
-  last_sel_start_ = caret;
+  if (caret == last_caret_) return;
+  last_caret_ = caret;
   engine_.update_caret_position();
 }
 

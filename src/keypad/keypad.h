@@ -106,10 +106,10 @@ class Keypad : private ChoiceListener {
   NextWords& next_words() { return next_words_; }
   const NextWords& next_words() const { return next_words_; }
 
-  // A click on cell `index` (from 0) of the symbol dialog's page `page`; nothing while the
+  // A click on cell `index` (from 0) of the symbol picker's page `page`; nothing while the
   // dialog is hidden or the page has no such cell.
   void pick_symbol(SymbolPage page, int index);
-  // A click on the name of the symbol dialog's page `page`: that page is shown, as ↓ and ↑
+  // A click on the name of the symbol picker's page `page`: that page is shown, as ↓ and ↑
   // would reach it; nothing while the dialog is hidden.
   void choose_symbol_page(SymbolPage page);
 
@@ -136,7 +136,8 @@ class Keypad : private ChoiceListener {
   // key.
   void place_caret(int position);
 
-  int last_sel_start() const { return last_sel_start_; }
+  // The caret where the idle pass last saw it (a byte offset; -1 before the first pass).
+  int last_caret() const { return last_caret_; }
 
  private:
   void refresh_caret();
@@ -150,7 +151,7 @@ class Keypad : private ChoiceListener {
   View& view_;
   ConversionSettings conversion_;
   NextWords next_words_;
-  int last_sel_start_ = -1;
+  int last_caret_ = -1;
 };
 
 }  // namespace lumeta

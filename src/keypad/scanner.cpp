@@ -2,8 +2,8 @@
 
 #include <array>
 
+#include "candidate_strip_layout.h"
 #include "sjis.h"
-#include "strip_layout.h"
 #include "symbols.h"
 
 namespace lumeta {

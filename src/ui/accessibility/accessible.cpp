@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "candidate_bar.h"
+#include "candidate_strip_widget.h"
 #include "main_window.h"
 #include "message_label.h"
 #include "mode_status.h"
@@ -83,7 +83,7 @@ class Children {
 
 class CandidateAccessible : public ItemAccessible {
  public:
-  CandidateAccessible(CandidateBar* bar, int index)
+  CandidateAccessible(CandidateStripWidget* bar, int index)
       : ItemAccessible(bar), bar_(bar), index_(index) {}
 
   bool isValid() const override {
@@ -113,14 +113,14 @@ class CandidateAccessible : public ItemAccessible {
  private:
   void press() override { bar_->choose(index_); }
 
-  QPointer<CandidateBar> bar_;
+  QPointer<CandidateStripWidget> bar_;
   int index_;  // from 1, as the strip numbers it
 };
 
 // A prediction of the strip: its spelling, described as a prediction; pressed, it is chosen.
 class PredictionAccessible : public ItemAccessible {
  public:
-  PredictionAccessible(CandidateBar* bar, int index)
+  PredictionAccessible(CandidateStripWidget* bar, int index)
       : ItemAccessible(bar), bar_(bar), index_(index) {}
 
   bool isValid() const override {
@@ -146,14 +146,14 @@ class PredictionAccessible : public ItemAccessible {
  private:
   void press() override { bar_->choose_prediction(index_); }
 
-  QPointer<CandidateBar> bar_;
+  QPointer<CandidateStripWidget> bar_;
   int index_;  // from 1, in the strip's order
 };
 
 // The strip's children in the order they are drawn: its predictions, then its candidates.
-class CandidateBarAccessible : public QAccessibleWidget {
+class CandidateStripWidgetAccessible : public QAccessibleWidget {
  public:
-  explicit CandidateBarAccessible(CandidateBar* bar)
+  explicit CandidateStripWidgetAccessible(CandidateStripWidget* bar)
       : QAccessibleWidget(bar, QAccessible::List), bar_(bar) {}
 
   int childCount() const override {
@@ -190,7 +190,7 @@ class CandidateBarAccessible : public QAccessibleWidget {
   }
 
  private:
-  CandidateBar* bar_;
+  CandidateStripWidget* bar_;
   Children children_;
   Children predictions_;
 };
@@ -412,8 +412,8 @@ QAccessibleInterface* factory(const QString& class_name, QObject* object) {
   if (class_name == QLatin1String(MessageLabel::staticMetaObject.className())) {
     return new MessageAccessible(static_cast<MessageLabel*>(object));
   }
-  if (class_name == QLatin1String(CandidateBar::staticMetaObject.className())) {
-    return new CandidateBarAccessible(static_cast<CandidateBar*>(object));
+  if (class_name == QLatin1String(CandidateStripWidget::staticMetaObject.className())) {
+    return new CandidateStripWidgetAccessible(static_cast<CandidateStripWidget*>(object));
   }
   // The picker's grid, also while the picker is still being built.
   if (class_name == QLatin1String("QTableWidget")) {
@@ -429,7 +429,7 @@ QAccessibleInterface* factory(const QString& class_name, QObject* object) {
 // Qt 6.4's bridge sends the news of an ObjectReorder with the child's path as a string where
 // AT-SPI wants a variant ("siis(so)" for "siiv(so)"), and every client drops it. The news of
 // each child that goes (ObjectDestroyed) and comes (ObjectCreated) arrives whole.
-void accessible_strip_changing(CandidateBar* bar) {
+void accessible_strip_changing(CandidateStripWidget* bar) {
   if (!QAccessible::isActive()) return;
   QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(bar);
   for (int i = 0; strip && i < strip->childCount(); ++i) {
@@ -438,9 +438,10 @@ void accessible_strip_changing(CandidateBar* bar) {
   }
 }
 
-void accessible_strip_changed(CandidateBar* bar, int was_shown, bool candidates_changed) {
+void accessible_strip_changed(CandidateStripWidget* bar, int was_shown, bool candidates_changed) {
   if (!QAccessible::isActive()) return;
-  auto* strip = static_cast<CandidateBarAccessible*>(QAccessible::queryAccessibleInterface(bar));
+  auto* strip =
+      static_cast<CandidateStripWidgetAccessible*>(QAccessible::queryAccessibleInterface(bar));
   if (!strip) return;
   if (candidates_changed) {
     for (int i = 0; i < strip->childCount(); ++i) {

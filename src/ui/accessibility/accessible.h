@@ -9,7 +9,7 @@ class QString;
 
 namespace lumeta {
 
-class CandidateBar;
+class CandidateStripWidget;
 class MessageLabel;
 
 // Installs the factory that hands them out. Safe to call more than once; each of those widgets
@@ -18,11 +18,11 @@ void install_accessible_factory();
 
 // Tells assistive tools that the strip's children are about to go: before its predictions or
 // candidates change.
-void accessible_strip_changing(CandidateBar* bar);
+void accessible_strip_changing(CandidateStripWidget* bar);
 // Tells assistive tools that the strip's candidate on display moved from `was_shown` (1-based,
 // 0: none) to the one it shows now, as a selection moves, and when `candidates_changed`, that
 // its children are new.
-void accessible_strip_changed(CandidateBar* bar, int was_shown, bool candidates_changed);
+void accessible_strip_changed(CandidateStripWidget* bar, int was_shown, bool candidates_changed);
 
 // Announces the message `label` shows now, as a notification that appears with that name.
 void accessible_message_said(MessageLabel* label);

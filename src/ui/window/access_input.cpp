@@ -42,7 +42,9 @@ AccessInput::AccessInput(MainWindow& window, const AccessSettings& settings,
                          const QString& settings_path, const AccessSettings& kept)
     : QObject(&window), window_(window), kept_(kept), settings_path_(settings_path) {
   overlay_ = new AccessOverlay(&window);
+  overlay_->setAccessibleName(QStringLiteral("選択の表示"));
   overlay_->setAccessibleDescription(QStringLiteral("走査で選ばれているもの"));
+  overlay_->hide();
   panel_ = new SettingsPanel(&window, window.display()->geometry());
   connect(panel_, &SettingsPanel::changed, this, [this](const AccessSettings& changed) {
     apply(changed);
@@ -98,6 +100,9 @@ void AccessInput::apply(const AccessSettings& settings) {
   }
   overlay_->set_frame({}, false);
   overlay_->set_progress({}, 0);
+  // Over the window only while dwell or scanning is on: otherwise assistive tools would meet an
+  // empty layer over every key.
+  overlay_->setVisible(dwell_ || scanner_);
   tick();
 }
 
@@ -107,8 +112,8 @@ ScanScene AccessInput::scene() const {
     scene.panel = panel_->targets();
     return scene;
   }
-  const CandidateBar* bar = window_.candidate_bar();
-  const SymbolPicker* picker = window_.symbol_dialog();
+  const CandidateStripWidget* bar = window_.candidate_strip_widget();
+  const SymbolPicker* picker = window_.symbol_picker();
   const std::optional<SymbolPage> page =
       picker->isVisible() ? std::optional(picker->highlighted_page()) : std::nullopt;
   ScanScene scene = scene_of(window_.keypad().strip(), bar->page(), page);
@@ -209,7 +214,7 @@ void AccessInput::show_scan() {
 // picker (which may lie scrolled away) is picked as its click picks it.
 void AccessInput::work(const Target& target) {
   if (target.kind == TargetKind::symbol) {
-    window_.symbol_dialog()->pick_cell(target.number / kPickerColumns,
+    window_.symbol_picker()->pick_cell(target.number / kPickerColumns,
                                        target.number % kPickerColumns);
     return;
   }

@@ -112,22 +112,23 @@ MainWindow::MainWindow(Draft draft, SendVia send_via) {
 
   mode_status_ = new ModeStatus(this, QPoint(62, 394));
 
-  candidate_bar_ = new CandidateBar(this);
-  candidate_bar_->setGeometry(22, 46, 362, 66);
-  ClickFilter::install(candidate_bar_);
-  connect(candidate_bar_, &CandidateBar::chosen, this, [this](int index) {
+  candidate_strip_widget_ = new CandidateStripWidget(this);
+  candidate_strip_widget_->setGeometry(22, 46, 362, 66);
+  ClickFilter::install(candidate_strip_widget_);
+  connect(candidate_strip_widget_, &CandidateStripWidget::chosen, this, [this](int index) {
     before_key();
     // Right after a confirmation the strip holds the words offered to follow it.
-    if (candidate_bar_->offers()) {
+    if (candidate_strip_widget_->offers()) {
       keypad_.choose_offer(index);
     } else {
       keypad_.choose_candidate(index);
     }
   });
-  connect(candidate_bar_, &CandidateBar::prediction_chosen, this, [this](int index) {
-    before_key();
-    keypad_.choose_prediction(index);
-  });
+  connect(candidate_strip_widget_, &CandidateStripWidget::prediction_chosen, this,
+          [this](int index) {
+            before_key();
+            keypad_.choose_prediction(index);
+          });
 
   symbol_picker_ = new SymbolPicker(this, text_display_->size());
   symbol_picker_->move(text_display_->pos());
@@ -323,19 +324,19 @@ void MainWindow::fill_symbol_grid() {
 
 // The picker takes the display's place, and the keyboard focus with it: the keys typed work as
 // they do from the display.
-void MainWindow::show_symbol_dialog() {
+void MainWindow::show_symbol_picker() {
   symbol_picker_->show();
   symbol_picker_->raise();
   symbol_picker_->setFocus();
   text_display_->hide();
 }
 
-void MainWindow::hide_symbol_dialog() {
+void MainWindow::hide_symbol_picker() {
   text_display_->show();
   text_display_->setFocus();
   symbol_picker_->hide();
 }
-bool MainWindow::symbol_dialog_visible() const {
+bool MainWindow::symbol_picker_visible() const {
   return symbol_picker_->isVisible();
 }
 void MainWindow::set_symbol_page_highlight(SymbolPage page) {
@@ -368,7 +369,7 @@ void MainWindow::show_learning_problem(const LearningProblem& problem) {
 // The candidate strip, the undo key, the keys' descriptions and the spoken mode follow the
 // engine.
 void MainWindow::refresh_extras() {
-  candidate_bar_->set_strip(keypad_.strip());
+  candidate_strip_widget_->set_strip(keypad_.strip());
   undo_key()->setEnabled(engine_.can_undo_delete_all());
   describe_letter_keys();
   mode_status_->announce();

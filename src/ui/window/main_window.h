@@ -15,7 +15,7 @@
 #include <memory>
 #include <optional>
 
-#include "candidate_bar.h"
+#include "candidate_strip_widget.h"
 #include "delivery.h"
 #include "draft_keeper.h"
 #include "engine.h"
@@ -58,9 +58,9 @@ class MainWindow : public QWidget, public View {
   void set_key_face(int key, const Face& face) override;
   void set_caption_held(int key, bool held) override;
   void fill_symbol_grid() override;
-  void show_symbol_dialog() override;
-  void hide_symbol_dialog() override;
-  bool symbol_dialog_visible() const override;
+  void show_symbol_picker() override;
+  void hide_symbol_picker() override;
+  bool symbol_picker_visible() const override;
   void set_symbol_page_highlight(SymbolPage page) override;
 
   // The idle notification: runs whenever the event queue has emptied.
@@ -80,7 +80,7 @@ class MainWindow : public QWidget, public View {
   // What 送る last said: its progress, or how the delivery ended.
   MessageLabel* send_label() const { return send_label_; }
   SendControl* send_control() const { return send_control_.get(); }
-  CandidateBar* candidate_bar() const { return candidate_bar_; }
+  CandidateStripWidget* candidate_strip_widget() const { return candidate_strip_widget_; }
   QLabel* position_label() const { return position_label_; }
   QLabel* about_label() const { return about_label_; }
   MessageLabel* draft_label() const { return draft_label_; }
@@ -93,7 +93,7 @@ class MainWindow : public QWidget, public View {
   void save_draft();
   QLabel* indicator(Indicator i) const { return mode_status_->indicator(i); }
   ModeStatus* mode_status() const { return mode_status_; }
-  SymbolPicker* symbol_dialog() const { return symbol_picker_; }
+  SymbolPicker* symbol_picker() const { return symbol_picker_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -127,7 +127,7 @@ class MainWindow : public QWidget, public View {
   QLabel* position_label_;
   ModeStatus* mode_status_;
   SymbolPicker* symbol_picker_;
-  CandidateBar* candidate_bar_;
+  CandidateStripWidget* candidate_strip_widget_;
   std::optional<InputMode> described_mode_;
   bool described_caps_ = false;
   QPixmap key_bitmap;

@@ -1,4 +1,4 @@
-#include "strip_layout.h"
+#include "candidate_strip_layout.h"
 
 #include <algorithm>
 

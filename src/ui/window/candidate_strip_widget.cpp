@@ -1,4 +1,4 @@
-#include "candidate_bar.h"
+#include "candidate_strip_widget.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -19,14 +19,14 @@ QRect rect_of(const StripItem& item) {
 
 }  // namespace
 
-CandidateBar::CandidateBar(QWidget* parent) : QWidget(parent) {
+CandidateStripWidget::CandidateStripWidget(QWidget* parent) : QWidget(parent) {
   install_accessible_factory();
   setFocusPolicy(Qt::NoFocus);
   setFont(ui_font(geometry_.em));
   setAccessibleName(QStringLiteral("変換候補"));
 }
 
-void CandidateBar::set_strip(const CandidateStrip& strip) {
+void CandidateStripWidget::set_strip(const CandidateStrip& strip) {
   std::vector<QString> labels, predictions;
   for (std::size_t i = 0; i < strip.candidates.size(); ++i) {
     labels.push_back(QString::number(i + 1) + QLatin1Char(' ') + to_qstring(strip.candidates[i]));
@@ -60,12 +60,12 @@ void CandidateBar::set_strip(const CandidateStrip& strip) {
   update();
 }
 
-void CandidateBar::lay_out() {
+void CandidateStripWidget::lay_out() {
   geometry_.width = width() - kArrowWidth - 2;
   pages_ = lay_out_strip(strip_, geometry_);
 }
 
-QRect CandidateBar::item_rect(bool prediction, int index) const {
+QRect CandidateStripWidget::item_rect(bool prediction, int index) const {
   if (page_ >= page_count()) return {};
   for (const StripItem& item : pages_[page_]) {
     if (item.prediction == prediction && item.index == index) return rect_of(item);
@@ -73,23 +73,23 @@ QRect CandidateBar::item_rect(bool prediction, int index) const {
   return {};
 }
 
-QRect CandidateBar::candidate_rect(int index) const {
+QRect CandidateStripWidget::candidate_rect(int index) const {
   return item_rect(false, index);
 }
 
-QRect CandidateBar::prediction_rect(int index) const {
+QRect CandidateStripWidget::prediction_rect(int index) const {
   return item_rect(true, index);
 }
 
-QRect CandidateBar::previous_page_rect() const {
+QRect CandidateStripWidget::previous_page_rect() const {
   return {width() - kArrowWidth, 0, kArrowWidth, geometry_.row_height};
 }
 
-QRect CandidateBar::next_page_rect() const {
+QRect CandidateStripWidget::next_page_rect() const {
   return {width() - kArrowWidth, geometry_.row_height, kArrowWidth, geometry_.row_height};
 }
 
-void CandidateBar::paintEvent(QPaintEvent*) {
+void CandidateStripWidget::paintEvent(QPaintEvent*) {
   if (!active_) return;
   QPainter p(this);
   p.setFont(font());
@@ -120,7 +120,7 @@ void CandidateBar::paintEvent(QPaintEvent*) {
   }
 }
 
-void CandidateBar::mousePressEvent(QMouseEvent* event) {
+void CandidateStripWidget::mousePressEvent(QMouseEvent* event) {
   event->accept();
   if (!active_ || pages_.empty()) return;
   const QPoint at = event->position().toPoint();
@@ -145,19 +145,19 @@ void CandidateBar::mousePressEvent(QMouseEvent* event) {
   }
 }
 
-void CandidateBar::choose(int index) {
+void CandidateStripWidget::choose(int index) {
   if (active_ && index >= 1 && index <= candidate_count()) emit chosen(index);
 }
 
-void CandidateBar::choose_prediction(int index) {
+void CandidateStripWidget::choose_prediction(int index) {
   if (active_ && index >= 1 && index <= prediction_count()) emit prediction_chosen(index);
 }
 
-void CandidateBar::resizeEvent(QResizeEvent*) {
+void CandidateStripWidget::resizeEvent(QResizeEvent*) {
   lay_out();
 }
 
-void CandidateBar::update_accessible_text() {
+void CandidateStripWidget::update_accessible_text() {
   QStringList parts;
   for (const QString& label : predictions_)
     parts << label;

@@ -1,7 +1,7 @@
 // The candidate strip in the band above the display: while a reading is pending it shows the
 // predictions for what is typed (tinted, unnumbered) and the reading's candidates, numbered,
 // the one on display highlighted, a page at a time with arrows when they don't all fit, laid
-// out as strip_layout.h says. A click on a candidate or a prediction chooses it.
+// out as candidate_strip_layout.h says. A click on a candidate or a prediction chooses it.
 // Right after a word is confirmed it shows instead, numbered the same way, the words offered to
 // follow it.
 #pragma once
@@ -9,16 +9,16 @@
 #include <QWidget>
 #include <vector>
 
+#include "candidate_strip_layout.h"
 #include "conversion.h"
-#include "strip_layout.h"
 
 namespace lumeta {
 
-class CandidateBar : public QWidget {
+class CandidateStripWidget : public QWidget {
   Q_OBJECT
 
  public:
-  explicit CandidateBar(QWidget* parent);
+  explicit CandidateStripWidget(QWidget* parent);
 
   void set_strip(const CandidateStrip& strip);
   int page() const { return page_; }

@@ -1,6 +1,6 @@
 // The strip's pages: predictions first and only on the first page, never crowding out the
 // reading's first candidates; labels measured by their characters.
-#include "strip_layout.h"
+#include "candidate_strip_layout.h"
 
 #include <gtest/gtest.h>
 
