@@ -49,16 +49,17 @@ int model_cost(const Prediction& p) {
     const model::WordId stem = model::find(reading.substr(0, reading.size() - ending),
                                            spelling.substr(0, spelling.size() - ending));
     if (stem == model::kNoWord) continue;
+    // The kana must be a word of the model too (う, しい), or the spelling is no form of the stem.
     const model::WordId after = model::find(kana, kana);
-    return model::unigram_cost(stem) +
-           (after == model::kNoWord ? model::kDecade : model::bigram_cost(stem, after));
+    if (after == model::kNoWord) continue;
+    return model::unigram_cost(stem) + model::bigram_cost(stem, after);
   }
   return INT_MAX;
 }
 
 // The lexicon's single words whose reading is `prefix` or longer, the likeliest first by the
-// conversion model, the words it lacks after them in the lexicon's order: がぞ → 画像 (がぞう)
-// …, にほん → 日本人 before 日本髪, れい → レイヤー ….
+// conversion model: がぞ → 画像 (がぞう) …, にほん → 日本人 before 日本髪, れい → レイヤー ….
+// The words the model lacks follow in the lexicon's order.
 std::vector<Prediction> dictionary_words(std::string_view prefix, std::size_t limit) {
   std::vector<std::pair<int, Prediction>> ranked;
   for (lexicon::Prediction& p : lexicon::predictions(prefix, std::max(limit, kWordsRanked))) {
