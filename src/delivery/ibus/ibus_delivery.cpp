@@ -89,17 +89,11 @@ void on_connected(IBusBus*, gpointer data) {
 }  // namespace
 
 std::unique_ptr<IBusDelivery> IBusDelivery::open(QWidget* window) {
-  ibus_init();
-  auto glib = std::make_unique<Glib>();
-  glib->bus = ibus_bus_new();
-  if (!glib->bus) return nullptr;
-  return std::unique_ptr<IBusDelivery>(new IBusDelivery(window, std::move(glib)));
+  return std::unique_ptr<IBusDelivery>(new IBusDelivery(window, std::make_unique<Glib>()));
 }
 
 IBusDelivery::IBusDelivery(QWidget* window, std::unique_ptr<Glib> glib)
     : window_(window), glib_(std::move(glib)), engine_name_("lumeta-" + std::to_string(getpid())) {
-  // A daemon started (or restarted) later is found then.
-  g_signal_connect(glib_->bus, "connected", G_CALLBACK(on_connected), this);
   focus_timer_.setSingleShot(true);
   focus_timer_.setInterval(kFocusWaitMs);
   connect(&focus_timer_, &QTimer::timeout, this, [this] { finish(Outcome::not_taken); });
@@ -111,6 +105,7 @@ IBusDelivery::~IBusDelivery() {
   blockSignals(true);
   closing_ = true;  // the window goes too: it is not shown again
   stop();
+  if (!glib_->bus) return;  // never used
   g_signal_handlers_disconnect_by_data(glib_->bus, this);
   if (glib_->engine) g_signal_handlers_disconnect_by_data(glib_->engine, this);
   if (glib_->factory) g_signal_handlers_disconnect_by_data(glib_->factory, this);
@@ -119,8 +114,20 @@ IBusDelivery::~IBusDelivery() {
   }
 }
 
+// The bus is made at the first 送る, not at start-up: connecting loads GIO and asks the
+// session's D-Bus, which would delay the window's first frame.
+bool IBusDelivery::open_bus() {
+  if (glib_->bus) return true;
+  ibus_init();
+  glib_->bus = ibus_bus_new();
+  if (!glib_->bus) return false;
+  // A daemon started (or restarted) later is found then.
+  g_signal_connect(glib_->bus, "connected", G_CALLBACK(on_connected), this);
+  return true;
+}
+
 bool IBusDelivery::reachable() {
-  if (!ibus_bus_is_connected(glib_->bus)) {
+  if (!open_bus() || !ibus_bus_is_connected(glib_->bus)) {
     registered_ = false;
     return false;
   }
@@ -142,7 +149,7 @@ bool IBusDelivery::register_engine() {
   ibus_factory_add_engine(glib_->factory, engine_name_.c_str(), IBUS_TYPE_ENGINE);
   const std::string name = "org.lumeta.Lumeta.Send." + std::to_string(getpid());
   IBusComponent* component = ibus_component_new(name.c_str(), "Lumeta's 送る", "1",
-                                                "GPL-2.0-or-later", "Lumeta", "", "", "lumeta");
+                                                "GPL-3.0-or-later", "Lumeta", "", "", "lumeta");
   ibus_component_add_engine(
       component, ibus_engine_desc_new_varargs("name", engine_name_.c_str(), "longname", "Lumeta",
                                               "description", "Lumeta's 送る", "language", "ja",

@@ -27,8 +27,8 @@ class IBusDelivery : public Delivery {
   Q_OBJECT
 
  public:
-  // Null when IBus's library cannot start (no GLib main loop); a daemon that is not running
-  // now may still come later: start() then checks again.
+  // Touches nothing of IBus yet: the first start() connects, and a daemon that is not running
+  // then may still come later, when start() checks again.
   static std::unique_ptr<IBusDelivery> open(QWidget* window);
   ~IBusDelivery() override;
 
@@ -55,6 +55,7 @@ class IBusDelivery : public Delivery {
   IBusDelivery(QWidget* window, std::unique_ptr<Glib> glib);
   enum class Phase { idle, switching, waiting_for_focus, committing };
 
+  bool open_bus();
   bool register_engine();
   void commit_chunk();
   void finish(Outcome outcome);
