@@ -83,45 +83,8 @@ start_target() {
   sleep 0.5
 }
 
-start_lumeta() {  # start_lumeta [OPTION…]
-  : > "$scratch/lumeta.log"
-  "$lumeta" "$@" >> "$scratch/lumeta.log" 2>&1 &
-  lumeta_pid=$!
-  window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Lumeta$' | head -n 1)
-  sleep 1
-}
-
-quit_lumeta() {
-  kill "$lumeta_pid" 2> /dev/null || true
-  wait "$lumeta_pid" 2> /dev/null || true
-  lumeta_pid=""
-}
-
-declare -A key=(
-  [A]="$(letter_key 1)" [K]="$(letter_key 2)" [H]="$(letter_key 3)" [I]="$(letter_key 4)" [T]="$(letter_key 8)"
-  [RET]="561 89" [DOWN]="560 137" [MODE]="480 28"
-  [COPY]="224 452" [UNDO]="224 486" [SEND]="288 448"
-)
-
-xclip_path=$(type -P xclip)
-xclip() { timeout 5 "$xclip_path" "$@"; }
-
-tap() {  # tap NAME [COUNT]
-  # shellcheck disable=SC2086
-  xdotool mousemove --window "$window" ${key[$1]} click --repeat "${2:-1}" --delay 150 1
-  sleep 0.5
-}
-
-# Waits until the target holds `wanted` (or 20 s pass) and prints what it holds.
-received() {
-  local wanted=$1 got=""
-  for _ in $(seq 200); do
-    got=$(cat "$scratch/received.txt" 2> /dev/null || true)
-    [ "$got" = "$wanted" ] && break
-    sleep 0.1
-  done
-  printf '%s' "$got"
-}
+# shellcheck source=tests/send_lib.sh
+source "$(dirname "$0")/send_lib.sh"
 
 failures=0
 check() {  # check DESCRIPTION WANTED GOT

@@ -67,46 +67,8 @@ start_target() {  # start_target [qt]: the Tk field, or the Qt one (it answers p
   sleep 0.5
 }
 
-start_lumeta() {
-  : > "$scratch/lumeta.log"
-  "$lumeta" >> "$scratch/lumeta.log" 2>&1 &
-  lumeta_pid=$!
-  window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Lumeta$' | head -n 1)
-  sleep 1
-}
-
-quit_lumeta() {
-  kill "$lumeta_pid" 2> /dev/null || true
-  wait "$lumeta_pid" 2> /dev/null || true
-  lumeta_pid=""
-}
-
-declare -A key=(
-  [A]="$(letter_key 1)" [K]="$(letter_key 2)" [H]="$(letter_key 3)" [I]="$(letter_key 4)" [T]="$(letter_key 8)"
-  [RET]="561 89" [DOWN]="560 137" [MODE]="480 28"
-  [COPY]="224 452" [UNDO]="224 486" [SEND]="288 448"
-)
-
-# A frozen selection owner would keep xclip waiting: a frozen Lumeta fails the test instead.
-xclip_path=$(type -P xclip)
-xclip() { timeout 5 "$xclip_path" "$@"; }
-
-tap() {  # tap NAME [COUNT]
-  # shellcheck disable=SC2086
-  xdotool mousemove --window "$window" ${key[$1]} click --repeat "${2:-1}" --delay 150 1
-  sleep 0.5
-}
-
-# Waits until the target holds `wanted` (or 20 s pass) and prints what it holds.
-received() {
-  local wanted=$1 got=""
-  for _ in $(seq 200); do
-    got=$(cat "$scratch/received.txt" 2> /dev/null || true)
-    [ "$got" = "$wanted" ] && break
-    sleep 0.1
-  done
-  printf '%s' "$got"
-}
+# shellcheck source=tests/send_lib.sh
+source "$(dirname "$0")/send_lib.sh"
 
 # Offers `text` to the next Lumeta as its draft: 元に戻す brings it into the text area.
 offer_draft() {
