@@ -10,6 +10,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 lumeta=$(realpath "$1")
+# shellcheck source=desktop_lib.sh
+source "$here/desktop_lib.sh"
 
 if [ -z "${LUMETA_ON_XVFB:-}" ]; then
   export LUMETA_ON_XVFB=1
@@ -36,16 +38,6 @@ fail() {
   failures=$((failures + 1))
 }
 
-# The draft's text (after its two header lines), once it is `wanted` or after 5 s.
-draft_text() {  # draft_text FILE WANTED
-  local got=""
-  for _ in $(seq 50); do
-    got=$(tail -n +3 "$1" 2> /dev/null || true)
-    [ "$got" = "$2" ] && break
-    sleep 0.1
-  done
-  printf '%s' "$got"
-}
 expect_draft() {  # expect_draft DESCRIPTION FILE WANTED
   local got
   got=$(draft_text "$2" "$3")
