@@ -7,7 +7,8 @@
 #
 # Usage: send_test.sh path/to/lumeta [path/to/send_target_qt]   the test
 #        send_test.sh path/to/lumeta --bench [path/to/send_target_qt]   1,000 mixed characters
-#        sent into the Tk field (and the Qt one), the time to the last one and to the key map
+#        sent into the Tk field (and the Qt one, also on Wayland), the time to the last one and
+#        to the key map
 # With LUMETA_SEND_KEEP=PREFIX the texts of a failed comparison are kept in PREFIX.* files.
 set -euo pipefail
 # shellcheck source=tests/desktop_lib.sh
@@ -110,6 +111,210 @@ check() {  # check DESCRIPTION WANTED GOT
   fi
 }
 
+# ---- Wayland with sway -----------------------------------------------------------------------
+# sway offers a virtual keyboard and its window list: 送る activates the Qt text field used last,
+# types into it and activates Lumeta again. With no other window there, the text goes on the
+# clipboard instead, Lumeta says so and keeps it. sway runs headless, its clients as an
+# unprivileged user when this runs as root (sway refuses root), clicks from the virtual pointer
+# client of the symbol picker's test. Skipped with a message where any of it is missing or sway
+# does not start. With a text (`wayland TEXT`, for the benchmark) only that text is sent into the
+# Qt field, and the time from the click on 送る to the last character received is printed.
+wayland() {
+  local bench_text=${1:-}
+  local tool
+  for tool in sway wayland-scanner cc; do
+    command -v "$tool" > /dev/null || { echo "no $tool"; return 77; }
+  done
+  local plugins
+  plugins=$(qtpaths6 --plugin-dir 2> /dev/null || echo /usr/lib/x86_64-linux-gnu/qt6/plugins)
+  [ -e "$plugins/platforms/libqwayland-generic.so" ] || { echo "no Qt Wayland platform"; return 77; }
+  local work=$scratch/wayland
+  mkdir -p "$work/run" "$work/state" "$work/pointer"
+  chmod 700 "$work/run"
+  local as_user=()
+  [ "$(id -u)" -eq 0 ] && as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  local build=$work/pointer
+  wayland-scanner client-header "$here/wayland/virtual-pointer-v1.xml" "$build/virtual-pointer-v1.h"
+  wayland-scanner private-code "$here/wayland/virtual-pointer-v1.xml" "$build/virtual-pointer-v1.c"
+  cc -O1 -I"$build" -o "$build/pointer_click" "$here/wayland/pointer_click.c" \
+    "$build/virtual-pointer-v1.c" -lwayland-client || { echo "no Wayland client library"; return 77; }
+  cp "$lumeta" "$work/lumeta"
+  [ -n "$qt_target" ] && cp "$qt_target" "$work/send_target_qt"
+  # Floating windows keep their own size (the keys are where the X11 part clicks them), side by
+  # side: a click on Lumeta never lands in the target.
+  cat > "$work/config" << 'EOF'
+output HEADLESS-1 resolution 1600x900
+xwayland disable
+for_window [app_id=".*"] floating enable
+for_window [title="^send-target$"] move position 0 0
+for_window [title="^Lumeta$"] move position 700 0
+EOF
+  [ "$(id -u)" -eq 0 ] && chown -R nobody:nogroup "$work"
+  chmod -R a+rX "$build" "$work/lumeta" "$work/config"
+  local env=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$work" XDG_RUNTIME_DIR="$work/run"
+    WAYLAND_DISPLAY=wayland-1 "LSAN_OPTIONS=${LSAN_OPTIONS:-}" "ASAN_OPTIONS=${ASAN_OPTIONS:-}")
+  "${as_user[@]}" "${env[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+    WLR_RENDERER=pixman sway -c "$work/config" > "$work/sway.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [ -S "$work/run/wayland-1" ] && break; sleep 0.1; done
+  [ -S "$work/run/wayland-1" ] || { echo "sway did not start: $(tail -n 3 "$work/sway.log")"; return 77; }
+  local ipc
+  ipc=$(ls "$work"/run/sway-ipc.*.sock | head -n 1)
+  local wl_lumeta=""
+  local draft=$work/state/lumeta/draft.txt
+  wl_start_lumeta() {
+    : > "$work/lumeta.log"
+    "${as_user[@]}" "${env[@]}" QT_QPA_PLATFORM=wayland XDG_STATE_HOME="$work/state" \
+      XDG_CONFIG_HOME="$work/state" "$work/lumeta" >> "$work/lumeta.log" 2>&1 &
+    wl_lumeta=$!
+    pids+=($wl_lumeta)
+    origin=""
+    for _ in $(seq 100); do
+      origin=$(wl_origin)
+      [ -n "$origin" ] && break
+      sleep 0.1
+    done
+    [ -n "$origin" ] || return 1
+    # sway places a floating window once it has its size: where it is after a second counts.
+    sleep 1
+    origin=$(wl_origin)
+  }
+  wl_origin() {  # where Lumeta's window is on the screen
+    wl_tree | /usr/bin/python3 -c '
+import json, sys
+def walk(node):
+    if node.get("name") == "Lumeta" and node.get("pid"):
+        r, w = node["rect"], node["window_rect"]
+        print(r["x"] + w["x"], r["y"] + w["y"])
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        walk(child)
+walk(json.load(sys.stdin))' || true
+  }
+  wl_tree() { "${as_user[@]}" "${env[@]}" swaymsg -s "$ipc" -t get_tree 2> /dev/null; }
+  wl_quit_lumeta() {
+    kill "$wl_lumeta" 2> /dev/null || true
+    wait "$wl_lumeta" 2> /dev/null || true
+  }
+  wl_click() {  # wl_click KEY…: Lumeta's keys, clicked in turn
+    local ox oy kx ky points=()
+    read -r ox oy <<< "$origin"
+    for k in "$@"; do
+      read -r kx ky <<< "${key[$k]}"
+      points+=("$((ox + kx)),$((oy + ky))")
+    done
+    "${as_user[@]}" "${env[@]}" "$build/pointer_click" 1600 900 "${points[@]}"
+  }
+  wl_text() {  # Lumeta's text, from its draft file written about a second after a change
+    sleep 2
+    /usr/bin/python3 - "$draft" << 'EOF' || true
+import re, sys
+try:
+    data = open(sys.argv[1], "rb").read()
+except OSError:
+    sys.exit()
+body = data.split(b"\n", 2)[2]  # after the header and the caret line
+kept = re.match(rb"kept((?: [0-9]+)+)\n", body)  # the sizes of texts kept for 元に戻す
+if kept:
+    body = body[kept.end() + sum(int(n) for n in kept.group(1).split()):]
+sys.stdout.write(body.decode().replace("\r\n", "\n"))
+EOF
+  }
+
+  local text
+  if [ -z "$bench_text" ]; then
+    # Only Lumeta open: the clipboard.
+    wl_start_lumeta || { echo "FAILED: Lumeta's window never appeared under sway"; return 1; }
+    wl_click A SEND
+    text=$(wl_text)
+    if grep -q '貼り付けてください' "$work/lumeta.log" && [ "$text" = "あ" ]; then
+      echo "ok: Wayland: with no other window 送る put the text on the clipboard, said so and kept it"
+    else
+      echo "FAILED: Wayland: 送る (Lumeta at $origin) said '$(cat "$work/lumeta.log")', the text is '$text'"
+      return 1
+    fi
+    wl_quit_lumeta
+  fi
+  if [ -z "$qt_target" ]; then
+    echo "no Qt target given: typing on Wayland not tried"
+    return 77
+  fi
+
+  # The user works in the Qt field, turns to Lumeta and sends 250 different kanji (so the keymap
+  # changes twice on the way), line breaks, ASCII and full-width signs.
+  local wanted
+  wanted=$(/usr/bin/python3 -c '
+kanji = [chr(c) for c in range(0x4E00, 0x9FA0) if len(chr(c).encode("cp932", "ignore")) == 2]
+print("\n".join("".join(kanji[i:i + 50]) for i in range(0, 250, 50)) + "\nABC abc 123「」、。", end="")')
+  [ -n "$bench_text" ] && wanted=$bench_text
+  rm -f "$draft"
+  mkdir -m 700 -p "$work/state/lumeta"
+  printf 'Lumeta draft\ncaret 0\n%s' "${wanted//$'\n'/$'\r\n'}" > "$draft"
+  chmod 600 "$draft"
+  [ "$(id -u)" -eq 0 ] && chown -R nobody:nogroup "$work/state"
+  "${as_user[@]}" "${env[@]}" QT_QPA_PLATFORM=wayland "$work/send_target_qt" \
+    "$work/received.txt" > "$work/target.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do wl_tree | grep -q '"send-target"' && break; sleep 0.1; done
+  sleep 1
+  wl_start_lumeta || { echo "FAILED: Lumeta's window never appeared under sway"; return 1; }
+  wl_click UNDO
+  sleep 0.5
+  local start
+  start=$(date +%s%N)
+  wl_click SEND
+  local got=""
+  for _ in $(seq 1000); do
+    got=$(cat "$work/received.txt" 2> /dev/null || true)
+    [ "$got" = "$wanted" ] && break
+    sleep 0.02
+  done
+  local end
+  end=$(date +%s%N)
+  local fails=0
+  wl_check() {
+    if [ "$2" = "$3" ]; then echo "ok: Wayland: $1"; else
+      echo "FAILED: Wayland: $1: wanted '$2', got '$3'"
+      fails=$((fails + 1))
+    fi
+  }
+  wl_check "the Qt field received the text, character for character" "$wanted" "$got"
+  if [ -n "$bench_text" ]; then
+    # The virtual keyboard's key maps are its own: no key map of the desktop is changed.
+    echo "wayland: characters: ${#wanted}, from the click on 送る to the last one received: $(((end - start) / 1000000)) ms, key map: the virtual keyboard's own, nothing to restore"
+    wl_quit_lumeta
+    [ "$fails" -eq 0 ]
+    return
+  fi
+  grep -q "$(printf '%d 文字を送りました' "${#wanted}")" "$work/lumeta.log" ||
+    wl_check "Lumeta says what was sent" "${#wanted} 文字を送りました" "$(cat "$work/lumeta.log")"
+  wl_check "Lumeta's text is empty after sending" "" "$(wl_text)"
+  local focused
+  focused=$(wl_tree | /usr/bin/python3 -c '
+import json, sys
+def walk(node):
+    if node.get("focused"):
+        print(node.get("name"))
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        walk(child)
+walk(json.load(sys.stdin))')
+  wl_check "Lumeta is active again" "Lumeta" "$focused"
+  wl_click UNDO
+  wl_check "元に戻す brings the sent text back" "$wanted" "$(wl_text)"
+
+  # The target closed meanwhile: nothing is typed anywhere, the text goes on the clipboard and
+  # stays in Lumeta.
+  kill "${pids[-2]}"
+  wait "${pids[-2]}" 2> /dev/null || true
+  sleep 0.5
+  : > "$work/lumeta.log"
+  wl_click SEND
+  wl_check "with the target gone the text stays" "$wanted" "$(wl_text)"
+  grep -q '貼り付けてください' "$work/lumeta.log" ||
+    wl_check "with the target gone 送る says it used the clipboard" "…貼り付けてください" \
+      "$(cat "$work/lumeta.log")"
+  wl_quit_lumeta
+  [ "$fails" -eq 0 ]
+}
 if [ "$mode" = --bench ]; then
   # 1,000 characters of kanji, kana, full-width signs, ASCII and line breaks, offered to Lumeta
   # as its draft, brought back with 元に戻す and sent; the time to the last one received and to
@@ -157,6 +362,12 @@ EOF
     quit_lumeta
     stop_target
   done
+  wayland "$text" && status=0 || status=$?
+  if [ "$status" -eq 77 ]; then
+    echo "skipped: the Wayland part (sway could not be used here)"
+  elif [ "$status" -ne 0 ]; then
+    failures=$((failures + 1))
+  fi
   [ "$failures" -eq 0 ]
   exit
 fi
@@ -203,8 +414,13 @@ tap SEND
 check "the target received the text, byte for byte" "$wanted" "$(received "$wanted")"
 check "the user's clipboard is unchanged" "the user clipboard" \
   "$(xclip -selection clipboard -o 2> /dev/null)"
-sleep 0.5
-active=$(xdotool getactivewindow)
+# Lumeta asks to be active again for up to two seconds while the target keeps the focus.
+active=""
+for _ in $(seq 30); do
+  active=$(xdotool getactivewindow)
+  [ "$active" = "$window" ] && break
+  sleep 0.1
+done
 check "Lumeta is back in front" "$window" "$active"
 check "Lumeta's text is empty after sending" "" "$(copied_text)"
 tap UNDO
@@ -426,192 +642,6 @@ else
 fi
 check "with the target gone the text stays" "あ" "$(copied_text)"
 
-# ---- Wayland with sway -----------------------------------------------------------------------
-# sway offers a virtual keyboard and its window list: 送る activates the Qt text field used last,
-# types into it and activates Lumeta again. With no other window there, the text goes on the
-# clipboard instead, Lumeta says so and keeps it. sway runs headless, its clients as an
-# unprivileged user when this runs as root (sway refuses root), clicks from the virtual pointer
-# client of the symbol picker's test. Skipped with a message where any of it is missing or sway
-# does not start.
-wayland() {
-  local tool
-  for tool in sway wayland-scanner cc; do
-    command -v "$tool" > /dev/null || { echo "no $tool"; return 77; }
-  done
-  local plugins
-  plugins=$(qtpaths6 --plugin-dir 2> /dev/null || echo /usr/lib/x86_64-linux-gnu/qt6/plugins)
-  [ -e "$plugins/platforms/libqwayland-generic.so" ] || { echo "no Qt Wayland platform"; return 77; }
-  local work=$scratch/wayland
-  mkdir -p "$work/run" "$work/state" "$work/pointer"
-  chmod 700 "$work/run"
-  local as_user=()
-  [ "$(id -u)" -eq 0 ] && as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-  local build=$work/pointer
-  wayland-scanner client-header "$here/wayland/virtual-pointer-v1.xml" "$build/virtual-pointer-v1.h"
-  wayland-scanner private-code "$here/wayland/virtual-pointer-v1.xml" "$build/virtual-pointer-v1.c"
-  cc -O1 -I"$build" -o "$build/pointer_click" "$here/wayland/pointer_click.c" \
-    "$build/virtual-pointer-v1.c" -lwayland-client || { echo "no Wayland client library"; return 77; }
-  cp "$lumeta" "$work/lumeta"
-  [ -n "$qt_target" ] && cp "$qt_target" "$work/send_target_qt"
-  # Floating windows keep their own size (the keys are where the X11 part clicks them), side by
-  # side: a click on Lumeta never lands in the target.
-  cat > "$work/config" << 'EOF'
-output HEADLESS-1 resolution 1600x900
-xwayland disable
-for_window [app_id=".*"] floating enable
-for_window [title="^send-target$"] move position 0 0
-for_window [title="^Lumeta$"] move position 700 0
-EOF
-  [ "$(id -u)" -eq 0 ] && chown -R nobody:nogroup "$work"
-  chmod -R a+rX "$build" "$work/lumeta" "$work/config"
-  local env=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$work" XDG_RUNTIME_DIR="$work/run"
-    WAYLAND_DISPLAY=wayland-1 "LSAN_OPTIONS=${LSAN_OPTIONS:-}" "ASAN_OPTIONS=${ASAN_OPTIONS:-}")
-  "${as_user[@]}" "${env[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
-    WLR_RENDERER=pixman sway -c "$work/config" > "$work/sway.log" 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do [ -S "$work/run/wayland-1" ] && break; sleep 0.1; done
-  [ -S "$work/run/wayland-1" ] || { echo "sway did not start: $(tail -n 3 "$work/sway.log")"; return 77; }
-  local ipc
-  ipc=$(ls "$work"/run/sway-ipc.*.sock | head -n 1)
-  local wl_lumeta=""
-  local draft=$work/state/lumeta/draft.txt
-  wl_start_lumeta() {
-    : > "$work/lumeta.log"
-    "${as_user[@]}" "${env[@]}" QT_QPA_PLATFORM=wayland XDG_STATE_HOME="$work/state" \
-      XDG_CONFIG_HOME="$work/state" "$work/lumeta" >> "$work/lumeta.log" 2>&1 &
-    wl_lumeta=$!
-    pids+=($wl_lumeta)
-    origin=""
-    for _ in $(seq 100); do
-      origin=$(wl_origin)
-      [ -n "$origin" ] && break
-      sleep 0.1
-    done
-    [ -n "$origin" ] || return 1
-    # sway places a floating window once it has its size: where it is after a second counts.
-    sleep 1
-    origin=$(wl_origin)
-  }
-  wl_origin() {  # where Lumeta's window is on the screen
-    wl_tree | /usr/bin/python3 -c '
-import json, sys
-def walk(node):
-    if node.get("name") == "Lumeta" and node.get("pid"):
-        r, w = node["rect"], node["window_rect"]
-        print(r["x"] + w["x"], r["y"] + w["y"])
-    for child in node.get("nodes", []) + node.get("floating_nodes", []):
-        walk(child)
-walk(json.load(sys.stdin))' || true
-  }
-  wl_tree() { "${as_user[@]}" "${env[@]}" swaymsg -s "$ipc" -t get_tree 2> /dev/null; }
-  wl_quit_lumeta() {
-    kill "$wl_lumeta" 2> /dev/null || true
-    wait "$wl_lumeta" 2> /dev/null || true
-  }
-  wl_click() {  # wl_click KEY…: Lumeta's keys, clicked in turn
-    local ox oy kx ky points=()
-    read -r ox oy <<< "$origin"
-    for k in "$@"; do
-      read -r kx ky <<< "${key[$k]}"
-      points+=("$((ox + kx)),$((oy + ky))")
-    done
-    "${as_user[@]}" "${env[@]}" "$build/pointer_click" 1600 900 "${points[@]}"
-  }
-  wl_text() {  # Lumeta's text, from its draft file written about a second after a change
-    sleep 2
-    /usr/bin/python3 - "$draft" << 'EOF' || true
-import re, sys
-try:
-    data = open(sys.argv[1], "rb").read()
-except OSError:
-    sys.exit()
-body = data.split(b"\n", 2)[2]  # after the header and the caret line
-kept = re.match(rb"kept((?: [0-9]+)+)\n", body)  # the sizes of texts kept for 元に戻す
-if kept:
-    body = body[kept.end() + sum(int(n) for n in kept.group(1).split()):]
-sys.stdout.write(body.decode().replace("\r\n", "\n"))
-EOF
-  }
-
-  # Only Lumeta open: the clipboard.
-  wl_start_lumeta || { echo "FAILED: Lumeta's window never appeared under sway"; return 1; }
-  wl_click A SEND
-  local text
-  text=$(wl_text)
-  if grep -q '貼り付けてください' "$work/lumeta.log" && [ "$text" = "あ" ]; then
-    echo "ok: Wayland: with no other window 送る put the text on the clipboard, said so and kept it"
-  else
-    echo "FAILED: Wayland: 送る (Lumeta at $origin) said '$(cat "$work/lumeta.log")', the text is '$text'"
-    return 1
-  fi
-  wl_quit_lumeta
-  if [ -z "$qt_target" ]; then
-    echo "no Qt target given: typing on Wayland not tried"
-    return 77
-  fi
-
-  # The user works in the Qt field, turns to Lumeta and sends 250 different kanji (so the keymap
-  # changes twice on the way), line breaks, ASCII and full-width signs.
-  local wanted
-  wanted=$(/usr/bin/python3 -c '
-kanji = [chr(c) for c in range(0x4E00, 0x9FA0) if len(chr(c).encode("cp932", "ignore")) == 2]
-print("\n".join("".join(kanji[i:i + 50]) for i in range(0, 250, 50)) + "\nABC abc 123「」、。", end="")')
-  rm -f "$draft"
-  mkdir -m 700 -p "$work/state/lumeta"
-  printf 'Lumeta draft\ncaret 0\n%s' "${wanted//$'\n'/$'\r\n'}" > "$draft"
-  chmod 600 "$draft"
-  [ "$(id -u)" -eq 0 ] && chown -R nobody:nogroup "$work/state"
-  "${as_user[@]}" "${env[@]}" QT_QPA_PLATFORM=wayland "$work/send_target_qt" \
-    "$work/received.txt" > "$work/target.log" 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do wl_tree | grep -q '"send-target"' && break; sleep 0.1; done
-  sleep 1
-  wl_start_lumeta || { echo "FAILED: Lumeta's window never appeared under sway"; return 1; }
-  wl_click UNDO SEND
-  local got=""
-  for _ in $(seq 200); do
-    got=$(cat "$work/received.txt" 2> /dev/null || true)
-    [ "$got" = "$wanted" ] && break
-    sleep 0.1
-  done
-  local fails=0
-  wl_check() {
-    if [ "$2" = "$3" ]; then echo "ok: Wayland: $1"; else
-      echo "FAILED: Wayland: $1: wanted '$2', got '$3'"
-      fails=$((fails + 1))
-    fi
-  }
-  wl_check "the Qt field received the text, character for character" "$wanted" "$got"
-  grep -q "$(printf '%d 文字を送りました' "${#wanted}")" "$work/lumeta.log" ||
-    wl_check "Lumeta says what was sent" "${#wanted} 文字を送りました" "$(cat "$work/lumeta.log")"
-  wl_check "Lumeta's text is empty after sending" "" "$(wl_text)"
-  local focused
-  focused=$(wl_tree | /usr/bin/python3 -c '
-import json, sys
-def walk(node):
-    if node.get("focused"):
-        print(node.get("name"))
-    for child in node.get("nodes", []) + node.get("floating_nodes", []):
-        walk(child)
-walk(json.load(sys.stdin))')
-  wl_check "Lumeta is active again" "Lumeta" "$focused"
-  wl_click UNDO
-  wl_check "元に戻す brings the sent text back" "$wanted" "$(wl_text)"
-
-  # The target closed meanwhile: nothing is typed anywhere, the text goes on the clipboard and
-  # stays in Lumeta.
-  kill "${pids[-2]}"
-  wait "${pids[-2]}" 2> /dev/null || true
-  sleep 0.5
-  : > "$work/lumeta.log"
-  wl_click SEND
-  wl_check "with the target gone the text stays" "$wanted" "$(wl_text)"
-  grep -q '貼り付けてください' "$work/lumeta.log" ||
-    wl_check "with the target gone 送る says it used the clipboard" "…貼り付けてください" \
-      "$(cat "$work/lumeta.log")"
-  wl_quit_lumeta
-  [ "$fails" -eq 0 ]
-}
 wayland && status=0 || status=$?
 if [ "$status" -eq 77 ]; then
   echo "skipped: the Wayland part (sway could not be used here)"
