@@ -1,4 +1,4 @@
-# shellcheck shell=bash disable=SC2154
+# shellcheck shell=bash disable=SC2154,SC2034
 # Shell helpers shared by the 送る tests (send_test.sh, ibus_send_test.sh), sourced after
 # desktop_lib.sh once `$lumeta` (the program) and `$scratch` (a folder of the test's own) are set.
 # The target application writes what it received to $scratch/received.txt.
@@ -43,4 +43,24 @@ received() {
     sleep 0.1
   done
   printf '%s' "$got"
+}
+
+# Types かい ↓ (回), a line break, ABC in alphabet mode and 「」 from the symbol picker's first
+# page (cells 114 and 115: row 12, columns 4 and 5, the fifth row shown once the wheel has
+# scrolled the grid to its end), and sets `wanted` to what Lumeta then holds.
+type_sample_text() {
+  tap K; tap A; tap I; tap DOWN     # かい ↓ → 回
+  tap RET; tap RET                  # confirmed, then a line break
+  tap MODE                          # alphabet mode: A, H H for B, T T T for C
+  tap A; tap H 2; tap T 3
+  tap MODE                          # symbol mode: the picker in the display's place
+  sleep 0.5
+  xdotool mousemove --window "$window" 200 250 click --repeat 6 --delay 50 5
+  sleep 0.5
+  xdotool mousemove --window "$window" 153 283 click 1
+  sleep 0.5
+  xdotool mousemove --window "$window" 181 283 click 1
+  sleep 0.5
+  tap RET                           # leaves symbol mode; the picker no longer covers the keys
+  wanted=$'回\nABC「」'
 }

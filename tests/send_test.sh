@@ -391,22 +391,7 @@ start_target
 start_lumeta
 xdotool windowactivate --sync "$target"
 sleep 0.5
-tap K; tap A; tap I; tap DOWN       # かい ↓ → 回
-tap RET; tap RET                    # confirmed, then a line break
-tap MODE                            # alphabet mode: A, H H for B, T T T for C
-tap A; tap H 2; tap T 3
-tap MODE                            # symbol mode: the picker in the display's place
-sleep 0.5
-# 「 and 」 are cells 114 and 115 of the first page: row 12, columns 4 and 5. The wheel scrolls
-# the grid to its end, where row 12 is the fifth row shown.
-xdotool mousemove --window "$window" 200 250 click --repeat 6 --delay 50 5
-sleep 0.5
-xdotool mousemove --window "$window" 153 283 click 1
-sleep 0.5
-xdotool mousemove --window "$window" 181 283 click 1
-sleep 0.5
-tap RET                             # leaves symbol mode; the picker no longer covers the keys
-wanted=$'回\nABC「」'
+type_sample_text  # sets wanted
 check "Lumeta holds the text to send" "$wanted" "$(copied_text)"
 printf 'the user clipboard' | xclip -selection clipboard -i
 sleep 0.3
