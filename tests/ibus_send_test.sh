@@ -79,7 +79,7 @@ start_target() {
   GTK_IM_MODULE=ibus /usr/bin/python3 "$here/send_target_gtk.py" "$scratch/received.txt" \
     > "$scratch/target.log" 2>&1 &
   pids+=($!)
-  target=$(timeout 30 xdotool search --sync --onlyvisible --name '^send-target$' | head -n 1)
+  target=$(visible_window '^send-target$')
   sleep 0.5
 }
 

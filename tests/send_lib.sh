@@ -3,12 +3,24 @@
 # desktop_lib.sh once `$lumeta` (the program) and `$scratch` (a folder of the test's own) are set.
 # The target application writes what it received to $scratch/received.txt.
 
+# The first shown window whose name matches PATTERN, looked for again until one is there (30 s at
+# most): a search fails outright when any window goes away while it looks.
+visible_window() {  # visible_window PATTERN
+  local found=""
+  for _ in $(seq 300); do
+    found=$(xdotool search --onlyvisible --name "$1" 2> /dev/null | head -n 1 || true)
+    [ -n "$found" ] && break
+    sleep 0.1
+  done
+  printf '%s' "$found"
+}
+
 # Starts Lumeta with OPTIONs and waits for its window; its output goes to $scratch/lumeta.log.
 start_lumeta() {  # start_lumeta [OPTION…]
   : > "$scratch/lumeta.log"
   "$lumeta" "$@" >> "$scratch/lumeta.log" 2>&1 &
   lumeta_pid=$!
-  window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Lumeta$' | head -n 1)
+  window=$(visible_window '^Lumeta$')
   sleep 1
 }
 

@@ -64,7 +64,7 @@ start_target() {  # start_target [qt]: the Tk field, or the Qt one (it answers p
     /usr/bin/python3 "$here/send_target.py" "$scratch/received.txt" > "$scratch/target.log" 2>&1 &
   fi
   pids+=($!)
-  target=$(timeout 30 xdotool search --sync --onlyvisible --name '^send-target$' | head -n 1)
+  target=$(visible_window '^send-target$')
   sleep 0.5
 }
 
