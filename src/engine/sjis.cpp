@@ -3,7 +3,6 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <memory>
 
 namespace lumeta::sjis {
 namespace {
@@ -21,10 +20,30 @@ std::size_t lead_run_before(std::string_view text, std::size_t position) {
   return position - i;
 }
 
-std::optional<std::string> convert(const char* to, const char* from, std::string_view in) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-  std::unique_ptr<void, int (*)(iconv_t)> guard(cd, iconv_close);
+// An iconv descriptor from `from` to `to`, opened once per thread and kept: opening one costs
+// far more than converting the few characters most calls convert.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  // Back to the initial state, as a fresh descriptor is.
+  iconv_t fresh() {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    return cd_;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+std::optional<std::string> convert(Converter& converter, std::string_view in) {
+  if (!converter.ok()) return std::nullopt;
+  iconv_t cd = converter.fresh();
   std::string out(in.size() * 2 + 16, '\0');
   char* src = const_cast<char*>(in.data());
   std::size_t src_left = in.size();
@@ -79,11 +98,13 @@ std::size_t count_chars(std::string_view text) {
 }
 
 std::optional<std::string> to_utf8(std::string_view cp932) {
-  return convert("UTF-8", "CP932", cp932);
+  thread_local Converter converter("UTF-8", "CP932");
+  return convert(converter, cp932);
 }
 
 std::optional<std::string> from_utf8(std::string_view utf8) {
-  return convert("CP932", "UTF-8", utf8);
+  thread_local Converter converter("CP932", "UTF-8");
+  return convert(converter, utf8);
 }
 
 bool is_valid(std::string_view cp932) {
