@@ -1,6 +1,7 @@
 #include "wrap_layout.h"
 
 #include <algorithm>
+#include <new>
 
 #include "sjis.h"
 
@@ -14,7 +15,11 @@ uint16_t char_code(std::string_view text, std::size_t i) {
   return lead;
 }
 
-WrapLayout::WrapLayout(Measure measure) : measure_(std::move(measure)), widths_(65536, -1) {}
+WrapLayout::WrapLayout(Measure measure)
+    : measure_(std::move(measure)),
+      widths_(static_cast<int32_t*>(std::calloc(65536, sizeof(int32_t)))) {
+  if (!widths_) throw std::bad_alloc();
+}
 
 void WrapLayout::set_width(int32_t width) {
   width_ = std::max<int32_t>(width, 1);
@@ -22,8 +27,8 @@ void WrapLayout::set_width(int32_t width) {
 
 int32_t WrapLayout::char_width(uint16_t code) {
   int32_t& w = widths_[code];
-  if (w < 0) w = std::max<int32_t>(measure_(code), 0);
-  return w;
+  if (w == 0) w = std::max<int32_t>(measure_(code), 0) + 1;
+  return w - 1;
 }
 
 namespace {
@@ -61,7 +66,7 @@ WrapLayout::WrapEnd WrapLayout::wrap(std::string_view text, int from, int stop_a
     }
     return false;
   };
-  const int32_t* widths = widths_.data();
+  const int32_t* widths = widths_.get();
   const int32_t limit = width_;
   std::size_t i = static_cast<std::size_t>(from);
   int32_t x = 0;
@@ -84,7 +89,7 @@ WrapLayout::WrapEnd WrapLayout::wrap(std::string_view text, int from, int stop_a
       code = static_cast<uint16_t>(b << 8 | static_cast<unsigned char>(data[next]));
       ++next;
     }
-    int32_t w = widths[code];
+    int32_t w = widths[code] - 1;
     if (w < 0) w = char_width(code);
     if (x > 0 && x + w > limit) {
       // The character does not fit: it starts the next line.

@@ -1,6 +1,6 @@
 #include "qt_text.h"
 
-#include <vector>
+#include <cstdlib>
 
 #include "sjis.h"
 #include "wrap_layout.h"
@@ -9,7 +9,9 @@ namespace lumeta {
 
 char16_t unicode_of(uint16_t code) {
   constexpr char16_t kUnknown = 0;
-  static std::vector<char16_t> table(65536, kUnknown);
+  // Zeroed pages from calloc: only those of the characters shown are ever touched.
+  static char16_t* const table = static_cast<char16_t*>(std::calloc(65536, sizeof(char16_t)));
+  if (!table) return u'\uFFFD';
   char16_t& u = table[code];
   if (u == kUnknown) {
     std::string bytes;
