@@ -246,6 +246,10 @@ int DraftFile::remove_leftovers(const QString& folder) {
   const QStringList names =
       QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
   for (const QString& name : names) {
+    // The expression is compiled at its first match: a folder without such files never needs it.
+    if (!name.startsWith(QLatin1String(".draft")) || !name.endsWith(QLatin1String(".tmp"))) {
+      continue;
+    }
     const QRegularExpressionMatch match = kLeftover.match(name);
     if (!match.hasMatch()) continue;
     bool number = false;
