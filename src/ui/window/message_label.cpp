@@ -86,7 +86,9 @@ MessageLabel::MessageLabel(QWidget* parent, const QString& about, const QRect& p
   setWordWrap(true);
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
   setFont(ui_font(12));
-  setStyleSheet(QStringLiteral("color: #666"));
+  QPalette grey = palette();
+  grey.setColor(QPalette::WindowText, QColor(0x66, 0x66, 0x66));
+  setPalette(grey);
   setAccessibleDescription(about);
   hide();
 }
@@ -106,6 +108,10 @@ void MessageLabel::resizeEvent(QResizeEvent* event) {
 }
 
 void MessageLabel::wrap() {
+  if (message_.isEmpty()) {
+    clear();
+    return;
+  }
   setText(phrase_lines(message_, fontMetrics(), contentsRect().width() - 1).join(u'\n'));
 }
 
