@@ -138,7 +138,9 @@ wayland() {
   wayland-scanner private-code "$here/wayland/virtual-pointer-v1.xml" "$build/virtual-pointer-v1.c"
   cc -O1 -I"$build" -o "$build/pointer_click" "$here/wayland/pointer_click.c" \
     "$build/virtual-pointer-v1.c" -lwayland-client || { echo "no Wayland client library"; return 77; }
+  # The program and its routes module, which it loads from beside itself.
   cp "$lumeta" "$work/lumeta"
+  cp "$(dirname "$lumeta")/liblumeta-routes.so" "$work/"
   [ -n "$qt_target" ] && cp "$qt_target" "$work/send_target_qt"
   # Floating windows keep their own size (the keys are where the X11 part clicks them), side by
   # side: a click on Lumeta never lands in the target.
@@ -150,7 +152,7 @@ for_window [title="^send-target$"] move position 0 0
 for_window [title="^Lumeta$"] move position 700 0
 EOF
   [ "$(id -u)" -eq 0 ] && chown -R nobody:nogroup "$work"
-  chmod -R a+rX "$build" "$work/lumeta" "$work/config"
+  chmod -R a+rX "$build" "$work/lumeta" "$work/liblumeta-routes.so" "$work/config"
   local env=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$work" XDG_RUNTIME_DIR="$work/run"
     WAYLAND_DISPLAY=wayland-1 "LSAN_OPTIONS=${LSAN_OPTIONS:-}" "ASAN_OPTIONS=${ASAN_OPTIONS:-}")
   "${as_user[@]}" "${env[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
@@ -411,6 +413,17 @@ check "Lumeta's text is empty after sending" "" "$(copied_text)"
 tap UNDO
 check "元に戻す brings the sent text back" "$wanted" "$(copied_text)"
 
+quit_lumeta
+
+# The user starts Lumeta while working in the Tk field: 送る types there without the field being
+# chosen again, although Lumeta opens its routes only once its window is drawn and active.
+stop_target
+start_target
+xdotool windowactivate --sync "$target"
+start_lumeta
+tap A
+tap SEND
+check "started from the Tk field, 送る types into it" "あ" "$(received "あ")"
 quit_lumeta
 
 # A second click on 送る stops a long delivery: what arrived stays there, exactly the rest stays

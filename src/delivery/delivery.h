@@ -13,6 +13,12 @@ class QWidget;
 
 namespace lumeta {
 
+// The desktop as it was before Lumeta's window was shown. Example: the user works in an editor
+// and starts Lumeta: `x11_active_window` is the editor's window, which 送る types into.
+struct DesktopBefore {
+  unsigned long x11_active_window = 0;  // 0: not on X11, or no window active
+};
+
 // Which routes 送る may use (`--send-via`): all that the desktop offers, in order, or one alone
 // (then the clipboard when it cannot take the text).
 enum class SendVia { automatic, ibus, wayland, x11, clipboard };
@@ -44,7 +50,21 @@ class Delivery : public QObject {
   // virtual keyboard where the compositor offers one and its window list (wlroots); XTest on
   // X11; the clipboard last, always. `window` is Lumeta's main window, hidden or lowered while
   // a route types into another window and brought back to the front afterwards.
-  static std::vector<std::unique_ptr<Delivery>> routes(QWidget* window, SendVia via);
+  //
+  // The IBus, Wayland and X11 routes live in a module (liblumeta-routes.so, routes_module.cpp)
+  // with the libraries they bring (IBus with GIO, XTest, the Wayland client), loaded here.
+  // Opened once the window is on the screen, they cost its start nothing; what they must know
+  // from before it was shown is in `before`.
+  static std::vector<std::unique_ptr<Delivery>> routes(QWidget* window, SendVia via,
+                                                       const DesktopBefore& before = {});
+
+  // Whether the routes must be opened before the window is shown: on Wayland, where only a
+  // client listening to the window list before Lumeta's window takes the focus learns which
+  // window the user worked in.
+  static bool open_before_showing();
+  // What the routes need to know from before the window is shown: on X11 the active window, read
+  // through Qt's own connection.
+  static DesktopBefore desktop_before();
 
   // Starts delivering `text` (line breaks as LF); progress() and then finished() follow,
   // finished() possibly before start() returns.

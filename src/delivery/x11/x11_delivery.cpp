@@ -97,10 +97,17 @@ class ErrorTrap {
 
 }  // namespace
 
-std::unique_ptr<X11Delivery> X11Delivery::open(QWidget* window) {
+std::unique_ptr<X11Delivery> X11Delivery::open(QWidget* window, unsigned long active_before) {
   Display* display = XOpenDisplay(nullptr);
   if (!display) return nullptr;
-  return std::unique_ptr<X11Delivery>(new X11Delivery(display, window));
+  std::unique_ptr<X11Delivery> delivery(new X11Delivery(display, window));
+  // Opened once Lumeta's window is shown and active, the route has not seen the user's window
+  // active: the one active before is the target, while it exists.
+  if (!delivery->target_ && active_before != None && active_before != delivery->root_ &&
+      !delivery->own_window(active_before) && delivery->exists(active_before)) {
+    delivery->target_ = active_before;
+  }
+  return delivery;
 }
 
 X11Delivery::X11Delivery(Display* display, QWidget* window)

@@ -35,8 +35,9 @@ class X11Delivery : public Delivery, public QAbstractNativeEventFilter {
   Q_OBJECT
 
  public:
-  // Null when the X display cannot be opened.
-  static std::unique_ptr<X11Delivery> open(QWidget* window);
+  // Null when the X display cannot be opened. `active_before`: the window that was active before
+  // Lumeta's was shown (0: none), the target until another one is activated.
+  static std::unique_ptr<X11Delivery> open(QWidget* window, unsigned long active_before = 0);
   // Gives the keyboard back whatever it had lent: waits (a second at most) for the target to
   // take in the last keys, then puts the borrowed codes back.
   ~X11Delivery() override;

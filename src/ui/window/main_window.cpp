@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QTimer>
 
 #include "accessible.h"
 #include "click_filter.h"
@@ -52,7 +53,7 @@ const QString kAboutText = QStringLiteral("Lumeta " LUMETA_VERSION
 
 }  // namespace
 
-MainWindow::MainWindow(Draft draft, SendVia send_via) {
+MainWindow::MainWindow(Draft draft, SendVia send_via) : send_via_(send_via) {
   setWindowTitle(QStringLiteral("Lumeta"));
   setFixedSize(kClientSize);
   move(6, 1);
@@ -130,17 +131,6 @@ MainWindow::MainWindow(Draft draft, SendVia send_via) {
             keypad_.choose_prediction(index);
           });
 
-  symbol_picker_ = new SymbolPicker(this, text_display_->size());
-  symbol_picker_->move(text_display_->pos());
-  symbol_picker_->hide();
-  symbol_picker_->installEventFilter(this);
-  connect(symbol_picker_, &SymbolPicker::symbol_picked, this, [this](SymbolPage page, int index) {
-    before_key();
-    keypad_.pick_symbol(page, index);
-  });
-  connect(symbol_picker_, &SymbolPicker::page_chosen, this,
-          [this](SymbolPage page) { keypad_.choose_symbol_page(page); });
-
   text_display_->setAccessibleName(QStringLiteral("入力テキスト"));
   name_scroll_bars(text_display_, text_display_->accessibleName());
   text_display_->setAccessibleDescription(
@@ -154,11 +144,11 @@ MainWindow::MainWindow(Draft draft, SendVia send_via) {
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::save_draft);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::save_draft);
   }
-  send_control_ = std::make_unique<SendControl>(Delivery::routes(this, send_via));
-  connect(send_control_.get(), &SendControl::progress, this, [this](int delivered, int total) {
-    send_label_->say(QStringLiteral("送信中 %1 / %2 文字").arg(delivered).arg(total), {}, false);
-  });
-  connect(send_control_.get(), &SendControl::finished, this, &MainWindow::sending_finished);
+  if (Delivery::open_before_showing()) {
+    open_routes();
+  } else {
+    desktop_before_ = Delivery::desktop_before();
+  }
   refresh_extras();
 
   if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
@@ -167,6 +157,37 @@ MainWindow::MainWindow(Draft draft, SendVia send_via) {
 }
 
 MainWindow::~MainWindow() = default;
+
+// 送る's routes, opened once the first frame is on the screen (the libraries they load are not
+// waited for at start), or at the first need before that.
+void MainWindow::open_routes() {
+  if (send_control_) return;
+  send_control_ = std::make_unique<SendControl>(Delivery::routes(this, send_via_, desktop_before_));
+  connect(send_control_.get(), &SendControl::progress, this, [this](int delivered, int total) {
+    send_label_->say(QStringLiteral("送信中 %1 / %2 文字").arg(delivered).arg(total), {}, false);
+  });
+  connect(send_control_.get(), &SendControl::finished, this, &MainWindow::sending_finished);
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  if (!send_control_) QTimer::singleShot(0, this, &MainWindow::open_routes);
+}
+
+SymbolPicker* MainWindow::symbol_picker() {
+  if (symbol_picker_) return symbol_picker_;
+  symbol_picker_ = new SymbolPicker(this, text_display_->size());
+  symbol_picker_->move(text_display_->pos());
+  symbol_picker_->hide();
+  symbol_picker_->installEventFilter(this);
+  connect(symbol_picker_, &SymbolPicker::symbol_picked, this, [this](SymbolPage page, int index) {
+    before_key();
+    keypad_.pick_symbol(page, index);
+  });
+  connect(symbol_picker_, &SymbolPicker::page_chosen, this,
+          [this](SymbolPage page) { keypad_.choose_symbol_page(page); });
+  return symbol_picker_;
+}
 
 // The quit, delete-all, copy and 元に戻す push buttons under the keypad.
 void MainWindow::add_window_key(const KeyInfo& info) {
@@ -204,7 +225,7 @@ void MainWindow::window_key_pressed(int number) {
     send_text();
     return;
   }
-  send_control_->key_pressed();
+  if (send_control_) send_control_->key_pressed();
   switch (number) {
     case key::quit:
       close();
@@ -245,7 +266,7 @@ int MainWindow::caret() const {
   return text_display_->caret();
 }
 void MainWindow::set_focus() {
-  if (symbol_picker_->isVisible()) {
+  if (symbol_picker_visible()) {
     symbol_picker_->setFocus();
   } else {
     text_display_->setFocus();
@@ -319,13 +340,13 @@ void MainWindow::set_caption_held(int key, bool held) {
 }
 
 void MainWindow::fill_symbol_grid() {
-  symbol_picker_->fill_symbol_grid();
+  symbol_picker()->fill_symbol_grid();
 }
 
 // The picker takes the display's place, and the keyboard focus with it: the keys typed work as
 // they do from the display.
 void MainWindow::show_symbol_picker() {
-  symbol_picker_->show();
+  symbol_picker()->show();
   symbol_picker_->raise();
   symbol_picker_->setFocus();
   text_display_->hide();
@@ -334,13 +355,13 @@ void MainWindow::show_symbol_picker() {
 void MainWindow::hide_symbol_picker() {
   text_display_->show();
   text_display_->setFocus();
-  symbol_picker_->hide();
+  if (symbol_picker_) symbol_picker_->hide();
 }
 bool MainWindow::symbol_picker_visible() const {
-  return symbol_picker_->isVisible();
+  return symbol_picker_ && symbol_picker_->isVisible();
 }
 void MainWindow::set_symbol_page_highlight(SymbolPage page) {
-  symbol_picker_->set_page_highlight(page);
+  symbol_picker()->set_page_highlight(page);
 }
 
 // ---- Handlers -----------------------------------------------------------------------------
@@ -404,6 +425,7 @@ void MainWindow::copy_to_clipboard() {
 // ---- 送る ------------------------------------------------------------------------------------
 
 void MainWindow::send_text() {
+  open_routes();
   if (!send_control_->clicked()) return;
   before_key();
   const QString text = to_qstring(keypad_.begin_send());
@@ -432,12 +454,12 @@ void MainWindow::show_send_message(const QString& message) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  send_control_->key_pressed();
+  if (send_control_) send_control_->key_pressed();
   // The draft is written for the last time: its lock goes, for the next start.
   if (draft_keeper_) draft_keeper_->close();
   key_bitmap = QPixmap();  // no face is painted after this
   event->accept();
-  symbol_picker_->hide();
+  if (symbol_picker_) symbol_picker_->hide();
   qApp->quit();
 }
 

@@ -79,6 +79,7 @@ class MainWindow : public QWidget, public View {
   QPushButton* send_key() const { return window_key(key::send); }
   // What 送る last said: its progress, or how the delivery ended.
   MessageLabel* send_label() const { return send_label_; }
+  // 送る's routes, once opened (after the first frame, or at the first 送る).
   SendControl* send_control() const { return send_control_.get(); }
   CandidateStripWidget* candidate_strip_widget() const { return candidate_strip_widget_; }
   QLabel* position_label() const { return position_label_; }
@@ -93,11 +94,14 @@ class MainWindow : public QWidget, public View {
   void save_draft();
   QLabel* indicator(Indicator i) const { return mode_status_->indicator(i); }
   ModeStatus* mode_status() const { return mode_status_; }
-  SymbolPicker* symbol_picker() const { return symbol_picker_; }
+  // The symbol picker, made when symbol mode first opens it (or here at the first need).
+  SymbolPicker* symbol_picker();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void open_routes();
 
  private:
   void create_window();
@@ -126,7 +130,7 @@ class MainWindow : public QWidget, public View {
   QLabel* about_label_;
   QLabel* position_label_;
   ModeStatus* mode_status_;
-  SymbolPicker* symbol_picker_;
+  SymbolPicker* symbol_picker_ = nullptr;
   CandidateStripWidget* candidate_strip_widget_;
   std::optional<InputMode> described_mode_;
   bool described_caps_ = false;
@@ -142,6 +146,8 @@ class MainWindow : public QWidget, public View {
   MessageLabel* draft_label_;
   MessageLabel* learning_label_;
 
+  SendVia send_via_;
+  DesktopBefore desktop_before_;
   std::unique_ptr<SendControl> send_control_;
   MessageLabel* send_label_;
 
