@@ -54,7 +54,6 @@ TextDisplay::TextDisplay(QWidget* parent)
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setFocusProxy(this);
   ClickFilter::install(viewport());
-  viewport()->setCursor(Qt::IBeamCursor);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   QPalette p = viewport()->palette();
@@ -196,6 +195,11 @@ QPoint TextDisplay::point_at(int position) {
 }
 
 void TextDisplay::paintEvent(QPaintEvent*) {
+  if (!ibeam_) {
+    // The I-beam comes from the cursor theme, loaded once the first frame is on the screen.
+    ibeam_ = true;
+    QTimer::singleShot(0, this, [this] { viewport()->setCursor(Qt::IBeamCursor); });
+  }
   QPainter painter(viewport());
   const int height = line_height();
   const int ascent = QFontMetrics(font_).ascent();

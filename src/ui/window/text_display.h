@@ -73,6 +73,7 @@ class TextDisplay : public QAbstractScrollArea {
   QFont bold_font_;
   int caret_ = 0;
   bool finishing_ = false;  // finish_layout() is scheduled
+  bool ibeam_ = false;      // the I-beam pointer is asked for
 };
 
 }  // namespace lumeta
