@@ -39,7 +39,11 @@ TEST(Utf8, RoundTripsThroughShiftJis) {
             "\xE6\xBC\xA2\xE5\xAD\x97\r\n\xEF\xBD\xB6\xEF\xBE\x85\xEF\xBD\x9E\xEF\xBC\x8D"
             "\xEF\xBF\xA5\\");
   EXPECT_EQ(from_utf8(*utf8), cp932);
+  // A conversion that fails leaves nothing behind for the next one (the converter is kept).
   EXPECT_FALSE(to_utf8("\x82"));
+  EXPECT_EQ(to_utf8("\x82\xA0"), "\xE3\x81\x82");
+  EXPECT_FALSE(from_utf8("\xE3\x81"));
+  EXPECT_EQ(from_utf8("\xE3\x81\x82"), "\x82\xA0");
 }
 
 TEST(Validity, WholeCharactersAndWholeLineBreaks) {
