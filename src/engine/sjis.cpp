@@ -20,47 +20,6 @@ std::size_t lead_run_before(std::string_view text, std::size_t position) {
   return position - i;
 }
 
-// An iconv descriptor from `from` to `to`, opened once per thread and kept: opening one costs
-// far more than converting the few characters most calls convert.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (ok()) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-  // Back to the initial state, as a fresh descriptor is.
-  iconv_t fresh() {
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    return cd_;
-  }
-
- private:
-  iconv_t cd_;
-};
-
-std::optional<std::string> convert(Converter& converter, std::string_view in) {
-  if (!converter.ok()) return std::nullopt;
-  iconv_t cd = converter.fresh();
-  std::string out(in.size() * 2 + 16, '\0');
-  char* src = const_cast<char*>(in.data());
-  std::size_t src_left = in.size();
-  std::size_t done = 0;
-  while (true) {
-    char* dst = out.data() + done;
-    std::size_t dst_left = out.size() - done;
-    std::size_t r = iconv(cd, &src, &src_left, &dst, &dst_left);
-    done = out.size() - dst_left;
-    if (r != static_cast<std::size_t>(-1)) break;
-    if (errno != E2BIG) return std::nullopt;
-    out.resize(out.size() * 2);
-  }
-  out.resize(done);
-  return out;
-}
-
 }  // namespace
 
 bool is_boundary(std::string_view text, std::size_t position) {
@@ -97,14 +56,52 @@ std::size_t count_chars(std::string_view text) {
   return chars;
 }
 
+Converter::Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+
+Converter::~Converter() {
+  if (ok()) iconv_close(static_cast<iconv_t>(cd_));
+}
+
+bool Converter::ok() const {
+  return cd_ != reinterpret_cast<void*>(-1);
+}
+
+std::optional<std::string> Converter::operator()(std::string_view in) {
+  if (!ok()) return std::nullopt;
+  const auto cd = static_cast<iconv_t>(cd_);
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // the initial state, as a fresh descriptor's
+  std::string out(in.size() * 2 + 16, '\0');
+  char* src = const_cast<char*>(in.data());
+  std::size_t src_left = in.size();
+  std::size_t done = 0;
+  // The text, then what the output's shift state still holds.
+  for (bool flushing = false;;) {
+    char* dst = out.data() + done;
+    std::size_t dst_left = out.size() - done;
+    const std::size_t r = flushing ? iconv(cd, nullptr, nullptr, &dst, &dst_left)
+                                   : iconv(cd, &src, &src_left, &dst, &dst_left);
+    done = out.size() - dst_left;
+    if (r == static_cast<std::size_t>(-1)) {
+      if (errno != E2BIG) return std::nullopt;
+      out.resize(out.size() * 2);
+    } else if (!flushing) {
+      flushing = true;
+    } else {
+      break;
+    }
+  }
+  out.resize(done);
+  return out;
+}
+
 std::optional<std::string> to_utf8(std::string_view cp932) {
   thread_local Converter converter("UTF-8", "CP932");
-  return convert(converter, cp932);
+  return converter(cp932);
 }
 
 std::optional<std::string> from_utf8(std::string_view utf8) {
   thread_local Converter converter("CP932", "UTF-8");
-  return convert(converter, utf8);
+  return converter(utf8);
 }
 
 bool is_valid(std::string_view cp932) {

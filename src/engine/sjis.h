@@ -38,6 +38,23 @@ std::size_t count_chars(std::string_view text);
 std::optional<std::string> to_utf8(std::string_view cp932);
 std::optional<std::string> from_utf8(std::string_view utf8);
 
+// Text from one encoding to another through iconv, its descriptor opened once and kept: opening
+// one costs far more than converting the few characters most calls convert. Example:
+// Converter("CP932", "EUC-JP")("\xA4\xA2") is "\x82\xA0" (あ); nothing for text that does not
+// convert whole.
+class Converter {
+ public:
+  Converter(const char* to, const char* from);
+  ~Converter();
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  bool ok() const;
+  std::optional<std::string> operator()(std::string_view in);
+
+ private:
+  void* cd_;  // an iconv_t
+};
+
 // Whole valid CP932 characters only, with no lone CR or LF splitting a CR LF.
 bool is_valid(std::string_view cp932);
 

@@ -3,8 +3,6 @@
 // finished table.
 #pragma once
 
-#include <iconv.h>
-
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -59,34 +57,7 @@ inline std::set<std::string> typable_characters() {
   return chars;
 }
 
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (ok()) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  std::optional<std::string> operator()(std::string_view in) {
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    std::string out(in.size() * 4 + 8, '\0');
-    char* src = const_cast<char*>(in.data());
-    std::size_t src_left = in.size();
-    char* dst = out.data();
-    std::size_t dst_left = out.size();
-    if (iconv(cd_, &src, &src_left, &dst, &dst_left) == static_cast<std::size_t>(-1))
-      return std::nullopt;
-    if (iconv(cd_, nullptr, nullptr, &dst, &dst_left) == static_cast<std::size_t>(-1))
-      return std::nullopt;
-    out.resize(out.size() - dst_left);
-    return out;
-  }
-
- private:
-  iconv_t cd_;
-};
+using sjis::Converter;
 
 // EUC-JP text to CP932; characters only EUC-JIS-2004 knows are tried with that table.
 class ToCp932 {
