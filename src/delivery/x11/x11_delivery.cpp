@@ -103,9 +103,8 @@ std::unique_ptr<X11Delivery> X11Delivery::open(QWidget* window, unsigned long ac
   std::unique_ptr<X11Delivery> delivery(new X11Delivery(display, window));
   // Opened once Lumeta's window is shown and active, the route has not seen the user's window
   // active: the one active before is the target, while it exists.
-  if (!delivery->target_ && active_before != None && active_before != delivery->root_ &&
-      !delivery->own_window(active_before) && delivery->exists(active_before)) {
-    delivery->target_ = active_before;
+  if (!delivery->target_ && active_before != None && delivery->exists(active_before)) {
+    delivery->follow_to(active_before);
   }
   return delivery;
 }
@@ -197,6 +196,11 @@ void X11Delivery::follow_active_window() {
     }
     XFree(data);
   }
+  follow_to(active);
+}
+
+// An active window becomes the target unless it is none, the root or Lumeta's own.
+void X11Delivery::follow_to(Window active) {
   if (active != None && active != root_ && !own_window(active)) target_ = active;
 }
 

@@ -62,6 +62,7 @@ class X11Delivery : public Delivery, public QAbstractNativeEventFilter {
 
   void read_events();
   void follow_active_window();
+  void follow_to(Window active);
   bool own_window(Window window) const;
   bool exists(Window window);
   bool focus_in(Window window);
